@@ -1,0 +1,157 @@
+#include "app/Form1.h"
+
+#include "app/AppIcon.h"
+#include "grouping/artist.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QStyleOptionButton>
+#include <QStylePainter>
+#include <QTimer>
+
+using arvelo::twipsRect;
+
+namespace {
+
+constexpr int OperationTickMs = 100;
+
+template<typename W>
+W *place(W *widget, const char *name, const QRect &geometry)
+{
+    widget->setObjectName(QLatin1String(name));
+    widget->setGeometry(geometry);
+    return widget;
+}
+
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    return place(new QGroupBox(caption, parent), name, geometry);
+}
+
+QPushButton *button(QWidget *parent, const char *name, const QString &caption,
+                    const QRect &geometry)
+{
+    return place(new QPushButton(caption, parent), name, geometry);
+}
+
+// A push button whose caption wraps at blanks instead of being cut off.
+class WrappingButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        QStylePainter painter(this);
+        QStyleOptionButton option;
+        initStyleOption(&option);
+        option.text.clear();
+        painter.drawControl(QStyle::CE_PushButton, option);
+        const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
+        painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(),
+                             text(), QPalette::ButtonText);
+    }
+};
+
+QCheckBox *option(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *box = place(new QCheckBox(caption, parent), name, geometry);
+    box->setChecked(true);
+    return box;
+}
+
+QTimer *oneShotTrigger(QObject *parent, const char *name)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(OperationTickMs);
+    return timer;
+}
+
+} // namespace
+
+Form1::Form1()
+    : AppWindow(arvelo::fixedWindowFlags(true))
+{
+    setObjectName(QStringLiteral("Form1"));
+    setWindowTitle(QStringLiteral("Arvelo"));
+    setWindowIcon(arvelo::appIcon());
+    setFixedSize(arvelo::twipsSize(8175, 6225));
+    createControls();
+    wireEvents();
+
+    // Start on the process's current folder, as the three choosers would on their own.
+    const QString here = QDir::currentPath();
+    Drive1->setDrive(here);
+    Dir1->setPath(here);
+    File1->setPath(Dir1->Path());
+}
+
+arvelo::WindowSlot<Form1> &Form1::slot()
+{
+    static arvelo::WindowSlot<Form1> instance;
+    return instance;
+}
+
+QString Form1::FCnv(const QString &Imputs) const
+{
+    return arvelo::artistKey(Imputs, {.overlookSpaces = Check1->isChecked(),
+                                      .convertToUppercase = Check2->isChecked()});
+}
+
+void Form1::createControls()
+{
+    Frame1 = frame(this, "Frame1", QStringLiteral("Select folder :"), twipsRect(120, 120, 3015, 3015));
+    Dir1 = place(new arvelo::FolderList(Frame1), "Dir1", twipsRect(120, 240, 2775, 2565));
+    Timer2 = oneShotTrigger(Frame1, "Timer2");
+
+    Frame2 = frame(this, "Frame2", QStringLiteral("Files in selected folder :"),
+                   twipsRect(3240, 120, 4815, 3015));
+    File1 = place(new arvelo::FileList(Frame2), "File1", twipsRect(120, 240, 4575, 2625));
+
+    Frame3 = frame(this, "Frame3", QStringLiteral("Select Drive :"), twipsRect(120, 3240, 2175, 735));
+    Drive1 = place(new arvelo::DriveList(Frame3), "Drive1", twipsRect(120, 240, 1935, 315));
+
+    Frame4 = frame(this, "Frame4", QStringLiteral("Artists :"), twipsRect(2520, 3240, 2415, 2895));
+    List1 = place(new arvelo::SortedListBox(Frame4), "List1", twipsRect(120, 240, 2175, 2595));
+
+    Frame5 = frame(this, "Frame5", QStringLiteral("Selected artist's songs :"),
+                   twipsRect(5040, 3240, 3015, 2895));
+    List2 = place(new arvelo::SortedListBox(Frame5), "List2", twipsRect(120, 240, 2775, 2595));
+    // The scan's work list: never shown, never focused.
+    List3 = place(new arvelo::SortedListBox(Frame5), "List3", twipsRect(1440, 360, 1335, 645));
+    List3->setVisible(false);
+    List3->setFocusPolicy(Qt::NoFocus);
+
+    Command1 = button(this, "Command1", QStringLiteral("Scan"), twipsRect(120, 4080, 1095, 255));
+    Command4 = button(this, "Command4", QStringLiteral("Help"), twipsRect(1200, 4080, 1095, 255));
+    Command2 = button(this, "Command2", QStringLiteral("Remove artist from list"),
+                      twipsRect(120, 4320, 2175, 255));
+    // The long caption fits this button only on two lines.
+    Command3 = place(new WrappingButton(QStringLiteral("Move files to folders named after the artist"),
+                                        this),
+                     "Command3", twipsRect(120, 4560, 2175, 495));
+
+    Check1 = option(this, "Check1", QStringLiteral("Overlook spaces"), twipsRect(240, 5160, 1575, 255));
+    Check2 = option(this, "Check2", QStringLiteral("Convert to Upercase"),
+                    twipsRect(240, 5400, 1815, 255));
+    Check3 = option(this, "Check3", QStringLiteral("Beautify folder names"),
+                    twipsRect(240, 5640, 1815, 195));
+    Check4 = option(this, "Check4", QStringLiteral("Scan folders names"),
+                    twipsRect(240, 5880, 1695, 195));
+
+    Timer1 = oneShotTrigger(this, "Timer1");
+
+    // Keyboard order: the song list first, then the choosers, the artists, buttons, options.
+    const QList<QWidget *> order{List2,    Dir1,     File1,    Drive1, List1,  Command1, Command4,
+                                 Command2, Command3, Check1,   Check2, Check3, Check4};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order.at(i), order.at(i + 1));
+}
+
+void Form1::wireEvents()
+{
+}

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "app/FolderControls.h"
+#include "app/SortedListBox.h"
+#include "app/WindowServices.h"
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QTimer;
+
+// The main window. Its controls are the program's whole state.
+class Form1 : public arvelo::AppWindow
+{
+    Q_OBJECT
+public:
+    Form1();
+
+    static arvelo::WindowSlot<Form1> &slot();
+
+    // The artist key of a name under the options as they stand now.
+    QString FCnv(const QString &Imputs) const;
+
+    QGroupBox *Frame1 = nullptr;
+    arvelo::FolderList *Dir1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    arvelo::FileList *File1 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    arvelo::DriveList *Drive1 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    arvelo::SortedListBox *List1 = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    arvelo::SortedListBox *List2 = nullptr;
+    arvelo::SortedListBox *List3 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QCheckBox *Check2 = nullptr;
+    QCheckBox *Check3 = nullptr;
+    QCheckBox *Check4 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+private:
+    void createControls();
+    void wireEvents();
+};

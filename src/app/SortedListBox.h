@@ -1,0 +1,75 @@
+#pragma once
+
+#include <QAbstractListModel>
+#include <QCollator>
+#include <QListView>
+#include <QStringList>
+
+namespace arvelo {
+
+// The order of every list of the program: locale-aware and blind to letter case, with ties
+// broken by plain code-unit order so that two different texts never compare equal.
+class ListOrder
+{
+public:
+    explicit ListOrder(const QLocale &locale = QLocale());
+
+    int compare(const QString &a, const QString &b) const;
+    bool lessThan(const QString &a, const QString &b) const { return compare(a, b) < 0; }
+    // Sorts many items at once, computing each item's collation key a single time.
+    void sort(QStringList &items) const;
+
+private:
+    QCollator m_collator;
+    bool m_plainLocale = false;
+};
+
+class SortedListModel : public QAbstractListModel
+{
+    Q_OBJECT
+public:
+    explicit SortedListModel(QObject *parent = nullptr);
+
+    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
+    QVariant data(const QModelIndex &index, int role) const override;
+
+    const QStringList &items() const { return m_items; }
+    int add(const QString &item);
+    void removeAt(int row);
+    void clear();
+    void setItems(QStringList items);
+
+private:
+    QStringList m_items;
+    ListOrder m_order;
+};
+
+// A list box that keeps its items sorted; the names follow the program's list vocabulary.
+class SortedListBox : public QListView
+{
+    Q_OBJECT
+public:
+    explicit SortedListBox(QWidget *parent = nullptr);
+
+    int ListCount() const;
+    // The selected row, or -1 when nothing is selected.
+    int ListIndex() const;
+    void setListIndex(int row);
+    QString List(int row) const;
+    const QStringList &items() const;
+
+    void AddItem(const QString &item);
+    void RemoveItem(int row);
+    void Clear();
+    // Replaces every item in one go; sorts once instead of once per item.
+    void setItems(QStringList items);
+
+signals:
+    // A row became selected, by mouse, keyboard or program.
+    void Click();
+
+private:
+    SortedListModel *m_model = nullptr;
+};
+
+} // namespace arvelo
