@@ -1,0 +1,77 @@
+// arvelo-bench: times the program's work at scale and prints one table.
+#include "bench.h"
+
+#include <QApplication>
+#include <QElapsedTimer>
+#include <QTextStream>
+
+#include <sys/resource.h>
+
+#include <map>
+
+namespace bench {
+
+namespace {
+
+std::multimap<int, Section> &sections()
+{
+    static std::multimap<int, Section> all;
+    return all;
+}
+
+double peakMegabytes()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss / 1024.0; // kilobytes on Linux
+}
+
+} // namespace
+
+Registration::Registration(int order, Section section)
+{
+    sections().emplace(order, std::move(section));
+}
+
+double secondsFor(const std::function<void()> &work)
+{
+    QElapsedTimer timer;
+    timer.start();
+    work();
+    return timer.nsecsElapsed() / 1e9;
+}
+
+QString seconds(double value)
+{
+    return QString::number(value, 'f', 3) + u" s"_qs;
+}
+
+} // namespace bench
+
+int main(int argc, char *argv[])
+{
+    // The list controls are widgets; no display is needed to time them.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+
+    QList<bench::Row> rows;
+    for (const auto &[order, section] : bench::sections())
+        section(rows);
+    rows.append({u"peak memory (whole run)"_qs,
+                 QString::number(bench::peakMegabytes(), 'f', 1) + u" MB"_qs, u"<= 150 MB"_qs});
+
+    qsizetype workWidth = 4, measuredWidth = 8;
+    for (const bench::Row &row : std::as_const(rows)) {
+        workWidth = std::max(workWidth, row.work.size());
+        measuredWidth = std::max(measuredWidth, row.measured.size());
+    }
+    QTextStream out(stdout);
+    out << u"work"_qs.leftJustified(workWidth) << u" | "_qs
+        << u"measured"_qs.leftJustified(measuredWidth) << u" | target\n"_qs;
+    out << QString(workWidth, u'-') << u"-|-"_qs << QString(measuredWidth, u'-') << u"-|-------\n"_qs;
+    for (const bench::Row &row : std::as_const(rows))
+        out << row.work.leftJustified(workWidth) << u" | "_qs
+            << row.measured.leftJustified(measuredWidth) << u" | "_qs << row.target << u'\n';
+    return 0;
+}
