@@ -1,4 +1,5 @@
 #include "filing/Module1.h"
+#include "grouping/ArtistSongs.h"
 #include "grouping/artist.h"
 
 #include <QTest>
@@ -19,6 +20,8 @@ private slots:
     void beautifyName();
     void caseMappingKeepsLength_data();
     void caseMappingKeepsLength();
+    void songTitles_data();
+    void songTitles();
 };
 
 void TestNames::artistKey_data()
@@ -169,6 +172,46 @@ void TestNames::caseMappingKeepsLength()
     QFETCH(QString, text);
     QCOMPARE(arvelo::upperEach(text).size(), text.size());
     QCOMPARE(arvelo::lowerEach(text).size(), text.size());
+}
+
+void TestNames::songTitles_data()
+{
+    QTest::addColumn<QStringList>("files");
+    QTest::addColumn<QString>("artist");
+    QTest::addColumn<QStringList>("titles");
+
+    QTest::newRow("extension stays") << QStringList{u"Abc - Song.mp3"_qs} << u"Abc"_qs
+                                     << QStringList{u"Song.mp3"_qs};
+    QTest::newRow("cut at second hyphen, trailing blank kept")
+        << QStringList{u"Abc - Song - Live.mp3"_qs} << u"Abc"_qs << QStringList{u"Song "_qs};
+    QTest::newRow("spellings that beautify alike")
+        << QStringList{u"Abc-Song.mp3"_qs, u"abc - Two.mp3"_qs, u"ABC   - Three.mp3"_qs,
+                       u"  aBc - Four.mp3"_qs}
+        << u"Abc"_qs
+        << QStringList{u"Song.mp3"_qs, u"Two.mp3"_qs, u"Three.mp3"_qs, u"Four.mp3"_qs};
+    QTest::newRow("runs of blanks between words") << QStringList{u"A  B - Song.mp3"_qs}
+                                                  << u"A B"_qs << QStringList{u"Song.mp3"_qs};
+    QTest::newRow("longer artist and no hyphen do not match")
+        << QStringList{u"Abcd - Song.mp3"_qs, u"Abc.mp3"_qs, u"Ab c - x.mp3"_qs} << u"Abc"_qs
+        << QStringList{};
+    QTest::newRow("whole name without hyphen has no title")
+        << QStringList{u"abc"_qs, u"Abc - x"_qs} << u"Abc"_qs << QStringList{u"x"_qs};
+    QTest::newRow("duplicates kept") << QStringList{u"Abc - Song - 1.mp3"_qs, u"Abc - Song - 2.mp3"_qs}
+                                     << u"Abc"_qs << QStringList{u"Song "_qs, u"Song "_qs};
+    QTest::newRow("empty artist only under the empty entry")
+        << QStringList{u"- Intro.mp3"_qs, u"  - Outro.mp3"_qs, u"Abc - x"_qs} << QString()
+        << QStringList{u"Intro.mp3"_qs, u"Outro.mp3"_qs};
+    QTest::newRow("exact case of the entry counts")
+        << QStringList{u"abc - x"_qs} << u"abc"_qs << QStringList{};
+    QTest::newRow("no files") << QStringList{} << u"Abc"_qs << QStringList{};
+}
+
+void TestNames::songTitles()
+{
+    QFETCH(QStringList, files);
+    QFETCH(QString, artist);
+    QFETCH(QStringList, titles);
+    QCOMPARE(arvelo::songTitles(files, artist), titles);
 }
 
 QTEST_APPLESS_MAIN(TestNames)

@@ -1,6 +1,7 @@
 #include "app/Form1.h"
 
 #include "app/AppIcon.h"
+#include "grouping/ArtistSongs.h"
 #include "grouping/artist.h"
 
 #include <QCheckBox>
@@ -98,8 +99,12 @@ arvelo::WindowSlot<Form1> &Form1::slot()
 
 QString Form1::FCnv(const QString &Imputs) const
 {
-    return arvelo::artistKey(Imputs, {.overlookSpaces = Check1->isChecked(),
-                                      .convertToUppercase = Check2->isChecked()});
+    return arvelo::artistKey(Imputs, keyOptions());
+}
+
+arvelo::KeyOptions Form1::keyOptions() const
+{
+    return {.overlookSpaces = Check1->isChecked(), .convertToUppercase = Check2->isChecked()};
 }
 
 void Form1::createControls()
@@ -154,4 +159,21 @@ void Form1::createControls()
 
 void Form1::wireEvents()
 {
+    connect(List1, &arvelo::SortedListBox::Click, this, &Form1::List1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+}
+
+void Form1::List1_Click()
+{
+    const int selected = List1->ListIndex();
+    List2->setItems(selected < 0 ? QStringList()
+                                 : arvelo::songTitles(File1->items(), List1->List(selected)));
+}
+
+void Form1::Command2_Click()
+{
+    // Nothing selected means nothing to remove.
+    const int selected = List1->ListIndex();
+    if (selected >= 0)
+        List1->RemoveItem(selected);
 }

@@ -3,6 +3,7 @@
 #include "app/FolderControls.h"
 #include "app/SortedListBox.h"
 #include "app/WindowServices.h"
+#include "grouping/artist.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -46,4 +47,9 @@ public:
 private:
     void createControls();
     void wireEvents();
+    arvelo::KeyOptions keyOptions() const;
+
+    // Event handlers.
+    void List1_Click();
+    void Command2_Click();
 };

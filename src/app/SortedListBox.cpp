@@ -2,6 +2,7 @@
 
 #include <QCollatorSortKey>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 
 #include <algorithm>
 #include <numeric>
@@ -160,7 +161,21 @@ void SortedListBox::AddItem(const QString &item)
 
 void SortedListBox::RemoveItem(int row)
 {
+    // The view would otherwise select the next row itself; a removal selects nothing.
+    if (row == ListIndex())
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
     m_model->removeAt(row);
+}
+
+void SortedListBox::keyPressEvent(QKeyEvent *event)
+{
+    // With nothing selected, the first arrow key selects from the top, as a list box does,
+    // instead of silently moving an unselected focus mark.
+    static constexpr int Navigation[] = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Home,
+                                         Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    if (ListIndex() < 0 && std::ranges::find(Navigation, event->key()) != std::end(Navigation))
+        selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
+    QListView::keyPressEvent(event);
 }
 
 void SortedListBox::Clear()

@@ -64,6 +64,9 @@ public:
     // Replaces every item in one go; sorts once instead of once per item.
     void setItems(QStringList items);
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 signals:
     // A row became selected, by mouse, keyboard or program.
     void Click();

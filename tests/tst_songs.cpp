@@ -1,0 +1,99 @@
+#include "app/Form1.h"
+
+#include <QDir>
+#include <QFile>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+
+using namespace arvelo;
+
+// Looking at an artist's songs and striking artists, driven through the real controls.
+class TestSongs : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void keyboardSelectionFillsSongs();
+    void clickOnAnotherArtistReplacesSongs();
+    void removalKeepsSongsAndSelectsNothing();
+    void removalWithoutSelectionChangesNothing();
+
+private:
+    Form1 *m_form = nullptr;
+    QTemporaryDir *m_folder = nullptr;
+};
+
+void TestSongs::init()
+{
+    m_folder = new QTemporaryDir;
+    QVERIFY(m_folder->isValid());
+    for (const char *name : {"Abc - Song.mp3", "abc - Other - Live.mp3", "ABC   - Third.mp3",
+                             "Abcd - No.mp3", "Abc.mp3", "Zed - One.mp3"}) {
+        QFile file(m_folder->filePath(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+    }
+    QVERIFY(QDir::setCurrent(m_folder->path()));
+    m_form = &Form1::slot().show();
+    QVERIFY(QTest::qWaitForWindowExposed(m_form));
+    for (const char *artist : {"Zed", "Abc", "Nobody"})
+        m_form->List1->AddItem(QLatin1String(artist));
+}
+
+void TestSongs::cleanup()
+{
+    Form1::slot().unload();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    QDir::setCurrent(QDir::tempPath());
+    delete m_folder;
+}
+
+void TestSongs::keyboardSelectionFillsSongs()
+{
+    m_form->List1->setFocus();
+    QTest::keyClick(m_form->List1, Qt::Key_Home);
+    QCOMPARE(m_form->List1->ListIndex(), 0);
+    QCOMPARE(m_form->List2->items(), (QStringList{u"Other "_qs, u"Song.mp3"_qs, u"Third.mp3"_qs}));
+    QTest::keyClick(m_form->List1, Qt::Key_Down);
+    QCOMPARE(m_form->List1->List(m_form->List1->ListIndex()), u"Nobody"_qs);
+    QCOMPARE(m_form->List2->ListCount(), 0);
+    QTest::keyClick(m_form->List1, Qt::Key_Down);
+    QCOMPARE(m_form->List2->items(), QStringList{u"One.mp3"_qs});
+}
+
+void TestSongs::clickOnAnotherArtistReplacesSongs()
+{
+    const QRect zed = m_form->List1->visualRect(m_form->List1->model()->index(2, 0));
+    QTest::mouseClick(m_form->List1->viewport(), Qt::LeftButton, {}, zed.center());
+    QCOMPARE(m_form->List2->items(), QStringList{u"One.mp3"_qs});
+    const QRect abc = m_form->List1->visualRect(m_form->List1->model()->index(0, 0));
+    QTest::mouseClick(m_form->List1->viewport(), Qt::LeftButton, {}, abc.center());
+    QCOMPARE(m_form->List2->ListCount(), 3);
+}
+
+void TestSongs::removalKeepsSongsAndSelectsNothing()
+{
+    m_form->List1->setListIndex(0);
+    const QStringList songs = m_form->List2->items();
+    QCOMPARE(songs.size(), 3);
+    QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    QCOMPARE(m_form->List1->items(), (QStringList{u"Nobody"_qs, u"Zed"_qs}));
+    QCOMPARE(m_form->List1->ListIndex(), -1);
+    QCOMPARE(m_form->List2->items(), songs);
+    // A second press finds nothing selected and leaves the list alone.
+    QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    QCOMPARE(m_form->List1->items(), (QStringList{u"Nobody"_qs, u"Zed"_qs}));
+}
+
+void TestSongs::removalWithoutSelectionChangesNothing()
+{
+    QCOMPARE(m_form->List1->ListIndex(), -1);
+    QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    QCOMPARE(m_form->List1->ListCount(), 3);
+    QVERIFY(m_form->isVisible());
+}
+
+QTEST_MAIN(TestSongs)
+#include "tst_songs.moc"
