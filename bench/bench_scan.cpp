@@ -1,0 +1,63 @@
+// The scan at scale: reading a folder into the file list, then the whole scan the way the
+// window runs it (work list, keys, groups, artist list).
+#include "bench.h"
+#include "synthetic.h"
+
+#include "app/FolderControls.h"
+#include "app/SortedListBox.h"
+#include "grouping/ArtistScan.h"
+#include "grouping/Candidates.h"
+
+#include <QLocale>
+
+#include <algorithm>
+#include <array>
+
+namespace {
+
+// Median of a few runs: a shared machine makes single runs jumpy.
+double medianSeconds(const std::function<void()> &work)
+{
+    std::array<double, 3> runs {};
+    for (double &run : runs)
+        run = bench::secondsFor(work);
+    std::sort(runs.begin(), runs.end());
+    return runs[1];
+}
+
+void scanSection(QList<bench::Row> &rows)
+{
+    const QLocale english(QLocale::English);
+    for (const qsizetype files : {1'000, 10'000, 100'000}) {
+        const qsizetype folders = files / 100;
+        const bool atTarget = files == 100'000;
+        const auto folder = bench::makeSongFolder(files, folders);
+
+        arvelo::FileList file1;
+        const double fill = medianSeconds([&] { file1.setPath(folder->path()); });
+        if (file1.ListCount() != files)
+            qFatal("file list holds %d of %lld files", file1.ListCount(), qint64(files));
+        rows.append({u"file-list fill, "_qs + english.toString(files) + u" files"_qs,
+            bench::seconds(fill), atTarget ? u"<= 0.5 s"_qs : QString()});
+
+        arvelo::SortedListBox list3;
+        arvelo::SortedListBox list1;
+        const arvelo::KeyOptions options; // as at start-up: both on
+        const double scan = medianSeconds([&] {
+            list1.Clear();
+            list3.Clear();
+            QStringList candidates = arvelo::subFolderNames(file1.Path()).value_or(QStringList());
+            candidates += file1.items();
+            list3.setItems(std::move(candidates));
+            list1.setItems(arvelo::groupArtists(list3.items(), options));
+        });
+        rows.append(
+            {u"scan, "_qs + english.toString(files) + u" files + "_qs + english.toString(folders)
+                    + u" folders ("_qs + english.toString(list1.ListCount()) + u" artists)"_qs,
+                bench::seconds(scan), atTarget ? u"<= 0.5 s"_qs : QString()});
+    }
+}
+
+const bench::Registration registration(100, scanSection);
+
+} // namespace
