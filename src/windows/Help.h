@@ -1,0 +1,30 @@
+#pragma once
+
+#include "app/WindowServices.h"
+
+class QPushButton;
+
+namespace arvelo {
+class TextBox;
+QIcon helpIcon();
+} // namespace arvelo
+
+// Explains the main window's buttons and options; leads on to the About window.
+class Help : public arvelo::AppWindow
+{
+    Q_OBJECT
+public:
+    Help();
+
+    static arvelo::WindowSlot<Help> &slot();
+    // The fixed help text, lines broken by CR LF.
+    static QString helpText();
+
+    arvelo::TextBox *Text1 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command2 = nullptr;
+
+private:
+    void Command1_Click();
+    void Command2_Click();
+};
