@@ -6,16 +6,24 @@
 #include <QListWidget>
 
 #include <memory>
+#include <stdexcept>
 
 namespace arvelo {
 
-// Where the drive list learns which drives exist; tests substitute their own.
+// Which drives (mounted volumes) exist and whether one can be used. The drive list and the
+// folder list ask the same source, so tests can offer drives that are missing.
 class VolumeSource
 {
 public:
     virtual ~VolumeSource() = default;
     // Root paths of the mounted volumes.
     virtual QStringList roots() const = 0;
+    // A drive is usable when its root is a folder that can be read.
+    virtual bool isAvailable(const QString &root) const;
+
+    // The source that new drive and folder lists start with; null puts the system's back.
+    static std::shared_ptr<const VolumeSource> standard();
+    static void setStandard(std::shared_ptr<const VolumeSource> source);
 };
 
 class SystemVolumes final : public VolumeSource
@@ -24,10 +32,20 @@ public:
     QStringList roots() const override;
 };
 
-// The drive root of a path: the longest volume root that is a prefix of it.
+// Raised when a folder is asked for on a drive that is missing or cannot be read.
+class DriveNotAvailable : public std::runtime_error
+{
+public:
+    explicit DriveNotAvailable(const QString &drive);
+};
+
+// What the user is told when a drive cannot be used.
+QString driveNotAvailableMessage();
+
+// The drive root of a path: the longest volume root that is a prefix of it, or empty.
 QString driveOf(const QString &path, const QStringList &roots);
 
-// Drop-down of the drives (mounted volumes), each shown by its root path.
+// Drop-down of the drives, each shown by its root path.
 class DriveList : public QComboBox
 {
     Q_OBJECT
@@ -38,32 +56,47 @@ public:
     QString Drive() const;
     // Any path selects the drive it lies on; a change raises Change before returning.
     void setDrive(const QString &path);
+    // Reads the drives again, keeping the current one.
     void refresh();
+
+    // Opening the drop-down reads the drives again, so a newly mounted one shows up.
+    void showPopup() override;
 
 signals:
     void Change();
 
 private:
-    std::shared_ptr<const VolumeSource> m_source;
+    std::shared_ptr<const VolumeSource> m_source = VolumeSource::standard();
 };
 
-// The chain of folders from the drive root down to the current folder, then its sub-folders.
+// The chain of folders from the drive's root down to the current folder, then its
+// non-hidden sub-folders. Double-click or Enter on an entry opens it.
 class FolderList : public QListWidget
 {
     Q_OBJECT
 public:
     explicit FolderList(QWidget *parent = nullptr);
 
+    void setVolumeSource(std::shared_ptr<const VolumeSource> source);
     QString Path() const { return m_path; }
-    // Shows the folder; a change raises Change before returning.
+    // Shows the folder, or its nearest existing parent; a drive's root path keeps the folder
+    // shown when that lies on the drive. Throws DriveNotAvailable, changing nothing, when the
+    // drive is missing or unreadable. A change raises Change before returning.
     void setPath(const QString &path);
+    // Full path of the folder an entry stands for.
+    QString folderAt(int row) const;
 
 signals:
     void Change();
 
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void openRow(int row);
+    void showFolder(const QString &folder, const QString &drive);
 
+    std::shared_ptr<const VolumeSource> m_source = VolumeSource::standard();
     QString m_path;
 };
 

@@ -1,16 +1,23 @@
 #include "app/Form1.h"
 
 #include "app/AppIcon.h"
+#include "grouping/ArtistScan.h"
 #include "grouping/ArtistSongs.h"
+#include "grouping/Candidates.h"
+#include "windows/Caut.h"
+#include "windows/Help.h"
 #include "grouping/artist.h"
 
 #include <QCheckBox>
 #include <QDir>
 #include <QGroupBox>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 #include <QTimer>
+
+#include <algorithm>
 
 using arvelo::twipsRect;
 
@@ -61,6 +68,10 @@ QCheckBox *option(QWidget *parent, const char *name, const QString &caption, con
 {
     auto *box = place(new QCheckBox(caption, parent), name, geometry);
     box->setChecked(true);
+    // Fonts here run wider than the layout's; let the caption show in full, short of the
+    // artist frame that starts at 2520 twips.
+    const int room = arvelo::twips(2520 - 60) - geometry.left();
+    box->resize(std::clamp(box->sizeHint().width(), geometry.width(), room), geometry.height());
     return box;
 }
 
@@ -82,13 +93,18 @@ Form1::Form1()
     setWindowIcon(arvelo::appIcon());
     setFixedSize(arvelo::twipsSize(8175, 6225));
     createControls();
-    wireEvents();
 
-    // Start on the process's current folder, as the three choosers would on their own.
+    // Start on the process's current folder, as the three choosers would on their own; no
+    // handler runs yet, so the folder list is not sent to the drive's root first.
     const QString here = QDir::currentPath();
     Drive1->setDrive(here);
-    Dir1->setPath(here);
+    try {
+        Dir1->setPath(here);
+    } catch (const arvelo::DriveNotAvailable &) {
+        // A folder on an unreadable drive: start with empty lists and let the user choose.
+    }
     File1->setPath(Dir1->Path());
+    wireEvents();
 }
 
 arvelo::WindowSlot<Form1> &Form1::slot()
@@ -159,8 +175,72 @@ void Form1::createControls()
 
 void Form1::wireEvents()
 {
+    connect(Drive1, &arvelo::DriveList::Change, this, &Form1::Drive1_Change);
+    connect(Dir1, &arvelo::FolderList::Change, this, &Form1::Dir1_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(List1, &arvelo::SortedListBox::Click, this, &Form1::List1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+}
+
+void Form1::Drive1_Change()
+{
+    bool failed = true;
+    try {
+        Dir1->setPath(Drive1->Drive());
+        failed = false;
+    } catch (const std::exception &) {
+        // Reported below; the folder list is still on the folder shown before.
+    }
+    if (failed) {
+        arvelo::showMessage(arvelo::driveNotAvailableMessage());
+        // Back to the drive of the folder still shown, which runs this handler once more.
+        // When that drive fails too, the lists stay where they are instead of trying again.
+        if (!m_restoringDrive) {
+            const QScopedValueRollback restoring(m_restoringDrive, true);
+            Drive1->setDrive(Dir1->Path());
+        }
+    }
+}
+
+void Form1::Dir1_Change()
+{
+    File1->setPath(Dir1->Path());
+}
+
+void Form1::Command1_Click()
+{
+    Caut::slot().show();
+    Timer1->start();
+}
+
+void Form1::Timer1_Timer()
+{
+    Timer1->stop();
+    List1->Clear();
+    if (List3->ListCount() > 0)
+        List3->Clear();
+
+    const QString folder = File1->Path();
+    QStringList candidates;
+    bool folderReadable = true;
+    if (Check4->isChecked()) {
+        if (std::optional<QStringList> subFolders = arvelo::subFolderNames(folder))
+            candidates = std::move(*subFolders);
+        else
+            folderReadable = false;
+    }
+    if (folderReadable) {
+        candidates += File1->items();
+        List3->setItems(std::move(candidates));
+        List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
+    }
+
+    Caut::slot().unload();
+    // A vanished folder ends this scan, not the program.
+    if (!folderReadable)
+        arvelo::showMessage(u"The folder \"%1\" could not be read."_qs.arg(folder));
 }
 
 void Form1::List1_Click()
@@ -176,4 +256,10 @@ void Form1::Command2_Click()
     const int selected = List1->ListIndex();
     if (selected >= 0)
         List1->RemoveItem(selected);
+}
+
+void Form1::Command4_Click()
+{
+    // No owner: the main window stays usable beside the help window.
+    Help::slot().show();
 }

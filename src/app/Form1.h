@@ -50,6 +50,14 @@ private:
     arvelo::KeyOptions keyOptions() const;
 
     // Event handlers.
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command1_Click();
+    void Timer1_Timer();
     void List1_Click();
     void Command2_Click();
+    void Command4_Click();
+
+    // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.
+    bool m_restoringDrive = false;
 };
