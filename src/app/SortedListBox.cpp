@@ -29,23 +29,30 @@ int ListOrder::compare(const QString &a, const QString &b) const
 
 void ListOrder::sort(QStringList &items) const
 {
-    if (m_plainLocale) {
-        std::sort(items.begin(), items.end(),
-                  [this](const QString &a, const QString &b) { return lessThan(a, b); });
-        return;
-    }
-    std::vector<QCollatorSortKey> keys;
-    keys.reserve(items.size());
-    for (const QString &item : std::as_const(items))
-        keys.push_back(m_collator.sortKey(item));
     std::vector<qsizetype> order(items.size());
     std::iota(order.begin(), order.end(), 0);
-    std::sort(order.begin(), order.end(), [&](qsizetype a, qsizetype b) {
-        const int byKey = keys[a].compare(keys[b]);
-        if (byKey != 0)
-            return byKey < 0;
-        return QString::compare(items.at(a), items.at(b), Qt::CaseSensitive) < 0;
-    });
+    const auto byKeyThenCodeUnits = [&items](const auto &keys) {
+        return [&items, &keys](qsizetype a, qsizetype b) {
+            const int byKey = keys[a].compare(keys[b]);
+            if (byKey != 0)
+                return byKey < 0;
+            return QString::compare(items.at(a), items.at(b), Qt::CaseSensitive) < 0;
+        };
+    };
+    // Each item's key is worked out once, not once per comparison.
+    if (m_plainLocale) {
+        std::vector<QString> folded;
+        folded.reserve(items.size());
+        for (const QString &item : std::as_const(items))
+            folded.push_back(item.toCaseFolded());
+        std::sort(order.begin(), order.end(), byKeyThenCodeUnits(folded));
+    } else {
+        std::vector<QCollatorSortKey> keys;
+        keys.reserve(items.size());
+        for (const QString &item : std::as_const(items))
+            keys.push_back(m_collator.sortKey(item));
+        std::sort(order.begin(), order.end(), byKeyThenCodeUnits(keys));
+    }
     QStringList sorted;
     sorted.reserve(items.size());
     for (qsizetype index : order)
