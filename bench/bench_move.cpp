@@ -1,0 +1,196 @@
+// The move at scale: through the pass on the real file system beside a bare loop of the same
+// renames, and the pass's own work with the system calls left out.
+#include "bench.h"
+#include "synthetic.h"
+
+#include "filing/ArtistFolders.h"
+#include "filing/Module1.h"
+#include "filing/MovePass.h"
+#include "grouping/artist.h"
+
+#include <QDir>
+#include <QFile>
+#include <QLocale>
+#include <QSet>
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+constexpr int artistCount = 1'000;
+constexpr int songsPerArtist = 10;
+
+QString artistName(int artist)
+{
+    return u"Artist "_qs + QString::number(artist).rightJustified(4, u'0');
+}
+
+QStringList songNames()
+{
+    QStringList names;
+    names.reserve(artistCount * songsPerArtist);
+    for (int artist = 0; artist < artistCount; ++artist) {
+        for (int song = 0; song < songsPerArtist; ++song)
+            names.append(artistName(artist) + u" - Song "_qs + QString::number(song) + u".mp3"_qs);
+    }
+    return names;
+}
+
+void makeFiles(const QString &folder, const QStringList &names)
+{
+    if (!QDir().mkpath(folder))
+        qFatal("cannot make the bench folder");
+    for (const QString &name : names) {
+        QFile file(folder + u'/' + name);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
+            qFatal("cannot make a bench file");
+    }
+}
+
+qsizetype filesDirectlyIn(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::Files).size();
+}
+
+// Only counts: what the pass costs beyond its system calls.
+class CountingFolders final : public arvelo::FolderAccess
+{
+public:
+    std::optional<arvelo::FolderEntry> findEntry(const QString &, const QString &) override
+    {
+        ++lookups;
+        return std::nullopt;
+    }
+    bool createFolder(const QString &, const QString &) override { return ++created, true; }
+    arvelo::MoveResult moveNoReplace(const QString &, const QString &) override
+    {
+        ++moves;
+        return {};
+    }
+
+    qsizetype lookups = 0;
+    qsizetype created = 0;
+    qsizetype moves = 0;
+};
+
+template<std::size_t N>
+double median(std::array<double, N> runs)
+{
+    std::sort(runs.begin(), runs.end());
+    return runs[N / 2];
+}
+
+void moveSection(QList<bench::Row> &rows)
+{
+    const QLocale english(QLocale::English);
+    const QStringList names = songNames();
+    QStringList entries;
+    for (int artist = 0; artist < artistCount; ++artist)
+        entries.append(artistName(artist));
+
+    // Fresh, identical folders for every round; the ways take turns at going first. The bare
+    // loop's folders are made (and timed) apart from its renames; the pass makes its own.
+    constexpr std::size_t rounds = 3;
+    std::array<double, rounds> passNew {}, passMade {}, bareFolders {}, bareRenames {};
+    for (std::size_t round = 0; round < rounds; ++round) {
+        QTemporaryDir dir;
+        const QString newFolder = dir.path() + u"/new"_qs;
+        const QString madeFolder = dir.path() + u"/made"_qs;
+        const QString bareFolder = dir.path() + u"/bare"_qs;
+        for (const QString &folder : {newFolder, madeFolder, bareFolder})
+            makeFiles(folder, names);
+        for (int artist = 0; artist < artistCount; ++artist)
+            QDir().mkdir(madeFolder + u'/' + artistName(artist));
+        QList<QByteArray> folders, from, to;
+        for (int artist = 0; artist < artistCount; ++artist)
+            folders.append(QFile::encodeName(bareFolder + u'/' + artistName(artist)));
+        for (const QString &name : names) {
+            from.append(QFile::encodeName(bareFolder + u'/' + name));
+            to.append(QFile::encodeName(bareFolder + u'/'
+                + arvelo::withoutTrailingBlanks(arvelo::artistPart(name)) + u'/' + name));
+        }
+
+        // Each starts from a clean journal: the files were only just made.
+        const auto timed = [](const std::function<void()> &work) {
+            ::sync();
+            return bench::secondsFor(work);
+        };
+        const auto pass = [&](const QString &folder, qsizetype created) {
+            arvelo::DiskFolders disk;
+            const arvelo::MoveSummary summary
+                = arvelo::moveIntoArtistFolders(disk, entries, folder, names, true);
+            if (summary.moved != names.size() || summary.foldersCreated != created)
+                qFatal("the pass left files behind");
+        };
+        const std::array<std::function<void()>, 3> ways {
+            [&] { passNew[round] = timed([&] { pass(newFolder, artistCount); }); },
+            [&] { passMade[round] = timed([&] { pass(madeFolder, 0); }); },
+            [&] {
+                bareFolders[round] = timed([&] {
+                    for (const QByteArray &folder : std::as_const(folders)) {
+                        if (::mkdir(folder.constData(), 0777) != 0)
+                            qFatal("bare mkdir failed");
+                    }
+                });
+                bareRenames[round] = timed([&] {
+                    for (qsizetype k = 0; k < from.size(); ++k) {
+                        if (std::rename(from.at(k).constData(), to.at(k).constData()) != 0)
+                            qFatal("bare rename failed");
+                    }
+                });
+            },
+        };
+        for (std::size_t k = 0; k < ways.size(); ++k)
+            ways[(k + round) % ways.size()]();
+        if (filesDirectlyIn(newFolder) + filesDirectlyIn(madeFolder) + filesDirectlyIn(bareFolder))
+            qFatal("the move left files behind");
+    }
+    const double renames = median(bareRenames);
+    const QString moveWork = u"move, "_qs + english.toString(names.size()) + u" files into "_qs
+        + english.toString(artistCount) + u" folders"_qs;
+    const auto ratio = [renames](double seconds) {
+        return bench::seconds(seconds) + u" (ratio "_qs + QString::number(seconds / renames, 'f', 2)
+            + u')';
+    };
+    rows.append(
+        {moveWork + u": bare renames into made folders"_qs, bench::seconds(renames), QString()});
+    rows.append({moveWork + u": bare mkdir of the folders"_qs, bench::seconds(median(bareFolders)),
+        QString()});
+    rows.append({moveWork + u": pass, folders made by it"_qs, ratio(median(passNew)),
+        u"<= 2 x bare renames"_qs});
+    rows.append({moveWork + u": pass, folders already there"_qs, ratio(median(passMade)),
+        u"<= 2 x bare renames"_qs});
+
+    // The pass's own work at 100,000 files: grouping, naming, composing paths.
+    const bench::SongFolder songs = bench::songFolder(100'000, 0);
+    QStringList artists;
+    QSet<QString> seen;
+    for (const QString &file : songs.files) {
+        const QString artist = Module1::BeautifyName(arvelo::artistPart(file));
+        if (!seen.contains(artist)) {
+            seen.insert(artist);
+            artists.append(artist);
+        }
+    }
+    std::array<double, 3> runs {};
+    qsizetype moves = 0;
+    for (double &run : runs) {
+        CountingFolders counting;
+        run = bench::secondsFor([&] {
+            arvelo::moveIntoArtistFolders(counting, artists, u"/music"_qs, songs.files, true);
+        });
+        moves = counting.moves;
+    }
+    rows.append({u"move pass without system calls, "_qs + english.toString(songs.files.size())
+            + u" files, "_qs + english.toString(artists.size()) + u" artists ("_qs
+            + english.toString(moves) + u" moves)"_qs,
+        bench::seconds(median(runs)), QString()});
+}
+
+const bench::Registration registration(300, moveSection);
+
+} // namespace
