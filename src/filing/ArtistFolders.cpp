@@ -24,14 +24,6 @@ std::optional<bool> lstatIsFolder(const QString &path)
 
 } // namespace
 
-QString withoutTrailingBlanks(const QString &name)
-{
-    qsizetype end = name.size();
-    while (end > 0 && name.at(end - 1) == Blank)
-        --end;
-    return name.left(end);
-}
-
 QString joinPath(const QString &folder, const QString &name)
 {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;

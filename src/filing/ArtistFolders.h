@@ -10,9 +10,6 @@
 
 namespace arvelo {
 
-// The folder name with its trailing blanks removed: the one form used to look the folder up,
-// create it and move into it, since Linux keeps trailing blanks and would see two folders.
-QString withoutTrailingBlanks(const QString &name);
 
 // Folder path and name joined by one separator, also at the root.
 QString joinPath(const QString &folder, const QString &name);

@@ -28,6 +28,8 @@ QString mapEach(const QString &text, Map map)
     return result;
 }
 
+} // namespace
+
 QString withoutTrailingBlanks(const QString &text)
 {
     qsizetype end = text.size();
@@ -35,8 +37,6 @@ QString withoutTrailingBlanks(const QString &text)
         --end;
     return text.left(end);
 }
-
-} // namespace
 
 QString upperEach(const QString &text)
 {

@@ -21,6 +21,10 @@ struct KeyOptions
 QString upperEach(const QString &text);
 QString lowerEach(const QString &text);
 
+// Trailing blanks never count: not in a key, and not in a folder name, which Linux would
+// otherwise keep as a second folder beside the one without them.
+QString withoutTrailingBlanks(const QString &text);
+
 // The text before the first "-", or the whole name; blanks and case untouched.
 QString artistPart(const QString &name);
 
