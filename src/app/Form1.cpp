@@ -1,10 +1,13 @@
 #include "app/Form1.h"
 
 #include "app/AppIcon.h"
+#include "filing/ArtistFolders.h"
+#include "filing/MovePass.h"
 #include "grouping/ArtistScan.h"
 #include "grouping/ArtistSongs.h"
 #include "grouping/Candidates.h"
 #include "windows/Caut.h"
+#include "windows/Form2.h"
 #include "windows/Help.h"
 #include "grouping/artist.h"
 
@@ -182,6 +185,8 @@ void Form1::wireEvents()
     connect(List1, &arvelo::SortedListBox::Click, this, &Form1::List1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
 }
 
 void Form1::Drive1_Change()
@@ -262,4 +267,20 @@ void Form1::Command4_Click()
 {
     // No owner: the main window stays usable beside the help window.
     Help::slot().show();
+}
+
+void Form1::Command3_Click()
+{
+    Form2::slot().show();
+    Timer2->start();
+}
+
+void Form1::Timer2_Timer()
+{
+    Timer2->stop();
+    // Works from the listing as it stands; a file that has gone since simply stays unmoved.
+    arvelo::DiskFolders disk;
+    arvelo::moveIntoArtistFolders(disk, List1->items(), File1->Path(), File1->items(),
+                                  Check3->isChecked());
+    Form2::slot().unload();
 }

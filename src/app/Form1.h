@@ -57,6 +57,8 @@ private:
     void List1_Click();
     void Command2_Click();
     void Command4_Click();
+    void Command3_Click();
+    void Timer2_Timer();
 
     // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.
     bool m_restoringDrive = false;
