@@ -94,6 +94,11 @@ Form1::Form1()
     setObjectName(QStringLiteral("Form1"));
     setWindowTitle(QStringLiteral("Arvelo"));
     setWindowIcon(arvelo::appIcon());
+    // The layout was drawn for a small 8-point sans serif; the system's own, at that size,
+    // keeps every caption inside its control.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
     setFixedSize(arvelo::twipsSize(8175, 6225));
     createControls();
 

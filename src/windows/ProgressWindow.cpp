@@ -2,14 +2,15 @@
 
 #include "app/Form1.h"
 
-#include <QLabel>
+#include <QPainter>
+#include <QRegularExpression>
 #include <QScreen>
 
 namespace arvelo {
 
 ProgressWindow::ProgressWindow(Qt::WindowFlags flags, const QString &caption, QSize clientSize)
     : AppWindow(flags)
-    , Label1(new QLabel(this))
+    , Label1(new MessageLabel(this))
 {
     setWindowTitle(caption);
     setWindowIcon(progressIcon());
@@ -39,6 +40,36 @@ void ProgressWindow::showEvent(QShowEvent *event)
         move(frame.topLeft());
     }
     AppWindow::showEvent(event);
+}
+
+QString MessageLabel::displayText() const
+{
+    static const QRegularExpression runOfBlanks(QStringLiteral("  +"));
+    return text().replace(runOfBlanks, QStringLiteral("\n"));
+}
+
+QFont MessageLabel::fittedFont() const
+{
+    constexpr int flags = Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap;
+    const QRect area = contentsRect().intersected(parentWidget()->rect().translated(-pos()));
+    const QString shown = displayText();
+    QFont candidate = font();
+    for (qreal size = candidate.pointSizeF(); size > 4; size -= 0.5) {
+        candidate.setPointSizeF(size);
+        const QRect needed = QFontMetrics(candidate).boundingRect(area, flags, shown);
+        if (needed.width() <= area.width() && needed.height() <= area.height())
+            break;
+    }
+    return candidate;
+}
+
+void MessageLabel::paintEvent(QPaintEvent *)
+{
+    QPainter painter(this);
+    painter.setFont(fittedFont());
+    painter.setPen(palette().color(QPalette::WindowText));
+    const QRect area = contentsRect().intersected(parentWidget()->rect().translated(-pos()));
+    painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, displayText());
 }
 
 QIcon progressIcon()
