@@ -2,12 +2,31 @@
 
 namespace arvelo {
 
-QIcon appIcon()
+namespace {
+
+QIcon bundledIcon(const QString &stem)
 {
     QIcon icon;
-    icon.addFile(QStringLiteral(":/arvelo-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/arvelo-32.png"), QSize(32, 32));
+    for (const int size : {16, 32})
+        icon.addFile(u":/%1-%2.png"_qs.arg(stem).arg(size), QSize(size, size));
     return icon;
+}
+
+} // namespace
+
+QIcon appIcon()
+{
+    return bundledIcon(u"arvelo"_qs);
+}
+
+QIcon progressIcon()
+{
+    return bundledIcon(u"progress"_qs);
+}
+
+QIcon helpIcon()
+{
+    return bundledIcon(u"help"_qs);
 }
 
 } // namespace arvelo

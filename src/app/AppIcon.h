@@ -4,7 +4,9 @@
 
 namespace arvelo {
 
-// The program's own icon, shared by its windows and the About box.
-QIcon appIcon();
+// The program's icons, each drawn at 16 and 32 pixels and bundled as resources.
+QIcon appIcon(); // the main window, the About box and the desktop entry
+QIcon progressIcon(); // the scan and move windows
+QIcon helpIcon(); // the help window
 
 } // namespace arvelo

@@ -1,5 +1,7 @@
 #include "windows/Help.h"
 
+#include "app/AppIcon.h"
+
 #include "app/TextBox.h"
 #include "windows/frmAbout.h"
 
@@ -76,12 +78,4 @@ void Help::Command1_Click()
 void Help::Command2_Click()
 {
     frmAbout::slot().show();
-}
-
-QIcon arvelo::helpIcon()
-{
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/help-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/help-32.png"), QSize(32, 32));
-    return icon;
 }

@@ -6,7 +6,6 @@ class QPushButton;
 
 namespace arvelo {
 class TextBox;
-QIcon helpIcon();
 } // namespace arvelo
 
 // Explains the main window's buttons and options; leads on to the About window.

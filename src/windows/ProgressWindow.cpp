@@ -1,5 +1,6 @@
 #include "windows/ProgressWindow.h"
 
+#include "app/AppIcon.h"
 #include "app/Form1.h"
 
 #include <QPainter>
@@ -70,14 +71,6 @@ void MessageLabel::paintEvent(QPaintEvent *)
     painter.setPen(palette().color(QPalette::WindowText));
     const QRect area = contentsRect().intersected(parentWidget()->rect().translated(-pos()));
     painter.drawText(area, Qt::AlignLeft | Qt::AlignTop | Qt::TextWordWrap, displayText());
-}
-
-QIcon progressIcon()
-{
-    QIcon icon;
-    icon.addFile(QStringLiteral(":/progress-16.png"), QSize(16, 16));
-    icon.addFile(QStringLiteral(":/progress-32.png"), QSize(32, 32));
-    return icon;
 }
 
 } // namespace arvelo

@@ -39,6 +39,4 @@ protected:
     void showEvent(QShowEvent *event) override;
 };
 
-QIcon progressIcon();
-
 } // namespace arvelo
