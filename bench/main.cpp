@@ -21,7 +21,7 @@ std::multimap<int, Section> &sections()
 
 double peakMegabytes()
 {
-    rusage usage{};
+    rusage usage {};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss / 1024.0; // kilobytes on Linux
 }
@@ -59,7 +59,7 @@ int main(int argc, char *argv[])
     for (const auto &[order, section] : bench::sections())
         section(rows);
     rows.append({u"peak memory (whole run)"_qs,
-                 QString::number(bench::peakMegabytes(), 'f', 1) + u" MB"_qs, u"<= 150 MB"_qs});
+        QString::number(bench::peakMegabytes(), 'f', 1) + u" MB"_qs, u"<= 150 MB"_qs});
 
     qsizetype workWidth = 4, measuredWidth = 8;
     for (const bench::Row &row : std::as_const(rows)) {
@@ -69,7 +69,8 @@ int main(int argc, char *argv[])
     QTextStream out(stdout);
     out << u"work"_qs.leftJustified(workWidth) << u" | "_qs
         << u"measured"_qs.leftJustified(measuredWidth) << u" | target\n"_qs;
-    out << QString(workWidth, u'-') << u"-|-"_qs << QString(measuredWidth, u'-') << u"-|-------\n"_qs;
+    out << QString(workWidth, u'-') << u"-|-"_qs << QString(measuredWidth, u'-')
+        << u"-|-------\n"_qs;
     for (const bench::Row &row : std::as_const(rows))
         out << row.work.leftJustified(workWidth) << u" | "_qs
             << row.measured.leftJustified(measuredWidth) << u" | "_qs << row.target << u'\n';

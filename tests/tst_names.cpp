@@ -172,9 +172,8 @@ void TestNames::songTitles_data()
     QTest::newRow("empty artist only under the empty entry")
         << QStringList {u"- Intro.mp3"_qs, u"  - Outro.mp3"_qs, u"Abc - x"_qs} << QString()
         << QStringList {u"Intro.mp3"_qs, u"Outro.mp3"_qs};
-    QTest::newRow("first letter upper-cased, accents too")
-        << QStringList{u"éLAN - x"_qs, u"élan - y"_qs, u"Elan - z"_qs} << u"Élan"_qs
-        << QStringList{u"x"_qs, u"y"_qs};
+    QTest::newRow("first letter upper-cased, accents too") << QStringList {u"éLAN - x"_qs,
+        u"élan - y"_qs, u"Elan - z"_qs} << u"Élan"_qs << QStringList {u"x"_qs, u"y"_qs};
     QTest::newRow("exact case of the entry counts")
         << QStringList {u"abc - x"_qs} << u"abc"_qs << QStringList {};
     QTest::newRow("no files") << QStringList {} << u"Abc"_qs << QStringList {};

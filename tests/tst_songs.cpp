@@ -29,7 +29,7 @@ void TestSongs::init()
     m_folder = new QTemporaryDir;
     QVERIFY(m_folder->isValid());
     for (const char *name : {"Abc - Song.mp3", "abc - Other - Live.mp3", "ABC   - Third.mp3",
-                             "Abcd - No.mp3", "Abc.mp3", "Zed - One.mp3"}) {
+             "Abcd - No.mp3", "Abc.mp3", "Zed - One.mp3"}) {
         QFile file(m_folder->filePath(QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
@@ -53,14 +53,14 @@ void TestSongs::keyboardSelectionFillsSongs()
     m_form->List1->setFocus();
     QTest::keyClick(m_form->List1, Qt::Key_Home);
     QCOMPARE(m_form->List1->ListIndex(), 0);
-    QCOMPARE(m_form->List2->items(), (QStringList{u"Other "_qs, u"Song.mp3"_qs, u"Third.mp3"_qs}));
+    QCOMPARE(m_form->List2->items(), (QStringList {u"Other "_qs, u"Song.mp3"_qs, u"Third.mp3"_qs}));
     QTest::keyClick(m_form->List1, Qt::Key_Down);
     QCOMPARE(m_form->List1->List(m_form->List1->ListIndex()), u"Nobody"_qs);
     QCOMPARE(m_form->List2->ListCount(), 0);
     // A mouse click replaces the songs just the same.
     const QRect zed = m_form->List1->visualRect(m_form->List1->model()->index(2, 0));
     QTest::mouseClick(m_form->List1->viewport(), Qt::LeftButton, {}, zed.center());
-    QCOMPARE(m_form->List2->items(), QStringList{u"One.mp3"_qs});
+    QCOMPARE(m_form->List2->items(), QStringList {u"One.mp3"_qs});
 }
 
 void TestSongs::removalKeepsSongsAndSelectsNothing()
@@ -72,12 +72,12 @@ void TestSongs::removalKeepsSongsAndSelectsNothing()
     const QStringList songs = m_form->List2->items();
     QCOMPARE(songs.size(), 3);
     QTest::mouseClick(m_form->Command2, Qt::LeftButton);
-    QCOMPARE(m_form->List1->items(), (QStringList{u"Nobody"_qs, u"Zed"_qs}));
+    QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_qs, u"Zed"_qs}));
     QCOMPARE(m_form->List1->ListIndex(), -1);
     QCOMPARE(m_form->List2->items(), songs);
     // A second press finds nothing selected and leaves the list alone.
     QTest::mouseClick(m_form->Command2, Qt::LeftButton);
-    QCOMPARE(m_form->List1->items(), (QStringList{u"Nobody"_qs, u"Zed"_qs}));
+    QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_qs, u"Zed"_qs}));
 }
 
 QTEST_MAIN(TestSongs)

@@ -6,10 +6,10 @@
 #include "grouping/ArtistScan.h"
 #include "grouping/ArtistSongs.h"
 #include "grouping/Candidates.h"
+#include "grouping/artist.h"
 #include "windows/Caut.h"
 #include "windows/Form2.h"
 #include "windows/Help.h"
-#include "grouping/artist.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -41,8 +41,8 @@ QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, cons
     return place(new QGroupBox(caption, parent), name, geometry);
 }
 
-QPushButton *button(QWidget *parent, const char *name, const QString &caption,
-                    const QRect &geometry)
+QPushButton *button(
+    QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
     return place(new QPushButton(caption, parent), name, geometry);
 }
@@ -63,7 +63,7 @@ protected:
         painter.drawControl(QStyle::CE_PushButton, option);
         const QRect area = style()->subElementRect(QStyle::SE_PushButtonContents, &option, this);
         painter.drawItemText(area, Qt::AlignCenter | Qt::TextWordWrap, palette(), isEnabled(),
-                             text(), QPalette::ButtonText);
+            text(), QPalette::ButtonText);
     }
 };
 
@@ -133,22 +133,24 @@ arvelo::KeyOptions Form1::keyOptions() const
 
 void Form1::createControls()
 {
-    Frame1 = frame(this, "Frame1", QStringLiteral("Select folder :"), twipsRect(120, 120, 3015, 3015));
+    Frame1
+        = frame(this, "Frame1", QStringLiteral("Select folder :"), twipsRect(120, 120, 3015, 3015));
     Dir1 = place(new arvelo::FolderList(Frame1), "Dir1", twipsRect(120, 240, 2775, 2565));
     Timer2 = oneShotTrigger(Frame1, "Timer2");
 
     Frame2 = frame(this, "Frame2", QStringLiteral("Files in selected folder :"),
-                   twipsRect(3240, 120, 4815, 3015));
+        twipsRect(3240, 120, 4815, 3015));
     File1 = place(new arvelo::FileList(Frame2), "File1", twipsRect(120, 240, 4575, 2625));
 
-    Frame3 = frame(this, "Frame3", QStringLiteral("Select Drive :"), twipsRect(120, 3240, 2175, 735));
+    Frame3
+        = frame(this, "Frame3", QStringLiteral("Select Drive :"), twipsRect(120, 3240, 2175, 735));
     Drive1 = place(new arvelo::DriveList(Frame3), "Drive1", twipsRect(120, 240, 1935, 315));
 
     Frame4 = frame(this, "Frame4", QStringLiteral("Artists :"), twipsRect(2520, 3240, 2415, 2895));
     List1 = place(new arvelo::SortedListBox(Frame4), "List1", twipsRect(120, 240, 2175, 2595));
 
     Frame5 = frame(this, "Frame5", QStringLiteral("Selected artist's songs :"),
-                   twipsRect(5040, 3240, 3015, 2895));
+        twipsRect(5040, 3240, 3015, 2895));
     List2 = place(new arvelo::SortedListBox(Frame5), "List2", twipsRect(120, 240, 2775, 2595));
     // The scan's work list: never shown, never focused.
     List3 = place(new arvelo::SortedListBox(Frame5), "List3", twipsRect(1440, 360, 1335, 645));
@@ -158,25 +160,26 @@ void Form1::createControls()
     Command1 = button(this, "Command1", QStringLiteral("Scan"), twipsRect(120, 4080, 1095, 255));
     Command4 = button(this, "Command4", QStringLiteral("Help"), twipsRect(1200, 4080, 1095, 255));
     Command2 = button(this, "Command2", QStringLiteral("Remove artist from list"),
-                      twipsRect(120, 4320, 2175, 255));
+        twipsRect(120, 4320, 2175, 255));
     // The long caption fits this button only on two lines.
-    Command3 = place(new WrappingButton(QStringLiteral("Move files to folders named after the artist"),
-                                        this),
-                     "Command3", twipsRect(120, 4560, 2175, 495));
+    Command3 = place(
+        new WrappingButton(QStringLiteral("Move files to folders named after the artist"), this),
+        "Command3", twipsRect(120, 4560, 2175, 495));
 
-    Check1 = option(this, "Check1", QStringLiteral("Overlook spaces"), twipsRect(240, 5160, 1575, 255));
-    Check2 = option(this, "Check2", QStringLiteral("Convert to Upercase"),
-                    twipsRect(240, 5400, 1815, 255));
-    Check3 = option(this, "Check3", QStringLiteral("Beautify folder names"),
-                    twipsRect(240, 5640, 1815, 195));
-    Check4 = option(this, "Check4", QStringLiteral("Scan folders names"),
-                    twipsRect(240, 5880, 1695, 195));
+    Check1 = option(
+        this, "Check1", QStringLiteral("Overlook spaces"), twipsRect(240, 5160, 1575, 255));
+    Check2 = option(
+        this, "Check2", QStringLiteral("Convert to Upercase"), twipsRect(240, 5400, 1815, 255));
+    Check3 = option(
+        this, "Check3", QStringLiteral("Beautify folder names"), twipsRect(240, 5640, 1815, 195));
+    Check4 = option(
+        this, "Check4", QStringLiteral("Scan folders names"), twipsRect(240, 5880, 1695, 195));
 
     Timer1 = oneShotTrigger(this, "Timer1");
 
     // Keyboard order: the song list first, then the choosers, the artists, buttons, options.
-    const QList<QWidget *> order{List2,    Dir1,     File1,    Drive1, List1,  Command1, Command4,
-                                 Command2, Command3, Check1,   Check2, Check3, Check4};
+    const QList<QWidget *> order {List2, Dir1, File1, Drive1, List1, Command1, Command4, Command2,
+        Command3, Check1, Check2, Check3, Check4};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
 }
@@ -256,8 +259,8 @@ void Form1::Timer1_Timer()
 void Form1::List1_Click()
 {
     const int selected = List1->ListIndex();
-    List2->setItems(selected < 0 ? QStringList()
-                                 : arvelo::songTitles(File1->items(), List1->List(selected)));
+    List2->setItems(
+        selected < 0 ? QStringList() : arvelo::songTitles(File1->items(), List1->List(selected)));
 }
 
 void Form1::Command2_Click()
@@ -285,7 +288,7 @@ void Form1::Timer2_Timer()
     Timer2->stop();
     // Works from the listing as it stands; a file that has gone since simply stays unmoved.
     arvelo::DiskFolders disk;
-    arvelo::moveIntoArtistFolders(disk, List1->items(), File1->Path(), File1->items(),
-                                  Check3->isChecked());
+    arvelo::moveIntoArtistFolders(
+        disk, List1->items(), File1->Path(), File1->items(), Check3->isChecked());
     Form2::slot().unload();
 }

@@ -20,8 +20,8 @@ ListOrder::ListOrder(const QLocale &locale)
 
 int ListOrder::compare(const QString &a, const QString &b) const
 {
-    int result = m_plainLocale ? QString::compare(a, b, Qt::CaseInsensitive)
-                               : m_collator.compare(a, b);
+    int result
+        = m_plainLocale ? QString::compare(a, b, Qt::CaseInsensitive) : m_collator.compare(a, b);
     if (result == 0)
         result = QString::compare(a, b, Qt::CaseSensitive);
     return result;
@@ -62,8 +62,7 @@ void ListOrder::sort(QStringList &items) const
 
 SortedListModel::SortedListModel(QObject *parent)
     : QAbstractListModel(parent)
-{
-}
+{ }
 
 int SortedListModel::rowCount(const QModelIndex &parent) const
 {
@@ -81,8 +80,7 @@ QVariant SortedListModel::data(const QModelIndex &index, int role) const
 
 int SortedListModel::add(const QString &item)
 {
-    const auto place = std::upper_bound(
-        m_items.cbegin(), m_items.cend(), item,
+    const auto place = std::upper_bound(m_items.cbegin(), m_items.cend(), item,
         [this](const QString &a, const QString &b) { return m_order.lessThan(a, b); });
     const int row = int(place - m_items.cbegin());
     beginInsertRows(QModelIndex(), row, row);
@@ -124,10 +122,10 @@ SortedListBox::SortedListBox(QWidget *parent)
     setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
-            [this](const QItemSelection &selected) {
-                if (!selected.isEmpty())
-                    emit Click();
-            });
+        [this](const QItemSelection &selected) {
+            if (!selected.isEmpty())
+                emit Click();
+        });
 }
 
 int SortedListBox::ListCount() const
@@ -178,8 +176,8 @@ void SortedListBox::keyPressEvent(QKeyEvent *event)
 {
     // With nothing selected, the first arrow key selects from the top, as a list box does,
     // instead of silently moving an unselected focus mark.
-    static constexpr int Navigation[] = {Qt::Key_Up,   Qt::Key_Down,   Qt::Key_Home,
-                                         Qt::Key_End,  Qt::Key_PageUp, Qt::Key_PageDown};
+    static constexpr int Navigation[]
+        = {Qt::Key_Up, Qt::Key_Down, Qt::Key_Home, Qt::Key_End, Qt::Key_PageUp, Qt::Key_PageDown};
     if (ListIndex() < 0 && std::ranges::find(Navigation, event->key()) != std::end(Navigation))
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::NoUpdate);
     QListView::keyPressEvent(event);

@@ -101,7 +101,7 @@ bool Application::notify(QObject *receiver, QEvent *event)
 void reportFatalError(const QString &what)
 {
     QMessageBox::critical(nullptr, programTitle(),
-                          QStringLiteral("Run-time error: %1\n\nArvelo has to close.").arg(what));
+        QStringLiteral("Run-time error: %1\n\nArvelo has to close.").arg(what));
     std::exit(EXIT_FAILURE);
 }
 

@@ -10,7 +10,6 @@
 
 namespace arvelo {
 
-
 // Folder path and name joined by one separator, also at the root.
 QString joinPath(const QString &folder, const QString &name);
 

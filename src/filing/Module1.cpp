@@ -17,8 +17,8 @@ QString BeautifyName(const QString &text)
         if (end > begin) {
             const QStringView word = all.sliced(begin, end - begin);
             // A surrogate pair is one character: it is upper-cased as a whole.
-            const qsizetype head = word.size() > 1 && word.at(0).isHighSurrogate()
-                    && word.at(1).isLowSurrogate()
+            const qsizetype head
+                = word.size() > 1 && word.at(0).isHighSurrogate() && word.at(1).isLowSurrogate()
                 ? 2
                 : 1;
             if (!result.isEmpty())

@@ -4,7 +4,7 @@
 
 Caut::Caut()
     : ProgressWindow(arvelo::fixedWindowFlags(false), QStringLiteral("Search in progres"),
-                     arvelo::twipsSize(3795, 945))
+        arvelo::twipsSize(3795, 945))
 {
     setObjectName(QStringLiteral("Caut"));
     setFixedSize(size());

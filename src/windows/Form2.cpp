@@ -4,7 +4,7 @@
 
 Form2::Form2()
     : ProgressWindow(arvelo::sizableWithoutControlBoxFlags(), QStringLiteral("Moving Files"),
-                     arvelo::twipsSize(3555, 990))
+        arvelo::twipsSize(3555, 990))
 {
     setObjectName(QStringLiteral("Form2"));
     // Kept inside the window's client area so the message is never cut off at the right edge.
