@@ -3,15 +3,16 @@
 #include "bench.h"
 #include "synthetic.h"
 
-#include "app/FolderControls.h"
-#include "app/SortedListBox.h"
-#include "grouping/ArtistScan.h"
-#include "grouping/Candidates.h"
+#include "core/ArtistScan.h"
+#include "core/FolderListing.h"
+#include "widgets/FileList.h"
 
 #include <QLocale>
 
 #include <algorithm>
 #include <array>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -37,8 +38,8 @@ void scanSection(QList<bench::Row> &rows)
         const double fill = medianSeconds([&] { file1.setPath(folder->path()); });
         if (file1.ListCount() != files)
             qFatal("file list holds %d of %lld files", file1.ListCount(), qint64(files));
-        rows.append({u"file-list fill, "_qs + english.toString(files) + u" files"_qs,
-            bench::seconds(fill), atTarget ? u"<= 0.5 s"_qs : QString()});
+        rows.append({u"file-list fill, "_s + english.toString(files) + u" files"_s,
+            bench::seconds(fill), atTarget ? u"<= 0.5 s"_s : QString()});
 
         arvelo::SortedListBox list3;
         arvelo::SortedListBox list1;
@@ -46,15 +47,14 @@ void scanSection(QList<bench::Row> &rows)
         const double scan = medianSeconds([&] {
             list1.Clear();
             list3.Clear();
-            QStringList candidates = arvelo::subFolderNames(file1.Path()).value_or(QStringList());
-            candidates += file1.items();
-            list3.setItems(std::move(candidates));
+            list3.setItems(
+                arvelo::scanCandidates(file1.Path(), file1.items(), true).value_or(QStringList()));
             list1.setItems(arvelo::groupArtists(list3.items(), options));
         });
         rows.append(
-            {u"scan, "_qs + english.toString(files) + u" files + "_qs + english.toString(folders)
-                    + u" folders ("_qs + english.toString(list1.ListCount()) + u" artists)"_qs,
-                bench::seconds(scan), atTarget ? u"<= 0.5 s"_qs : QString()});
+            {u"scan, "_s + english.toString(files) + u" files + "_s + english.toString(folders)
+                    + u" folders ("_s + english.toString(list1.ListCount()) + u" artists)"_s,
+                bench::seconds(scan), atTarget ? u"<= 0.5 s"_s : QString()});
     }
 }
 

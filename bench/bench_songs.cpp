@@ -2,11 +2,13 @@
 #include "bench.h"
 #include "synthetic.h"
 
-#include "app/SortedListBox.h"
-#include "grouping/ArtistScan.h"
-#include "grouping/ArtistSongs.h"
+#include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
+#include "widgets/SortedListBox.h"
 
 #include <algorithm>
+
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -25,8 +27,8 @@ void songsSection(QList<bench::Row> &rows)
         worst = std::max(worst,
             bench::secondsFor([&] { list2.setItems(arvelo::songTitles(folder.files, artist)); }));
     }
-    rows.append({u"one artist's songs, 100,000 files (%1 songs)"_qs.arg(list2.ListCount()),
-        bench::seconds(worst), u"<= 0.05 s"_qs});
+    rows.append({u"one artist's songs, 100,000 files (%1 songs)"_s.arg(list2.ListCount()),
+        bench::seconds(worst), u"<= 0.05 s"_s});
 }
 
 const bench::Registration registration(200, songsSection);

@@ -9,6 +9,8 @@
 
 #include <map>
 
+using namespace Qt::StringLiterals;
+
 namespace bench {
 
 namespace {
@@ -43,7 +45,7 @@ double secondsFor(const std::function<void()> &work)
 
 QString seconds(double value)
 {
-    return QString::number(value, 'f', 3) + u" s"_qs;
+    return QString::number(value, 'f', 3) + u" s"_s;
 }
 
 } // namespace bench
@@ -58,8 +60,8 @@ int main(int argc, char *argv[])
     QList<bench::Row> rows;
     for (const auto &[order, section] : bench::sections())
         section(rows);
-    rows.append({u"peak memory (whole run)"_qs,
-        QString::number(bench::peakMegabytes(), 'f', 1) + u" MB"_qs, u"<= 150 MB"_qs});
+    rows.append({u"peak memory (whole run)"_s,
+        QString::number(bench::peakMegabytes(), 'f', 1) + u" MB"_s, u"<= 150 MB"_s});
 
     qsizetype workWidth = 4, measuredWidth = 8;
     for (const bench::Row &row : std::as_const(rows)) {
@@ -67,12 +69,11 @@ int main(int argc, char *argv[])
         measuredWidth = std::max(measuredWidth, row.measured.size());
     }
     QTextStream out(stdout);
-    out << u"work"_qs.leftJustified(workWidth) << u" | "_qs
-        << u"measured"_qs.leftJustified(measuredWidth) << u" | target\n"_qs;
-    out << QString(workWidth, u'-') << u"-|-"_qs << QString(measuredWidth, u'-')
-        << u"-|-------\n"_qs;
+    out << u"work"_s.leftJustified(workWidth) << u" | "_s
+        << u"measured"_s.leftJustified(measuredWidth) << u" | target\n"_s;
+    out << QString(workWidth, u'-') << u"-|-"_s << QString(measuredWidth, u'-') << u"-|-------\n"_s;
     for (const bench::Row &row : std::as_const(rows))
-        out << row.work.leftJustified(workWidth) << u" | "_qs
-            << row.measured.leftJustified(measuredWidth) << u" | "_qs << row.target << u'\n';
+        out << row.work.leftJustified(workWidth) << u" | "_s
+            << row.measured.leftJustified(measuredWidth) << u" | "_s << row.target << u'\n';
     return 0;
 }

@@ -7,6 +7,8 @@
 
 #include <array>
 
+using namespace Qt::StringLiterals;
+
 namespace bench {
 
 namespace {
@@ -45,7 +47,7 @@ QString spelling(QRandomGenerator &random, const QString &artist)
     case 1:
         return artist.toUpper();
     case 2:
-        return QString(artist).replace(u' ', u"  "_qs);
+        return QString(artist).replace(u' ', u"  "_s);
     case 3:
         return QString(artist).remove(u' ');
     case 4:
@@ -73,9 +75,9 @@ QString songName(QRandomGenerator &random, const QString &artist)
 {
     // Mostly "Artist - Title", sometimes without blanks around the hyphen or with a live tag.
     const int form = random.bounded(10);
-    QString name = spelling(random, artist) + (form == 0 ? u"-"_qs : u" - "_qs) + title(random);
+    QString name = spelling(random, artist) + (form == 0 ? u"-"_s : u" - "_s) + title(random);
     if (form == 1)
-        name += u" - Live"_qs;
+        name += u" - Live"_s;
     return name + extension(random);
 }
 
@@ -91,7 +93,7 @@ SongFolder songFolder(qsizetype files, qsizetype folders, quint32 seed)
     auto add = [&](QStringList &names, QString name) {
         // No two entries of a folder share a name: number the later one.
         for (int n = 2; taken.contains(name); ++n)
-            name = name.section(u'.', 0, -2) + u" ("_qs + QString::number(n) + u")"_qs
+            name = name.section(u'.', 0, -2) + u" ("_s + QString::number(n) + u")"_s
                 + extension(random);
         taken.insert(name);
         names.append(name);
@@ -111,10 +113,10 @@ SongFolder songFolder(qsizetype files, qsizetype folders, quint32 seed)
             add(result.files, songName(random, artists.last()));
         } else if (kind < 97) {
             add(result.files,
-                u"Track "_qs + QString::number(random.bounded(1, 100)) + u' ' + title(random)
+                u"Track "_s + QString::number(random.bounded(1, 100)) + u' ' + title(random)
                     + extension(random));
         } else {
-            add(result.files, u"- "_qs + title(random) + extension(random));
+            add(result.files, u"- "_s + title(random) + extension(random));
         }
     }
 
@@ -124,10 +126,10 @@ SongFolder songFolder(qsizetype files, qsizetype folders, quint32 seed)
         QString name;
         switch (random.bounded(10)) {
         case 0:
-            name = u".hidden "_qs + QString::number(result.folders.size());
+            name = u".hidden "_s + QString::number(result.folders.size());
             break;
         case 1:
-            name = known + u" - Live"_qs;
+            name = known + u" - Live"_s;
             break;
         case 2:
             name = artistName(random);

@@ -1,9 +1,11 @@
-#include "app/Form1.h"
+#include "windows/Form1.h"
 
 #include <QMessageBox>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -32,11 +34,7 @@ class TestBrowsing : public QObject
     std::shared_ptr<FakeVolumes> m_volumes = std::make_shared<FakeVolumes>();
 
     QString at(const QString &relative) const { return m_root + u'/' + relative; }
-    Form1 &showForm(const QString &folder)
-    {
-        QDir::setCurrent(at(folder));
-        return Form1::slot().show();
-    }
+    Form1 &showForm(const QString &folder) { return Form1::slot().show(at(folder)); }
 
 private slots:
     void initTestCase()
@@ -49,10 +47,10 @@ private slots:
             {"A/A - one.mp3", "A/music/b - two.mp3", "A/music/a - one.mp3", "A/music/.hidden.mp3",
                 "A/music/notes.txt", "A/music/Sub/x - y.mp3", "B/c - three.mp3", "NotAFolder"})
             QVERIFY(QFile(at(QLatin1String(file))).open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(at(u"A/music/notes.txt"_qs), at(u"A/music/link.mp3"_qs)));
-        QVERIFY(QFile::link(at(u"A/music/gone.txt"_qs), at(u"A/music/broken.mp3"_qs)));
-        QVERIFY(QFile::link(at(u"A/music/Sub"_qs), at(u"A/music/folderlink"_qs)));
-        m_volumes->list = {at(u"A"_qs), at(u"B"_qs), at(u"Missing"_qs), at(u"NotAFolder"_qs)};
+        QVERIFY(QFile::link(at(u"A/music/notes.txt"_s), at(u"A/music/link.mp3"_s)));
+        QVERIFY(QFile::link(at(u"A/music/gone.txt"_s), at(u"A/music/broken.mp3"_s)));
+        QVERIFY(QFile::link(at(u"A/music/Sub"_s), at(u"A/music/folderlink"_s)));
+        m_volumes->list = {at(u"A"_s), at(u"B"_s), at(u"Missing"_s), at(u"NotAFolder"_s)};
         VolumeSource::setStandard(m_volumes);
     }
     void cleanup()
@@ -65,23 +63,22 @@ private slots:
     {
         QTest::addColumn<QString>("drive");
         QTest::addColumn<int>("messages"); // none: the lists move to the drive chosen
-        QTest::newRow("available") << u"B"_qs << 0;
-        QTest::newRow("root missing") << u"Missing"_qs << 1;
-        QTest::newRow("root is a file") << u"NotAFolder"_qs << 1;
-        QTest::newRow("drive to go back to fails") << u"Missing"_qs << 2;
+        QTest::newRow("available") << u"B"_s << 0;
+        QTest::newRow("root missing") << u"Missing"_s << 1;
+        QTest::newRow("root is a file") << u"NotAFolder"_s << 1;
+        QTest::newRow("drive to go back to fails") << u"Missing"_s << 2;
     }
     void choosingADrive()
     {
         QFETCH(QString, drive);
         QFETCH(int, messages);
-        Form1 &form = showForm(u"A/music"_qs);
+        Form1 &form = showForm(u"A/music"_s);
         // Hidden entries and links to nothing or to folders are no files; hidden folders are
         // not listed either (the chain A, music, then alpha, folderlink, Sub).
-        const QStringList music {
-            u"a - one.mp3"_qs, u"b - two.mp3"_qs, u"link.mp3"_qs, u"notes.txt"_qs};
+        const QStringList music {u"a - one.mp3"_s, u"b - two.mp3"_s, u"link.mp3"_s, u"notes.txt"_s};
         QCOMPARE(form.File1->items(), music);
         QCOMPARE(form.Dir1->count(), 5);
-        QVERIFY(form.Dir1->findItems(u".hiddenDir"_qs, Qt::MatchExactly).isEmpty());
+        QVERIFY(form.Dir1->findItems(u".hiddenDir"_s, Qt::MatchExactly).isEmpty());
 
         QStringList seen;
         QTimer closer;
@@ -91,7 +88,7 @@ private slots:
                 // The drive to go back to fails too; should the handler keep retrying, it
                 // comes back at the third message so the test still ends.
                 if (messages == 2 && seen.size() != 2)
-                    m_volumes->down = seen.size() == 1 ? QStringList {at(u"A"_qs)} : QStringList();
+                    m_volumes->down = seen.size() == 1 ? QStringList {at(u"A"_s)} : QStringList();
                 box->accept();
                 QVERIFY(box->buttons().size() == 1 && box->icon() == QMessageBox::NoIcon);
             }
@@ -99,39 +96,39 @@ private slots:
         closer.start(10);
         form.Drive1->setCurrentIndex(form.Drive1->findText(at(drive)));
         QTest::qWait(50);
-        QCOMPARE(seen, QStringList(messages, u"Arvelo|The selected drive is not availible"_qs));
-        const QString shown = messages ? u"A/music"_qs : drive;
+        QCOMPARE(seen, QStringList(messages, u"Arvelo|The selected drive is not availible"_s));
+        const QString shown = messages ? u"A/music"_s : drive;
         QCOMPARE(form.Drive1->Drive(), at(shown.section(u'/', 0, 0)));
         QCOMPARE(form.Dir1->Path(), at(shown));
-        QCOMPARE(form.File1->items(), messages ? music : QStringList {u"c - three.mp3"_qs});
+        QCOMPARE(form.File1->items(), messages ? music : QStringList {u"c - three.mp3"_s});
     }
 
     void enterOpensAFolderAndListsItsFiles()
     {
-        Form1 &form = showForm(u"A/music"_qs);
-        form.List1->AddItem(u"Kept artist"_qs);
-        form.List2->AddItem(u"Kept song"_qs);
-        form.Dir1->setCurrentItem(form.Dir1->findItems(u"Sub"_qs, Qt::MatchExactly).value(0));
+        Form1 &form = showForm(u"A/music"_s);
+        form.List1->AddItem(u"Kept artist"_s);
+        form.List2->AddItem(u"Kept song"_s);
+        form.Dir1->setCurrentItem(form.Dir1->findItems(u"Sub"_s, Qt::MatchExactly).value(0));
         QTest::keyClick(form.Dir1, Qt::Key_Return);
-        QCOMPARE(form.Dir1->Path(), at(u"A/music/Sub"_qs));
-        QCOMPARE(form.File1->items(), QStringList {u"x - y.mp3"_qs});
+        QCOMPARE(form.Dir1->Path(), at(u"A/music/Sub"_s));
+        QCOMPARE(form.File1->items(), QStringList {u"x - y.mp3"_s});
         QCOMPARE(form.List1->items() + form.List2->items(),
-            (QStringList {u"Kept artist"_qs, u"Kept song"_qs}));
+            (QStringList {u"Kept artist"_s, u"Kept song"_s}));
     }
 
     void fileListKeepsItsListingUntilItsPathIsSet()
     {
-        Form1 &form = showForm(u"A/music/alpha"_qs);
-        QVERIFY(QFile(at(u"A/music/alpha/late.mp3"_qs)).open(QIODevice::WriteOnly));
+        Form1 &form = showForm(u"A/music/alpha"_s);
+        QVERIFY(QFile(at(u"A/music/alpha/late.mp3"_s)).open(QIODevice::WriteOnly));
         QCOMPARE(form.File1->ListCount(), 0);
-        form.Dir1->setPath(at(u"A/music"_qs));
-        form.Dir1->setPath(at(u"A/music/alpha"_qs));
-        QCOMPARE(form.File1->items(), QStringList {u"late.mp3"_qs});
+        QVERIFY(form.Dir1->setPath(at(u"A/music"_s)));
+        QVERIFY(form.Dir1->setPath(at(u"A/music/alpha"_s)));
+        QCOMPARE(form.File1->items(), QStringList {u"late.mp3"_s});
     }
 
     void tabReachesTheChoosers()
     {
-        Form1 &form = showForm(u"A/music"_qs);
+        Form1 &form = showForm(u"A/music"_s);
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.List2->setFocus();

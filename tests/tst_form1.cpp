@@ -1,4 +1,5 @@
-#include "app/Form1.h"
+#include "widgets/Twips.h"
+#include "windows/Form1.h"
 
 #include <QCheckBox>
 #include <QDir>
@@ -8,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -32,13 +35,12 @@ void TestForm1::initTestCase()
 {
     for (const char *name : {"b - two.mp3", "A - one.mp3", ".hidden.mp3"})
         QVERIFY(QFile(m_folder.filePath(QLatin1String(name))).open(QIODevice::WriteOnly));
-    QVERIFY(QDir::setCurrent(m_folder.path()));
 }
 
 void TestForm1::startsIdleWithCaptionsAsWritten()
 {
-    Form1 &form = Form1::slot().show();
-    QCOMPARE(form.windowTitle(), u"Arvelo"_qs);
+    Form1 &form = Form1::slot().show(m_folder.path());
+    QCOMPARE(form.windowTitle(), u"Arvelo"_s);
     const std::pair<QWidget *, const char *> captions[] = {
         {form.Frame1, "Select folder :"},
         {form.Frame2, "Files in selected folder :"},
@@ -70,7 +72,7 @@ void TestForm1::startsIdleWithCaptionsAsWritten()
         QVERIFY(!timer->isActive());
         QCOMPARE(timer->interval(), 100);
     }
-    QCOMPARE(form.File1->items(), (QStringList {u"A - one.mp3"_qs, u"b - two.mp3"_qs}));
+    QCOMPARE(form.File1->items(), (QStringList {u"A - one.mp3"_s, u"b - two.mp3"_s}));
     QCOMPARE(form.size(), twipsSize(8175, 6225));
     QCOMPARE(form.minimumSize(), form.maximumSize());
     QVERIFY(!(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
@@ -78,7 +80,7 @@ void TestForm1::startsIdleWithCaptionsAsWritten()
 
 void TestForm1::tabOrderFollowsTheLayout()
 {
-    Form1 &form = Form1::slot().show();
+    Form1 &form = Form1::slot().show(m_folder.path());
     const QList<QWidget *> expected {form.List2, form.Dir1, form.File1, form.Drive1, form.List1,
         form.Command1, form.Command4, form.Command2, form.Command3, form.Check1, form.Check2,
         form.Check3, form.Check4};
@@ -93,21 +95,21 @@ void TestForm1::tabOrderFollowsTheLayout()
 
 void TestForm1::keyFollowsTheOptionsAtEveryCall()
 {
-    Form1 &form = Form1::slot().show();
-    const QString name = u" mira  vell - x.mp3"_qs;
-    QCOMPARE(form.FCnv(name), u"MIRAVELL"_qs);
+    Form1 &form = Form1::slot().show(m_folder.path());
+    const QString name = u" mira  vell - x.mp3"_s;
+    QCOMPARE(form.FCnv(name), u"MIRAVELL"_s);
     form.Check1->setChecked(false);
-    QCOMPARE(form.FCnv(name), u" MIRA  VELL"_qs);
+    QCOMPARE(form.FCnv(name), u" MIRA  VELL"_s);
     form.Check2->setChecked(false);
-    QCOMPARE(form.FCnv(name), u" mira  vell"_qs);
+    QCOMPARE(form.FCnv(name), u" mira  vell"_s);
     form.Check1->setChecked(true);
-    QCOMPARE(form.FCnv(name), u"miravell"_qs);
+    QCOMPARE(form.FCnv(name), u"miravell"_s);
 }
 
 void TestForm1::sortedListsIgnoreCaseWhateverTheOrderOfArrival()
 {
-    const QStringList items {u"beta"_qs, u"Alpha"_qs, u"zeta"_qs, u"Éclair"_qs, u"eclair"_qs,
-        u"b"_qs, u"B"_qs, u"alpha"_qs};
+    const QStringList items {
+        u"beta"_s, u"Alpha"_s, u"zeta"_s, u"Éclair"_s, u"eclair"_s, u"b"_s, u"B"_s, u"alpha"_s};
     for (const char *locale : {"C", "en_US", "de_DE"}) {
         QLocale::setDefault(QLocale(QLatin1String(locale)));
         SortedListBox oneByOne;
@@ -117,10 +119,10 @@ void TestForm1::sortedListsIgnoreCaseWhateverTheOrderOfArrival()
         bulk.setItems(items);
         QCOMPARE(bulk.items(), oneByOne.items());
         const QStringList &sorted = bulk.items();
-        QCOMPARE(sorted.first(), u"Alpha"_qs); // ties fall back to code-unit order
-        QCOMPARE(sorted.indexOf(u"alpha"_qs), 1);
-        QVERIFY(sorted.indexOf(u"B"_qs) < sorted.indexOf(u"beta"_qs));
-        QVERIFY(sorted.indexOf(u"eclair"_qs) < sorted.indexOf(u"zeta"_qs));
+        QCOMPARE(sorted.first(), u"Alpha"_s); // ties fall back to code-unit order
+        QCOMPARE(sorted.indexOf(u"alpha"_s), 1);
+        QVERIFY(sorted.indexOf(u"B"_s) < sorted.indexOf(u"beta"_s));
+        QVERIFY(sorted.indexOf(u"eclair"_s) < sorted.indexOf(u"zeta"_s));
     }
     QLocale::setDefault(QLocale::system());
 }
@@ -128,7 +130,7 @@ void TestForm1::sortedListsIgnoreCaseWhateverTheOrderOfArrival()
 void TestForm1::hiddenMainWindowDoesNotEndTheProgram()
 {
     // The quit-on-last-window rule only acts inside the application's own event loop.
-    Form1 &form = Form1::slot().show();
+    Form1 &form = Form1::slot().show(m_folder.path());
     form.hide();
     bool ranWhileHidden = false;
     QTimer::singleShot(150, &form, [&ranWhileHidden, &form] {

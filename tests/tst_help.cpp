@@ -1,5 +1,5 @@
-#include "app/Form1.h"
-#include "app/TextBox.h"
+#include "widgets/TextBox.h"
+#include "windows/Form1.h"
 #include "windows/Help.h"
 #include "windows/frmAbout.h"
 
@@ -9,6 +9,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 // The help text as the user reads it, written out apart from the program's own copy; tabs,
 // trailing blanks and CR LF breaks are escaped so that no editor can quietly change them.
@@ -51,8 +53,7 @@ class TestHelp : public QObject
     QTemporaryDir m_folder;
 
 private slots:
-    // The main window lists the current folder; keep that small and known.
-    void initTestCase() { QVERIFY(QDir::setCurrent(m_folder.path())); }
+    // The main window lists its start folder; keep that small and known.
 
     void cleanup()
     {
@@ -64,7 +65,7 @@ private slots:
 
     void textsAreExact()
     {
-        QCOMPARE(QString(ExpectedHelp).count(u"\r\n"_qs), 78);
+        QCOMPARE(QString(ExpectedHelp).count(u"\r\n"_s), 78);
         QCOMPARE(Help::helpText(), ExpectedHelp);
         const Help &help = Help::slot().show();
         QCOMPARE(help.Text1->Text(), ExpectedHelp);
@@ -72,13 +73,13 @@ private slots:
         QCOMPARE((QStringList {help.windowTitle(), help.Command1->text(), help.Command2->text(),
                      about.windowTitle(), about.cmdOK->text(), about.lblTitle->text(),
                      about.lblVersion->text()}),
-            (QStringList {u"Help"_qs, u"OK, Ok ,Ok ..."_qs, u"About"_qs, u"About MyApp"_qs,
-                u"OK"_qs, u"Arvelo"_qs, u"Version 1.0"_qs}));
+            (QStringList {u"Help"_s, u"OK, Ok ,Ok ..."_s, u"About"_s, u"About MyApp"_s, u"OK"_s,
+                u"Arvelo"_s, u"Version 1.0"_s}));
     }
 
     void eachWindowOpensOnceBesideTheOthers()
     {
-        Form1 &form = Form1::slot().show();
+        Form1 &form = Form1::slot().show(m_folder.path());
         QTest::mouseClick(form.Command4, Qt::LeftButton);
         Help *help = Help::slot().get();
         QVERIFY(help);
@@ -106,17 +107,17 @@ private slots:
     {
         QFETCH(QString, how);
         // Both windows are open; only the one addressed goes away.
-        const bool closesHelp = how.startsWith(u"Help"_qs);
+        const bool closesHelp = how.startsWith(u"Help"_s);
         Help &help = Help::slot().show();
         frmAbout &about = frmAbout::slot().show();
         const QPointer<QWidget> target = closesHelp ? static_cast<QWidget *>(&help) : &about;
-        if (how.endsWith(u"close box"_qs))
+        if (how.endsWith(u"close box"_s))
             target->close();
-        else if (how.endsWith(u"OK"_qs))
+        else if (how.endsWith(u"OK"_s))
             QTest::mouseClick(closesHelp ? help.Command1 : about.cmdOK, Qt::LeftButton);
         else
             QTest::keyClick(
-                how.startsWith(u"window"_qs) ? static_cast<QWidget *>(&about) : about.cmdOK,
+                how.startsWith(u"window"_s) ? static_cast<QWidget *>(&about) : about.cmdOK,
                 QKeySequence(how.section(u' ', -1))[0].key());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(!target);
@@ -129,8 +130,8 @@ private slots:
         Help &help = Help::slot().show();
         QVERIFY(QTest::qWaitForWindowExposed(&help));
         help.Text1->moveCursor(QTextCursor::End);
-        QTest::keyClicks(help.Text1, u"my own notes"_qs);
-        QVERIFY(help.Text1->Text().endsWith(u"collection.\r\nmy own notes"_qs));
+        QTest::keyClicks(help.Text1, u"my own notes"_s);
+        QVERIFY(help.Text1->Text().endsWith(u"collection.\r\nmy own notes"_s));
         QVERIFY(help.Text1->verticalScrollBar()->value() > 0);
         QTest::mouseClick(help.Command1, Qt::LeftButton);
         Help &again = Help::slot().show();
@@ -150,7 +151,7 @@ private slots:
     void secondaryWindowsOutliveTheMainWindow()
     {
         QFETCH(bool, aboutLast);
-        QTest::mouseClick(Form1::slot().show().Command4, Qt::LeftButton);
+        QTest::mouseClick(Form1::slot().show(m_folder.path()).Command4, Qt::LeftButton);
         QTest::mouseClick(Help::slot().get()->Command2, Qt::LeftButton);
         arvelo::AppWindow *help = Help::slot().get(), *about = frmAbout::slot().get();
         // Quitting on the last window happens only inside the application's own event loop. A

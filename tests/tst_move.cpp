@@ -1,5 +1,5 @@
-#include "filing/ArtistFolders.h"
-#include "filing/MovePass.h"
+#include "core/ArtistFolders.h"
+#include "core/MovePass.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -8,6 +8,8 @@
 
 #include <cerrno>
 #include <optional>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -62,7 +64,7 @@ class TestMove : public QObject
     std::optional<QTemporaryDir> m_dir;
     QStringList m_before;
 
-    QString selected() const { return m_dir->path() + u"/sel"_qs; }
+    QString selected() const { return m_dir->path() + u"/sel"_s; }
 
     // "name/" makes a folder, "name@target" a symbolic link, "" nothing, anything else a file that
     // holds its path below "sel", so no two files share contents.
@@ -77,7 +79,7 @@ class TestMove : public QObject
                 QVERIFY(QFile::link(entry.section(u'@', 1), path));
             else
                 QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
-                    && file.write(entry.mid(entry.startsWith(u"sel/"_qs) ? 4 : 0).toUtf8()) >= 0);
+                    && file.write(entry.mid(entry.startsWith(u"sel/"_s) ? 4 : 0).toUtf8()) >= 0);
         }
         m_before = listing(m_dir->path());
     }
@@ -88,7 +90,7 @@ private slots:
         m_dir.emplace();
         QVERIFY(m_dir->isValid());
         // Neighbours of the selected folder that nothing may touch.
-        makeAll({u"sel/"_qs, u"outside/"_qs, u"outside/Zeta - in"_qs, u"Zeta - beside"_qs});
+        makeAll({u"sel/"_s, u"outside/"_s, u"outside/Zeta - in"_s, u"Zeta - beside"_s});
     }
 
     // Whatever a test did, every file still exists with its contents, and nothing outside changed.
@@ -96,10 +98,10 @@ private slots:
     {
         const auto kept = [](QStringList all) {
             QStringList contents;
-            for (const QString &f : all.filter(QRegularExpression(u"[^/@]$"_qs)))
+            for (const QString &f : all.filter(QRegularExpression(u"[^/@]$"_s)))
                 contents.append(f.contains(u'=') ? f.section(u'=', 1) : f.section(u'/', -1));
             contents.sort();
-            return contents + all.filter(QRegularExpression(u"^(?!sel/)"_qs));
+            return contents + all.filter(QRegularExpression(u"^(?!sel/)"_s));
         };
         QCOMPARE(kept(listing(m_dir->path())), kept(m_before));
     }
@@ -117,8 +119,8 @@ private slots:
 
         const auto row = [](const char *tag, QStringView entries, QStringView files, bool beautify,
                              QStringView after, QList<qsizetype> counts, QStringView refused = {}) {
-            QTest::newRow(tag) << entries.toString().split(u", "_qs)
-                               << files.toString().split(u", "_qs) << beautify << after.toString()
+            QTest::newRow(tag) << entries.toString().split(u", "_s)
+                               << files.toString().split(u", "_s) << beautify << after.toString()
                                << counts << refused.toString();
         };
         row("beautified folder name", u"Zeta X", u" zeta  x - 1, ZETA  X - 2", true,
@@ -160,22 +162,22 @@ private slots:
         QFETCH(QList<qsizetype>, counts);
         QFETCH(QString, refused);
 
-        QStringList made = files.filter(QRegularExpression(u"^sel/"_qs));
+        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
         files.removeIf([&](const QString &file) { return made.contains(file); });
         for (const QString &file : std::as_const(files))
-            made.append(isPlainEntryName(file) ? u"sel/"_qs + file : QString());
+            made.append(isPlainEntryName(file) ? u"sel/"_s + file : QString());
         makeAll(made);
         RefusingFolders first(refused);
         const MoveSummary done = moveIntoArtistFolders(first, entries, selected(), files, beautify);
-        QCOMPARE(listing(selected()).join(u", "_qs), after);
-        QCOMPARE(QList<qsizetype>({done.moved, done.failed, done.foldersCreated}), counts);
+        QCOMPARE(listing(selected()).join(u", "_s), after);
+        QCOMPARE(QList<qsizetype>({done.moved, done.stayed.size(), done.foldersCreated}), counts);
 
         // Pressed again with the listing now stale: nothing changes and every file still counts.
         RefusingFolders next(refused);
         const MoveSummary again = moveIntoArtistFolders(next, entries, selected(), files, beautify);
-        QCOMPARE(listing(selected()).join(u", "_qs), after);
-        QCOMPARE(QList<qsizetype>({again.moved, again.failed, again.foldersCreated}),
-            QList<qsizetype>({0, done.moved + done.failed, 0}));
+        QCOMPARE(listing(selected()).join(u", "_s), after);
+        QCOMPARE(QList<qsizetype>({again.moved, again.stayed.size(), again.foldersCreated}),
+            QList<qsizetype>({0, done.moved + done.stayed.size(), 0}));
     }
 
     void moveNoReplace_data()
@@ -209,7 +211,7 @@ private slots:
         QFETCH(int, error);
         QFETCH(QString, calls);
 
-        makeAll({u"sel/a"_qs, u"sel/to/"_qs, target});
+        makeAll({u"sel/a"_s, u"sel/to/"_s, target});
         const QStringList before = listing(selected());
         QStringList made;
         const auto noted = [&](const QString &name, const auto &real) {
@@ -221,14 +223,14 @@ private slots:
         };
         const MoveSyscalls &real = MoveSyscalls::system();
         const MoveResult result
-            = arvelo::moveNoReplace(selected() + u"/a"_qs, selected() + u"/to/a"_qs,
-                {noted(u"renameNoReplace"_qs, real.renameNoReplace), noted(u"link"_qs, real.link),
-                    noted(u"unlink"_qs, real.unlink), noted(u"lexists"_qs, real.lexists),
-                    noted(u"rename"_qs, real.rename)});
+            = arvelo::moveNoReplace(selected() + u"/a"_s, selected() + u"/to/a"_s,
+                {noted(u"renameNoReplace"_s, real.renameNoReplace), noted(u"link"_s, real.link),
+                    noted(u"unlink"_s, real.unlink), noted(u"lexists"_s, real.lexists),
+                    noted(u"rename"_s, real.rename)});
         QCOMPARE(result.error, error);
         QCOMPARE(made.join(u' '), calls);
         // Moved, or left exactly as it was.
-        QCOMPARE(listing(selected()), error ? before : QStringList({u"to/"_qs, u"to/a"_qs}));
+        QCOMPARE(listing(selected()), error ? before : QStringList({u"to/"_s, u"to/a"_s}));
     }
 };
 

@@ -1,5 +1,5 @@
-#include "app/Form1.h"
 #include "windows/Caut.h"
+#include "windows/Form1.h"
 #include "windows/Form2.h"
 
 #include <QCheckBox>
@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -42,17 +44,15 @@ void TestMoveWindow::init()
         QVERIFY(file.open(QIODevice::WriteOnly));
         file.write(name);
     }
-    QVERIFY(QDir::setCurrent(m_folder->path()));
-    m_form = &Form1::slot().show();
+    m_form = &Form1::slot().show(m_folder->path());
     QTest::mouseClick(m_form->Command1, Qt::LeftButton);
     QTRY_VERIFY(!Caut::slot().isOpen());
-    QCOMPARE(m_form->List1->items(), (QStringList {u"Kelo"_qs, u"Mira Vell"_qs, u"Zeta"_qs}));
+    QCOMPARE(m_form->List1->items(), (QStringList {u"Kelo"_s, u"Mira Vell"_s, u"Zeta"_s}));
 }
 
 void TestMoveWindow::cleanup()
 {
     Form1::slot().unload();
-    QDir::setCurrent(QDir::tempPath());
     delete m_folder;
 }
 
@@ -63,7 +63,7 @@ QStringList TestMoveWindow::files() const
     while (it.hasNext()) {
         QFile file(it.next());
         file.open(QIODevice::ReadOnly);
-        all.append(QDir(m_folder->path()).relativeFilePath(file.fileName()) + u": "_qs
+        all.append(QDir(m_folder->path()).relativeFilePath(file.fileName()) + u": "_s
             + QString::fromUtf8(file.readAll()));
     }
     all.sort();
@@ -84,14 +84,14 @@ void TestMoveWindow::moveRunsBehindItsProgressWindow()
     // Nothing has moved yet: the pass waits for the first tick behind the progress window.
     QVERIFY(Form2::slot().isOpen() && Form2::slot().get()->isVisible());
     QVERIFY(!m_form->isVisible());
-    QVERIFY(QFile::exists(m_folder->filePath(u"Zeta - one.mp3"_qs)));
+    QVERIFY(QFile::exists(m_folder->filePath(u"Zeta - one.mp3"_s)));
     QTRY_VERIFY(!Form2::slot().isOpen());
     QVERIFY(m_form->isVisible());
 
-    const QStringList expected {u"Kelo/Kelo - a.mp3: Kelo - a.mp3"_qs,
-        u"Kelo/kelo - b.mp3: kelo - b.mp3"_qs, u"Mira Vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_qs,
-        u"Mira Vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_qs, u"Solo - x.mp3: Solo - x.mp3"_qs,
-        u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_qs, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_qs};
+    const QStringList expected {u"Kelo/Kelo - a.mp3: Kelo - a.mp3"_s,
+        u"Kelo/kelo - b.mp3: kelo - b.mp3"_s, u"Mira Vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_s,
+        u"Mira Vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s, u"Solo - x.mp3: Solo - x.mp3"_s,
+        u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s};
     QCOMPARE(files(), expected);
     // Nothing is read again: the lists still show the files that moved away.
     QCOMPARE(m_form->File1->ListCount(), 7);
@@ -103,17 +103,17 @@ void TestMoveWindow::moveRunsBehindItsProgressWindow()
 
 void TestMoveWindow::struckArtistStaysAndFoldersKeepFirstSpelling()
 {
-    m_form->List1->setListIndex(m_form->List1->items().indexOf(u"Kelo"_qs));
+    m_form->List1->setListIndex(m_form->List1->items().indexOf(u"Kelo"_s));
     QTest::mouseClick(m_form->Command2, Qt::LeftButton);
     m_form->Check3->setChecked(false);
     pressMove();
     // Without beautifying, each folder is named after the spelling of its first file in the
     // file list's order, blanks kept.
     QCOMPARE(files(),
-        (QStringList {u"Kelo - a.mp3: Kelo - a.mp3"_qs, u"Solo - x.mp3: Solo - x.mp3"_qs,
-            u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_qs, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_qs,
-            u"kelo - b.mp3: kelo - b.mp3"_qs, u"mira  vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_qs,
-            u"mira  vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_qs}));
+        (QStringList {u"Kelo - a.mp3: Kelo - a.mp3"_s, u"Solo - x.mp3: Solo - x.mp3"_s,
+            u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s,
+            u"kelo - b.mp3: kelo - b.mp3"_s, u"mira  vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_s,
+            u"mira  vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s}));
 }
 
 QTEST_MAIN(TestMoveWindow)

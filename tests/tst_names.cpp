@@ -1,8 +1,10 @@
-#include "filing/Module1.h"
-#include "grouping/ArtistSongs.h"
-#include "grouping/artist.h"
+#include "core/ArtistName.h"
+#include "core/ArtistSongs.h"
+#include "core/Module1.h"
 
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -81,15 +83,15 @@ void TestNames::artistPart_data()
     QTest::addColumn<bool>("hasTitle");
     QTest::addColumn<QString>("title");
 
-    QTest::newRow("usual") << u"Abc - Song.mp3"_qs << u"Abc "_qs << true << u"Song.mp3"_qs;
+    QTest::newRow("usual") << u"Abc - Song.mp3"_s << u"Abc "_s << true << u"Song.mp3"_s;
     QTest::newRow("second hyphen ends title")
-        << u"Abc - Song - Live.mp3"_qs << u"Abc "_qs << true << u"Song "_qs;
-    QTest::newRow("no blanks") << u"Abc-Song.mp3"_qs << u"Abc"_qs << true << u"Song.mp3"_qs;
-    QTest::newRow("blanks kept") << u"  A  B - x"_qs << u"  A  B "_qs << true << u"x"_qs;
-    QTest::newRow("no hyphen") << u"Abc.mp3"_qs << u"Abc.mp3"_qs << false << QString();
-    QTest::newRow("leading hyphen") << u"- Intro.mp3"_qs << QString() << true << u"Intro.mp3"_qs;
-    QTest::newRow("empty title") << u"Abc -"_qs << u"Abc "_qs << true << QString();
-    QTest::newRow("double hyphen") << u"Abc--x"_qs << u"Abc"_qs << true << QString();
+        << u"Abc - Song - Live.mp3"_s << u"Abc "_s << true << u"Song "_s;
+    QTest::newRow("no blanks") << u"Abc-Song.mp3"_s << u"Abc"_s << true << u"Song.mp3"_s;
+    QTest::newRow("blanks kept") << u"  A  B - x"_s << u"  A  B "_s << true << u"x"_s;
+    QTest::newRow("no hyphen") << u"Abc.mp3"_s << u"Abc.mp3"_s << false << QString();
+    QTest::newRow("leading hyphen") << u"- Intro.mp3"_s << QString() << true << u"Intro.mp3"_s;
+    QTest::newRow("empty title") << u"Abc -"_s << u"Abc "_s << true << QString();
+    QTest::newRow("double hyphen") << u"Abc--x"_s << u"Abc"_s << true << QString();
 }
 
 void TestNames::artistPart()
@@ -111,25 +113,25 @@ void TestNames::beautifyName_data()
     QTest::addColumn<QString>("expected");
 
     QTest::newRow("empty") << QString() << QString();
-    QTest::newRow("blanks only") << u"    "_qs << QString();
-    QTest::newRow("runs of blanks") << u"hELLO   wORLD"_qs << u"Hello World"_qs;
-    QTest::newRow("blanks at both ends") << u"  the   quick  fox "_qs << u"The Quick Fox"_qs;
-    QTest::newRow("hyphen is inside a word") << u"mIXed-CASE name"_qs << u"Mixed-case Name"_qs;
-    QTest::newRow("apostrophe is inside a word") << u"l'OMBRA di mare"_qs << u"L'ombra Di Mare"_qs;
-    QTest::newRow("leading digit") << u"1st plACE"_qs << u"1st Place"_qs;
-    QTest::newRow("tab is inside a word") << u"aa\tBB"_qs << u"Aa\tbb"_qs;
-    QTest::newRow("single letter") << u"q"_qs << u"Q"_qs;
-    QTest::newRow("joined words stay joined") << u"abcd"_qs << u"Abcd"_qs;
-    QTest::newRow("separate words") << u"ab cd"_qs << u"Ab Cd"_qs;
-    QTest::newRow("help example") << u"LoRIn vE  cAstU"_qs << u"Lorin Ve Castu"_qs;
-    QTest::newRow("help example 2") << u"TEOD    VARNEL"_qs << u"Teod Varnel"_qs;
-    QTest::newRow("sharp s") << u"STRAßE ßa"_qs << u"Straße ßa"_qs;
-    QTest::newRow("accents") << u"éLAN ÀB"_qs << u"Élan Àb"_qs;
-    QTest::newRow("bracket first") << u"(LIVE) set"_qs << u"(live) Set"_qs;
-    QTest::newRow("astral letter") << u"\U00010428X"_qs << u"\U00010400x"_qs;
+    QTest::newRow("blanks only") << u"    "_s << QString();
+    QTest::newRow("runs of blanks") << u"hELLO   wORLD"_s << u"Hello World"_s;
+    QTest::newRow("blanks at both ends") << u"  the   quick  fox "_s << u"The Quick Fox"_s;
+    QTest::newRow("hyphen is inside a word") << u"mIXed-CASE name"_s << u"Mixed-case Name"_s;
+    QTest::newRow("apostrophe is inside a word") << u"l'OMBRA di mare"_s << u"L'ombra Di Mare"_s;
+    QTest::newRow("leading digit") << u"1st plACE"_s << u"1st Place"_s;
+    QTest::newRow("tab is inside a word") << u"aa\tBB"_s << u"Aa\tbb"_s;
+    QTest::newRow("single letter") << u"q"_s << u"Q"_s;
+    QTest::newRow("joined words stay joined") << u"abcd"_s << u"Abcd"_s;
+    QTest::newRow("separate words") << u"ab cd"_s << u"Ab Cd"_s;
+    QTest::newRow("help example") << u"LoRIn vE  cAstU"_s << u"Lorin Ve Castu"_s;
+    QTest::newRow("help example 2") << u"TEOD    VARNEL"_s << u"Teod Varnel"_s;
+    QTest::newRow("sharp s") << u"STRAßE ßa"_s << u"Straße ßa"_s;
+    QTest::newRow("accents") << u"éLAN ÀB"_s << u"Élan Àb"_s;
+    QTest::newRow("bracket first") << u"(LIVE) set"_s << u"(live) Set"_s;
+    QTest::newRow("astral letter") << u"\U00010428X"_s << u"\U00010400x"_s;
     // Letters without a one-character case partner stay as they are; lengths never change.
-    QTest::newRow("ligature") << u"ﬁx ß"_qs << u"ﬁx ß"_qs;
-    QTest::newRow("dotted capital I") << u"İİ"_qs << u"İİ"_qs;
+    QTest::newRow("ligature") << u"ﬁx ß"_s << u"ﬁx ß"_s;
+    QTest::newRow("dotted capital I") << u"İİ"_s << u"İİ"_s;
 }
 
 void TestNames::beautifyName()
@@ -142,7 +144,7 @@ void TestNames::beautifyName()
     // Letter case and the number of blanks between words never matter.
     QCOMPARE(Module1::BeautifyName(arvelo::upperEach(input)),
         Module1::BeautifyName(arvelo::lowerEach(input)));
-    QCOMPARE(Module1::BeautifyName(u"  "_qs + input.replace(u' ', u"   "_qs) + u' '), expected);
+    QCOMPARE(Module1::BeautifyName(u"  "_s + input.replace(u' ', u"   "_s) + u' '), expected);
 }
 
 void TestNames::songTitles_data()
@@ -152,31 +154,30 @@ void TestNames::songTitles_data()
     QTest::addColumn<QStringList>("titles");
 
     QTest::newRow("extension stays")
-        << QStringList {u"Abc - Song.mp3"_qs} << u"Abc"_qs << QStringList {u"Song.mp3"_qs};
+        << QStringList {u"Abc - Song.mp3"_s} << u"Abc"_s << QStringList {u"Song.mp3"_s};
     QTest::newRow("cut at second hyphen, trailing blank kept")
-        << QStringList {u"Abc - Song - Live.mp3"_qs} << u"Abc"_qs << QStringList {u"Song "_qs};
+        << QStringList {u"Abc - Song - Live.mp3"_s} << u"Abc"_s << QStringList {u"Song "_s};
     QTest::newRow("spellings that beautify alike")
-        << QStringList {u"Abc-Song.mp3"_qs, u"abc - Two.mp3"_qs, u"ABC   - Three.mp3"_qs,
-               u"  aBc - Four.mp3"_qs}
-        << u"Abc"_qs
-        << QStringList {u"Song.mp3"_qs, u"Two.mp3"_qs, u"Three.mp3"_qs, u"Four.mp3"_qs};
+        << QStringList {u"Abc-Song.mp3"_s, u"abc - Two.mp3"_s, u"ABC   - Three.mp3"_s,
+               u"  aBc - Four.mp3"_s}
+        << u"Abc"_s << QStringList {u"Song.mp3"_s, u"Two.mp3"_s, u"Three.mp3"_s, u"Four.mp3"_s};
     QTest::newRow("runs of blanks between words")
-        << QStringList {u"A  B - Song.mp3"_qs} << u"A B"_qs << QStringList {u"Song.mp3"_qs};
-    QTest::newRow("longer artist and no hyphen do not match") << QStringList {u"Abcd - Song.mp3"_qs,
-        u"Abc.mp3"_qs, u"Ab c - x.mp3"_qs} << u"Abc"_qs << QStringList {};
+        << QStringList {u"A  B - Song.mp3"_s} << u"A B"_s << QStringList {u"Song.mp3"_s};
+    QTest::newRow("longer artist and no hyphen do not match") << QStringList {u"Abcd - Song.mp3"_s,
+        u"Abc.mp3"_s, u"Ab c - x.mp3"_s} << u"Abc"_s << QStringList {};
     QTest::newRow("whole name without hyphen has no title")
-        << QStringList {u"abc"_qs, u"Abc - x"_qs} << u"Abc"_qs << QStringList {u"x"_qs};
+        << QStringList {u"abc"_s, u"Abc - x"_s} << u"Abc"_s << QStringList {u"x"_s};
     QTest::newRow("duplicates kept")
-        << QStringList {u"Abc - Song - 1.mp3"_qs, u"Abc - Song - 2.mp3"_qs} << u"Abc"_qs
-        << QStringList {u"Song "_qs, u"Song "_qs};
+        << QStringList {u"Abc - Song - 1.mp3"_s, u"Abc - Song - 2.mp3"_s} << u"Abc"_s
+        << QStringList {u"Song "_s, u"Song "_s};
     QTest::newRow("empty artist only under the empty entry")
-        << QStringList {u"- Intro.mp3"_qs, u"  - Outro.mp3"_qs, u"Abc - x"_qs} << QString()
-        << QStringList {u"Intro.mp3"_qs, u"Outro.mp3"_qs};
-    QTest::newRow("first letter upper-cased, accents too") << QStringList {u"éLAN - x"_qs,
-        u"élan - y"_qs, u"Elan - z"_qs} << u"Élan"_qs << QStringList {u"x"_qs, u"y"_qs};
+        << QStringList {u"- Intro.mp3"_s, u"  - Outro.mp3"_s, u"Abc - x"_s} << QString()
+        << QStringList {u"Intro.mp3"_s, u"Outro.mp3"_s};
+    QTest::newRow("first letter upper-cased, accents too") << QStringList {u"éLAN - x"_s,
+        u"élan - y"_s, u"Elan - z"_s} << u"Élan"_s << QStringList {u"x"_s, u"y"_s};
     QTest::newRow("exact case of the entry counts")
-        << QStringList {u"abc - x"_qs} << u"abc"_qs << QStringList {};
-    QTest::newRow("no files") << QStringList {} << u"Abc"_qs << QStringList {};
+        << QStringList {u"abc - x"_s} << u"abc"_s << QStringList {};
+    QTest::newRow("no files") << QStringList {} << u"Abc"_s << QStringList {};
 }
 
 void TestNames::songTitles()

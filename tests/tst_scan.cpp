@@ -1,10 +1,12 @@
-#include "filing/Module1.h"
-#include "grouping/ArtistScan.h"
-#include "grouping/Candidates.h"
+#include "core/ArtistScan.h"
+#include "core/FolderListing.h"
+#include "core/Module1.h"
 
 #include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -43,7 +45,7 @@ QString randomName(QRandomGenerator &random, KeyOptions options)
             name += QChar(u"abcABC"[beautified ? first + random.bounded(3) : random.bounded(6)]);
         name += QString(random.bounded(beautified && w > 1 ? 1 : 0, 2), Blank);
     }
-    return name + (random.bounded(10) == 0 ? u".mp3"_qs : Separator + u" Song"_qs);
+    return name + (random.bounded(10) == 0 ? u".mp3"_s : Separator + u" Song"_s);
 }
 
 } // namespace
@@ -65,27 +67,27 @@ private slots:
         QTest::addColumn<KeyOptions>("options");
         QTest::addColumn<QStringList>("expected");
         const KeyOptions both {true, true}, blanksCount {false, true}, caseCounts {true, false};
-        const QStringList example {u"Archive"_qs, u"Intro.mp3"_qs, u"Mira  Vell - Two.mp3"_qs,
-            u"mira vell - One.mp3"_qs, u"Solo - Only.mp3"_qs, u"Zeno Quill"_qs,
-            u"Zeno Quill - Blue Road.mp3"_qs};
+        const QStringList example {u"Archive"_s, u"Intro.mp3"_s, u"Mira  Vell - Two.mp3"_s,
+            u"mira vell - One.mp3"_s, u"Solo - Only.mp3"_s, u"Zeno Quill"_s,
+            u"Zeno Quill - Blue Road.mp3"_s};
 
         QTest::newRow("worked example")
-            << example << both << QStringList {u"Mira Vell"_qs, u"Zeno Quill"_qs};
+            << example << both << QStringList {u"Mira Vell"_s, u"Zeno Quill"_s};
         QTest::newRow("worked example, sub-folders absent") << example.mid(1, 4)
-                + QStringList {example.last()} << both << QStringList {u"Mira Vell"_qs};
+                + QStringList {example.last()} << both << QStringList {u"Mira Vell"_s};
         QTest::newRow("worked example, blanks count")
-            << example << blanksCount << QStringList {u"Zeno Quill"_qs};
-        QTest::newRow("names beginning with a hyphen give an empty entry") << QStringList {
-            u"- Intro.mp3"_qs, u"  -Outro.mp3"_qs} << both << QStringList {QString()};
-        QTest::newRow("named after the earliest candidate") << QStringList {u"ZenoQuill - a.mp3"_qs,
-            u"Zeno Quill - b.mp3"_qs} << both << QStringList {u"Zenoquill"_qs};
+            << example << blanksCount << QStringList {u"Zeno Quill"_s};
+        QTest::newRow("names beginning with a hyphen give an empty entry")
+            << QStringList {u"- Intro.mp3"_s, u"  -Outro.mp3"_s} << both << QStringList {QString()};
+        QTest::newRow("named after the earliest candidate") << QStringList {u"ZenoQuill - a.mp3"_s,
+            u"Zeno Quill - b.mp3"_s} << both << QStringList {u"Zenoquill"_s};
         QTest::newRow("two keys, one entry text")
-            << QStringList {u"Ab  C - x"_qs, u"Ab C - y"_qs, u"Ab  C - z"_qs, u"Ab C - w"_qs}
-            << blanksCount << QStringList {u"Ab C"_qs};
+            << QStringList {u"Ab  C - x"_s, u"Ab C - y"_s, u"Ab  C - z"_s, u"Ab C - w"_s}
+            << blanksCount << QStringList {u"Ab C"_s};
         // Two keys, two artists, although the entry "Ab Cd" has the key of the second one.
         QTest::newRow("artists whose entries look alike stay apart")
-            << QStringList {u"ab cd - 1"_qs, u"ab cd - 2"_qs, u"AbCd - 3"_qs, u"AbCd - 4"_qs}
-            << caseCounts << QStringList {u"Ab Cd"_qs, u"Abcd"_qs};
+            << QStringList {u"ab cd - 1"_s, u"ab cd - 2"_s, u"AbCd - 3"_s, u"AbCd - 4"_s}
+            << caseCounts << QStringList {u"Ab Cd"_s, u"Abcd"_s};
 
         // Many random names against the pairwise pass, under each pair of options.
         for (const KeyOptions options :
@@ -114,19 +116,19 @@ private slots:
     {
         QTemporaryDir temp;
         QVERIFY(temp.isValid());
-        for (const QString &name : {u"Zeno Quill"_qs, u"Zeno Quill - Live"_qs, u".hidden"_qs})
+        for (const QString &name : {u"Zeno Quill"_s, u"Zeno Quill - Live"_s, u".hidden"_s})
             QVERIFY(QDir(temp.path()).mkdir(name));
-        const QString song = temp.filePath(u"Mira Vell - One.mp3"_qs);
+        const QString song = temp.filePath(u"Mira Vell - One.mp3"_s);
         QVERIFY(QFile(song).open(QIODevice::WriteOnly));
-        QVERIFY(QFile::link(temp.filePath(u".hidden"_qs), temp.filePath(u"Linked"_qs)));
-        QVERIFY(QFile::link(song, temp.filePath(u"Song link"_qs)));
-        QVERIFY(QFile::link(temp.filePath(u"gone"_qs), temp.filePath(u"Dangling"_qs)));
+        QVERIFY(QFile::link(temp.filePath(u".hidden"_s), temp.filePath(u"Linked"_s)));
+        QVERIFY(QFile::link(song, temp.filePath(u"Song link"_s)));
+        QVERIFY(QFile::link(temp.filePath(u"gone"_s), temp.filePath(u"Dangling"_s)));
 
         QCOMPARE(sorted(subFolderNames(temp.path()).value_or(QStringList())),
-            (QStringList {u"Linked"_qs, u"Zeno Quill"_qs, u"Zeno Quill - Live"_qs}));
-        QCOMPARE(subFolderNames(temp.filePath(u"Zeno Quill"_qs)), std::optional(QStringList()));
+            (QStringList {u"Linked"_s, u"Zeno Quill"_s, u"Zeno Quill - Live"_s}));
+        QCOMPARE(subFolderNames(temp.filePath(u"Zeno Quill"_s)), std::optional(QStringList()));
         // A folder that is missing, a file or a link to nothing gives nothing to scan.
-        for (const QString &name : {u"vanished"_qs, u"Mira Vell - One.mp3"_qs, u"Dangling"_qs})
+        for (const QString &name : {u"vanished"_s, u"Mira Vell - One.mp3"_s, u"Dangling"_s})
             QVERIFY2(!subFolderNames(temp.filePath(name)), qPrintable(name));
     }
 };

@@ -1,5 +1,5 @@
-#include "app/Form1.h"
 #include "windows/Caut.h"
+#include "windows/Form1.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -10,6 +10,8 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -44,7 +46,6 @@ void TestScanWindow::init()
 void TestScanWindow::cleanup()
 {
     Form1::slot().unload();
-    QDir::setCurrent(QDir::tempPath());
     delete m_folder;
 }
 
@@ -55,8 +56,7 @@ void TestScanWindow::start(const QStringList &files, const QStringList &folders)
         QVERIFY(QDir(m_folder->path()).mkdir(name));
     for (const QString &name : files)
         QVERIFY(QFile(m_folder->filePath(name)).open(QIODevice::WriteOnly));
-    QVERIFY(QDir::setCurrent(m_folder->path()));
-    m_form = &Form1::slot().show();
+    m_form = &Form1::slot().show(m_folder->path());
 }
 
 // Presses Scan and waits until the main window is back.
@@ -72,9 +72,9 @@ void TestScanWindow::workedExample_data()
     QTest::addColumn<bool>("scanFolders");
     QTest::addColumn<bool>("overlookSpaces");
     QTest::addColumn<QStringList>("artists");
-    QTest::newRow("all options") << true << true << QStringList {u"Mira Vell"_qs, u"Zeno Quill"_qs};
-    QTest::newRow("without folders") << false << true << QStringList {u"Mira Vell"_qs};
-    QTest::newRow("spaces count") << true << false << QStringList {u"Zeno Quill"_qs};
+    QTest::newRow("all options") << true << true << QStringList {u"Mira Vell"_s, u"Zeno Quill"_s};
+    QTest::newRow("without folders") << false << true << QStringList {u"Mira Vell"_s};
+    QTest::newRow("spaces count") << true << false << QStringList {u"Zeno Quill"_s};
 }
 
 void TestScanWindow::workedExample()
@@ -83,23 +83,23 @@ void TestScanWindow::workedExample()
     QFETCH(bool, overlookSpaces);
     QFETCH(QStringList, artists);
     // Hidden folders and files are never candidates.
-    start({u"Intro.mp3"_qs, u"Mira  Vell - Two.mp3"_qs, u"mira vell - One.mp3"_qs,
-              u"Solo - Only.mp3"_qs, u"Zeno Quill - Blue Road.mp3"_qs, u".Solo - x.mp3"_qs},
-        {u"Archive"_qs, u"Zeno Quill"_qs, u".Solo"_qs});
+    start({u"Intro.mp3"_s, u"Mira  Vell - Two.mp3"_s, u"mira vell - One.mp3"_s,
+              u"Solo - Only.mp3"_s, u"Zeno Quill - Blue Road.mp3"_s, u".Solo - x.mp3"_s},
+        {u"Archive"_s, u"Zeno Quill"_s, u".Solo"_s});
     m_form->Check4->setChecked(scanFolders);
     m_form->Check1->setChecked(overlookSpaces);
     scan();
     QCOMPARE(m_form->List1->items(), artists);
     QCOMPARE(m_form->List3->ListCount(), scanFolders ? 7 : 5);
-    QCOMPARE(m_form->List3->List(0), scanFolders ? u"Archive"_qs : u"Intro.mp3"_qs);
+    QCOMPARE(m_form->List3->List(0), scanFolders ? u"Archive"_s : u"Intro.mp3"_s);
 }
 
 void TestScanWindow::progressWindowStandsInWhileScanning()
 {
-    start({u"a - 1"_qs, u"A - 2"_qs});
+    start({u"a - 1"_s, u"A - 2"_s});
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_form->List1->AddItem(u"left from before"_qs);
-    m_form->List2->AddItem(u"a song"_qs);
+    m_form->List1->AddItem(u"left from before"_s);
+    m_form->List2->AddItem(u"a song"_s);
     for (int round = 0; round < 2; ++round) {
         QTest::mouseClick(m_form->Command1, Qt::LeftButton);
         // Nothing is scanned before the first tick; the progress window stands in meanwhile.
@@ -107,34 +107,33 @@ void TestScanWindow::progressWindowStandsInWhileScanning()
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_form->Timer1->isActive());
         if (round == 0)
-            QCOMPARE(m_form->List1->items(), QStringList {u"left from before"_qs});
+            QCOMPARE(m_form->List1->items(), QStringList {u"left from before"_s});
         QTRY_VERIFY(!Caut::slot().isOpen());
         QVERIFY(m_form->isVisible());
         QVERIFY(!m_form->Timer1->isActive());
-        QCOMPARE(m_form->List1->items(), QStringList {u"A"_qs});
-        QCOMPARE(m_form->List2->items(), QStringList {u"a song"_qs});
+        QCOMPARE(m_form->List1->items(), QStringList {u"A"_s});
+        QCOMPARE(m_form->List2->items(), QStringList {u"a song"_s});
     }
 }
 
 void TestScanWindow::optionsChangedBetweenScansTakeEffect()
 {
-    start({u"zeno quill - a.mp3"_qs, u"Zeno Quill - b.mp3"_qs, u"Zeno  Quill - c.mp3"_qs});
+    start({u"zeno quill - a.mp3"_s, u"Zeno Quill - b.mp3"_s, u"Zeno  Quill - c.mp3"_s});
     scan();
-    QCOMPARE(m_form->List1->items(), QStringList {u"Zeno Quill"_qs});
+    QCOMPARE(m_form->List1->items(), QStringList {u"Zeno Quill"_s});
     m_form->Check2->setChecked(false);
     m_form->Check1->setChecked(false);
     scan();
     QCOMPARE(m_form->List1->ListCount(), 0);
     m_form->Check1->setChecked(true);
     scan();
-    QCOMPARE(m_form->List1->items(), QStringList {u"Zeno Quill"_qs});
+    QCOMPARE(m_form->List1->items(), QStringList {u"Zeno Quill"_s});
 }
 
 void TestScanWindow::vanishedFolderIsReportedNotFatal()
 {
-    start({u"A - 1"_qs, u"A - 2"_qs});
+    start({u"A - 1"_s, u"A - 2"_s});
     const QString gone = m_folder->path();
-    QVERIFY(QDir::setCurrent(QDir::tempPath()));
     QVERIFY(QDir(gone).removeRecursively());
 
     QStringList messages;
@@ -156,7 +155,7 @@ void TestScanWindow::moreThan32767FilesScan()
 {
     QStringList files;
     for (int i = 0; i < 40000; ++i)
-        files.append(u"Artist %1 - Song %2.mp3"_qs.arg(i / 2).arg(i % 2));
+        files.append(u"Artist %1 - Song %2.mp3"_s.arg(i / 2).arg(i % 2));
     start(files);
     QCOMPARE(m_form->File1->ListCount(), 40000);
     scan();

@@ -1,10 +1,12 @@
-#include "app/Form1.h"
+#include "windows/Form1.h"
 
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+
+using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
@@ -33,8 +35,7 @@ void TestSongs::init()
         QFile file(m_folder->filePath(QLatin1String(name)));
         QVERIFY(file.open(QIODevice::WriteOnly));
     }
-    QVERIFY(QDir::setCurrent(m_folder->path()));
-    m_form = &Form1::slot().show();
+    m_form = &Form1::slot().show(m_folder->path());
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
     for (const char *artist : {"Zed", "Abc", "Nobody"})
         m_form->List1->AddItem(QLatin1String(artist));
@@ -44,7 +45,6 @@ void TestSongs::cleanup()
 {
     Form1::slot().unload();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    QDir::setCurrent(QDir::tempPath());
     delete m_folder;
 }
 
@@ -53,14 +53,14 @@ void TestSongs::keyboardSelectionFillsSongs()
     m_form->List1->setFocus();
     QTest::keyClick(m_form->List1, Qt::Key_Home);
     QCOMPARE(m_form->List1->ListIndex(), 0);
-    QCOMPARE(m_form->List2->items(), (QStringList {u"Other "_qs, u"Song.mp3"_qs, u"Third.mp3"_qs}));
+    QCOMPARE(m_form->List2->items(), (QStringList {u"Other "_s, u"Song.mp3"_s, u"Third.mp3"_s}));
     QTest::keyClick(m_form->List1, Qt::Key_Down);
-    QCOMPARE(m_form->List1->List(m_form->List1->ListIndex()), u"Nobody"_qs);
+    QCOMPARE(m_form->List1->List(m_form->List1->ListIndex()), u"Nobody"_s);
     QCOMPARE(m_form->List2->ListCount(), 0);
     // A mouse click replaces the songs just the same.
     const QRect zed = m_form->List1->visualRect(m_form->List1->model()->index(2, 0));
     QTest::mouseClick(m_form->List1->viewport(), Qt::LeftButton, {}, zed.center());
-    QCOMPARE(m_form->List2->items(), QStringList {u"One.mp3"_qs});
+    QCOMPARE(m_form->List2->items(), QStringList {u"One.mp3"_s});
 }
 
 void TestSongs::removalKeepsSongsAndSelectsNothing()
@@ -72,12 +72,12 @@ void TestSongs::removalKeepsSongsAndSelectsNothing()
     const QStringList songs = m_form->List2->items();
     QCOMPARE(songs.size(), 3);
     QTest::mouseClick(m_form->Command2, Qt::LeftButton);
-    QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_qs, u"Zed"_qs}));
+    QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_s, u"Zed"_s}));
     QCOMPARE(m_form->List1->ListIndex(), -1);
     QCOMPARE(m_form->List2->items(), songs);
     // A second press finds nothing selected and leaves the list alone.
     QTest::mouseClick(m_form->Command2, Qt::LeftButton);
-    QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_qs, u"Zed"_qs}));
+    QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_s, u"Zed"_s}));
 }
 
 QTEST_MAIN(TestSongs)

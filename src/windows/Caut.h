@@ -1,13 +1,13 @@
 #pragma once
 
+#include "widgets/WindowSlot.h"
 #include "windows/ProgressWindow.h"
 
 // Shown while the scan runs.
-class Caut : public arvelo::ProgressWindow
+class Caut : public ProgressWindow, public arvelo::SingleWindow<Caut>
 {
     Q_OBJECT
 public:
     Caut();
-    static arvelo::WindowSlot<Caut> &slot();
     static QString message();
 };

@@ -1,8 +1,9 @@
 #include "windows/Help.h"
 
-#include "app/AppIcon.h"
-
-#include "app/TextBox.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Layout.h"
+#include "widgets/TextBox.h"
+#include "widgets/Twips.h"
 #include "windows/frmAbout.h"
 
 #include <QFile>
@@ -10,42 +11,25 @@
 
 #include <stdexcept>
 
+using namespace Qt::StringLiterals;
+using arvelo::place;
 using arvelo::twipsRect;
-
-namespace {
-
-QFont controlFont()
-{
-    QFont font(QStringLiteral("MS Sans Serif"));
-    font.setPointSizeF(9.75);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
-} // namespace
 
 Help::Help()
     : AppWindow(arvelo::fixedWindowFlags(true))
-    , Text1(new arvelo::TextBox(this))
-    , Command1(new QPushButton(QStringLiteral("OK, Ok ,Ok ..."), this))
-    , Command2(new QPushButton(QStringLiteral("About"), this))
 {
-    setObjectName(QStringLiteral("Help"));
-    setWindowTitle(QStringLiteral("Help"));
+    setObjectName(u"Help"_s);
+    setWindowTitle(u"Help"_s);
     setWindowIcon(arvelo::helpIcon());
     setFixedSize(arvelo::twipsSize(4680, 5130));
+    setFont(arvelo::layoutFont(9.75));
 
-    const QFont font = controlFont();
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Text1->setGeometry(twipsRect(120, 120, 4455, 4215));
-    Text1->setFont(font);
+    Text1 = place(new arvelo::TextBox(this), "Text1", twipsRect(120, 120, 4455, 4215));
     Text1->setText(helpText());
-    Command1->setObjectName(QStringLiteral("Command1"));
-    Command1->setGeometry(twipsRect(360, 4560, 1695, 375));
-    Command1->setFont(font);
-    Command2->setObjectName(QStringLiteral("Command2"));
-    Command2->setGeometry(twipsRect(2520, 4560, 1695, 375));
-    Command2->setFont(font);
+    Command1 = place(
+        new QPushButton(u"OK, Ok ,Ok ..."_s, this), "Command1", twipsRect(360, 4560, 1695, 375));
+    Command2
+        = place(new QPushButton(u"About"_s, this), "Command2", twipsRect(2520, 4560, 1695, 375));
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
@@ -55,16 +39,10 @@ Help::Help()
     connect(Command2, &QPushButton::clicked, this, &Help::Command2_Click);
 }
 
-arvelo::WindowSlot<Help> &Help::slot()
-{
-    static arvelo::WindowSlot<Help> instance;
-    return instance;
-}
-
 QString Help::helpText()
 {
     // Kept byte for byte in the resource, CR LF breaks included.
-    QFile file(QStringLiteral(":/help.txt"));
+    QFile file(u":/help.txt"_s);
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The help text is missing from the program");
     return QString::fromUtf8(file.readAll());

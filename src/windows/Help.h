@@ -1,6 +1,7 @@
 #pragma once
 
-#include "app/WindowServices.h"
+#include "widgets/AppWindow.h"
+#include "widgets/WindowSlot.h"
 
 class QPushButton;
 
@@ -9,13 +10,12 @@ class TextBox;
 } // namespace arvelo
 
 // Explains the main window's buttons and options; leads on to the About window.
-class Help : public arvelo::AppWindow
+class Help : public arvelo::AppWindow, public arvelo::SingleWindow<Help>
 {
     Q_OBJECT
 public:
     Help();
 
-    static arvelo::WindowSlot<Help> &slot();
     // The fixed help text, lines broken by CR LF.
     static QString helpText();
 

@@ -1,6 +1,8 @@
 #include "windows/frmAbout.h"
 
-#include "app/AppIcon.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Layout.h"
+#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -8,6 +10,8 @@
 #include <QPushButton>
 #include <QScreen>
 
+using namespace Qt::StringLiterals;
+using arvelo::place;
 using arvelo::twips;
 using arvelo::twipsRect;
 
@@ -21,9 +25,7 @@ Qt::WindowFlags aboutWindowFlags()
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    auto *widget = new QLabel(text, parent);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(geometry);
+    auto *widget = place(new QLabel(text, parent), name, geometry);
     widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return widget;
 }
@@ -48,8 +50,8 @@ frmAbout::frmAbout()
 {
     // A tool window would not keep the program running on its own; this one must.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setObjectName(QStringLiteral("frmAbout"));
-    setWindowTitle(QStringLiteral("About MyApp"));
+    setObjectName(u"frmAbout"_s);
+    setWindowTitle(u"About MyApp"_s);
     setWindowIcon(arvelo::appIcon());
 
     const QSize client = arvelo::twipsSize(3510, 1620);
@@ -62,41 +64,30 @@ frmAbout::frmAbout()
     picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(arvelo::appIcon().pixmap(32, 32));
 
-    cmdOK = new QPushButton(QStringLiteral("OK"), this);
-    cmdOK->setObjectName(QStringLiteral("cmdOK"));
-    cmdOK->setGeometry(twipsRect(240, 960, 540, 420));
+    cmdOK = place(new QPushButton(u"OK"_s, this), "cmdOK", twipsRect(240, 960, 540, 420));
     cmdOK->setDefault(true);
 
     lblDescription = label(this, "lblDescription", creditText(), twipsRect(1050, 720, 2325, 810));
     lblDescription->setWordWrap(true);
     lblDescription->setPalette(blackText(lblDescription->palette()));
 
-    lblTitle = label(this, "lblTitle", QStringLiteral("Arvelo"), twipsRect(1320, 240, 765, 240));
-    QFont titleFont(QStringLiteral("MS Sans Serif"), 12);
-    titleFont.setStyleHint(QFont::SansSerif);
-    lblTitle->setFont(titleFont);
+    lblTitle = label(this, "lblTitle", u"Arvelo"_s, twipsRect(1320, 240, 765, 240));
+    lblTitle->setFont(arvelo::layoutFont(12));
     lblTitle->setPalette(blackText(lblTitle->palette()));
     fitCaption(lblTitle);
 
-    lblVersion
-        = label(this, "lblVersion", QStringLiteral("Version 1.0"), twipsRect(2280, 360, 885, 225));
+    lblVersion = label(this, "lblVersion", u"Version 1.0"_s, twipsRect(2280, 360, 885, 225));
     fitCaption(lblVersion);
 
     cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
 }
 
-arvelo::WindowSlot<frmAbout> &frmAbout::slot()
-{
-    static arvelo::WindowSlot<frmAbout> instance;
-    return instance;
-}
-
 QString frmAbout::creditText()
 {
-    return QStringLiteral("By the Arvelo authors\r\n"
-                          "arvelo@example.org\r\n"
-                          "Report bugs and typos!");
+    return u"By the Arvelo authors\r\n"
+           u"arvelo@example.org\r\n"
+           u"Report bugs and typos!"_s;
 }
 
 void frmAbout::keyPressEvent(QKeyEvent *event)

@@ -1,19 +1,19 @@
 #pragma once
 
-#include "app/WindowServices.h"
+#include "widgets/AppWindow.h"
+#include "widgets/WindowSlot.h"
 
 class QKeyEvent;
 class QLabel;
 class QPushButton;
 
 // Product name, version and credits.
-class frmAbout : public arvelo::AppWindow
+class frmAbout : public arvelo::AppWindow, public arvelo::SingleWindow<frmAbout>
 {
     Q_OBJECT
 public:
     frmAbout();
 
-    static arvelo::WindowSlot<frmAbout> &slot();
     // Author, contact and a request for reports, one a line.
     static QString creditText();
 

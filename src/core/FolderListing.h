@@ -1,0 +1,36 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <optional>
+
+namespace arvelo {
+
+// What a visible entry of a folder is, links followed: a file, a folder, or anything else
+// (a link to nothing, a socket, a device).
+enum class EntryKind { File, Folder, Other };
+
+struct ListedEntry
+{
+    QString name;
+    EntryKind kind = EntryKind::Other;
+};
+
+// The entries of a folder whose names do not begin with ".", unsorted, without "." and "..";
+// nothing when the folder is missing or cannot be read.
+std::optional<QList<ListedEntry>> visibleEntries(const QString &folder);
+
+// The visible files (regular files and links to them) of a folder, unsorted.
+std::optional<QStringList> visibleFileNames(const QString &folder);
+
+// The visible sub-folders (links to folders included) of a folder, unsorted.
+std::optional<QStringList> subFolderNames(const QString &folder);
+
+// What a scan compares: the folder's sub-folders when asked for, then the files as listed.
+// Nothing when the sub-folders are asked for and the folder cannot be read.
+std::optional<QStringList> scanCandidates(
+    const QString &folder, const QStringList &files, bool withSubFolders);
+
+} // namespace arvelo

@@ -1,0 +1,175 @@
+#include "core/MovePass.h"
+
+#include "core/ArtistFolders.h"
+#include "core/ArtistName.h"
+#include "core/Module1.h"
+
+#include <QSet>
+
+#include <cerrno>
+
+namespace arvelo {
+
+namespace {
+
+// The artist's folder name as given by one of its files; empty when that file gives none.
+QString folderNameFrom(const QString &file, bool beautify)
+{
+    const QString part = artistPart(file);
+    qsizetype begin = 0;
+    while (begin < part.size() && part.at(begin) == Blank)
+        ++begin;
+    const QString name = part.sliced(begin);
+    return withoutTrailingBlanks(beautify ? Module1::BeautifyName(name) : name);
+}
+
+StayReason reasonFor(const MoveResult &result)
+{
+    switch (result.error) {
+    case EEXIST:
+    case ENOTEMPTY:
+        return StayReason::NameTaken;
+    case ENOENT:
+        return StayReason::Vanished;
+    default:
+        return StayReason::Refused;
+    }
+}
+
+// How many files a deadline check may be apart: looking at the clock costs more than grouping.
+constexpr qsizetype GroupingBatch = 256;
+
+} // namespace
+
+MovePass::MovePass(FolderAccess &folders, QStringList entries, QString folder, QStringList files,
+    bool beautifyFolderNames)
+    : m_folders(folders)
+    , m_entries(std::move(entries))
+    , m_folder(std::move(folder))
+    , m_files(std::move(files))
+    , m_beautify(beautifyFolderNames)
+{
+    // Nothing to do at all: no entry, or no folder to work in.
+    if (m_folder.isEmpty() || m_entries.isEmpty()) {
+        m_grouped = m_files.size();
+        m_entry = m_entries.size();
+    } else {
+        m_filesOf.reserve(m_files.size());
+    }
+}
+
+bool MovePass::done() const
+{
+    return m_grouped == m_files.size() && m_entry >= m_entries.size();
+}
+
+bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
+{
+    if (!groupSome(deadline, units))
+        return false;
+    while (!done()) {
+        if (m_entry < 0 || m_next == m_mine.size()) {
+            nextEntry();
+            continue;
+        }
+        if (units <= 0 || deadline.hasExpired())
+            return false;
+        handle(m_mine.at(m_next++));
+        --units;
+    }
+    return true;
+}
+
+bool MovePass::groupSome(QDeadlineTimer deadline, qsizetype &units)
+{
+    if (m_entry >= 0)
+        return true;
+    while (m_grouped < m_files.size()) {
+        if (units <= 0 || deadline.hasExpired())
+            return false;
+        const qsizetype end = std::min(m_files.size(), m_grouped + std::min(GroupingBatch, units));
+        for (; m_grouped < end; ++m_grouped, --units)
+            m_filesOf[Module1::BeautifyName(artistPart(m_files.at(m_grouped)))].append(m_grouped);
+    }
+    QSet<QString> counted;
+    for (const QString &entry : m_entries) {
+        if (!counted.contains(entry)) {
+            counted.insert(entry);
+            m_toMove += m_filesOf.value(entry).size();
+        }
+    }
+    return true;
+}
+
+void MovePass::nextEntry()
+{
+    ++m_entry;
+    m_next = 0;
+    m_named = false;
+    m_target.reset();
+    m_noTarget = StayReason::UnusableName;
+    // Taken out, so an entry listed twice finds its files already handled.
+    m_mine
+        = m_entry < m_entries.size() ? m_filesOf.take(m_entries.at(m_entry)) : QList<qsizetype>();
+}
+
+void MovePass::handle(qsizetype j)
+{
+    const QString &file = m_files.at(j);
+    if (!isPlainEntryName(file)) {
+        stay(file, StayReason::UnusableName);
+        return;
+    }
+    if (!m_named) {
+        // A file that gives no name leaves the naming to the artist's next file.
+        const QString name = folderNameFrom(file, m_beautify);
+        if (!name.isEmpty()) {
+            m_named = true;
+            m_target = artistFolder(name, m_noTarget);
+        }
+    }
+    if (!m_target) {
+        stay(file, m_noTarget);
+        return;
+    }
+    const MoveResult result
+        = m_folders.moveNoReplace(joinPath(m_folder, file), joinPath(*m_target, file));
+    if (result.moved())
+        ++m_summary.moved;
+    else
+        stay(file, reasonFor(result));
+}
+
+std::optional<QString> MovePass::artistFolder(const QString &name, StayReason &why)
+{
+    why = StayReason::UnusableName;
+    if (!isUsableFolderName(name))
+        return std::nullopt;
+    if (const auto entry = m_folders.findEntry(m_folder, name)) {
+        // A file or a link of that name stands where the folder should be: nothing moves.
+        why = StayReason::NotAFolder;
+        if (!entry->isFolder)
+            return std::nullopt;
+        return joinPath(m_folder, entry->name);
+    }
+    why = StayReason::FolderNotMade;
+    if (!m_folders.createFolder(m_folder, name))
+        return std::nullopt;
+    ++m_summary.foldersCreated;
+    return joinPath(m_folder, name);
+}
+
+void MovePass::stay(const QString &file, StayReason reason)
+{
+    m_summary.stayed.append({file, reason});
+}
+
+MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,
+    const QString &folder, const QStringList &files, bool beautifyFolderNames)
+{
+    MovePass pass(folders, entries, folder, files, beautifyFolderNames);
+    pass.step();
+    return pass.summary();
+}
+
+} // namespace arvelo

@@ -1,0 +1,100 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+#include <limits>
+#include <optional>
+
+namespace arvelo {
+
+class FolderAccess;
+
+// Why a file of a listed artist stayed where it was.
+enum class StayReason {
+    NameTaken, // a file of that name already stands in the artist folder
+    FolderNotMade, // the artist folder could not be created
+    NotAFolder, // a file or a link stands where the artist folder should be
+    UnusableName, // the folder or file name cannot be used inside the selected folder
+    Vanished, // the file was no longer there
+    Refused, // the system refused the move
+};
+
+struct StayedFile
+{
+    QString file;
+    StayReason reason = StayReason::Refused;
+};
+
+// What a pass did. Files of artists that are not listed are not part of it.
+struct MoveSummary
+{
+    qsizetype moved = 0;
+    qsizetype foldersCreated = 0;
+    // In the order the pass reached them.
+    QList<StayedFile> stayed;
+};
+
+// Moves the files of `folder` into one sub-folder per artist entry. A file belongs to an entry
+// when the beautified artist part of its name equals the entry. The entry's folder is named at
+// its first file, in file order: the beautified artist part when beautifyFolderNames is set,
+// else the artist part as written less its leading blanks; trailing blanks never count. An
+// existing entry of that name (or of that name in another case) is used, else the folder is
+// created. Nothing is ever replaced, and nothing outside `folder` is touched.
+//
+// The work can be done in slices: each step does a part and returns, and the moves and their
+// results are the same as those of a pass run in one go.
+class MovePass
+{
+public:
+    MovePass(FolderAccess &folders, QStringList entries, QString folder, QStringList files,
+        bool beautifyFolderNames);
+
+    // Works until the deadline passes or `units` files have been handled; true once done.
+    bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
+        qsizetype units = std::numeric_limits<qsizetype>::max());
+    bool done() const;
+
+    // Files that belong to a listed entry; known once every file has been looked at.
+    qsizetype filesToMove() const { return m_toMove; }
+    // Files moved or left so far.
+    qsizetype filesHandled() const { return m_summary.moved + m_summary.stayed.size(); }
+    const MoveSummary &summary() const { return m_summary; }
+
+private:
+    bool groupSome(QDeadlineTimer deadline, qsizetype &units);
+    void nextEntry();
+    void handle(qsizetype file);
+    std::optional<QString> artistFolder(const QString &name, StayReason &why);
+    void stay(const QString &file, StayReason reason);
+
+    FolderAccess &m_folders;
+    const QStringList m_entries;
+    const QString m_folder;
+    const QStringList m_files;
+    const bool m_beautify;
+
+    // Each file's artist is worked out once; each entry then reaches its own files directly.
+    QHash<QString, QList<qsizetype>> m_filesOf;
+    qsizetype m_grouped = 0;
+    qsizetype m_toMove = 0;
+
+    // The entry being worked on, its files, and how far along them the pass is.
+    qsizetype m_entry = -1;
+    QList<qsizetype> m_mine;
+    qsizetype m_next = 0;
+    bool m_named = false;
+    std::optional<QString> m_target;
+    StayReason m_noTarget = StayReason::FolderNotMade;
+
+    MoveSummary m_summary;
+};
+
+// The whole pass in one call.
+MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,
+    const QString &folder, const QStringList &files, bool beautifyFolderNames);
+
+} // namespace arvelo

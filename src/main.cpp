@@ -1,0 +1,11 @@
+#include "widgets/Application.h"
+#include "windows/Form1.h"
+
+#include <QDir>
+
+int main(int argc, char *argv[])
+{
+    arvelo::Application app(argc, argv);
+    Form1::slot().show(QDir::currentPath());
+    return app.exec();
+}

@@ -1,0 +1,41 @@
+#include "widgets/Application.h"
+
+#include "widgets/MessageBox.h"
+
+#include <QMessageBox>
+
+#include <cstdlib>
+#include <exception>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+Application::Application(int &argc, char **argv)
+    : QApplication(argc, argv)
+{
+    setApplicationName(programTitle());
+    setApplicationDisplayName(programTitle());
+    setApplicationVersion(QString::fromUtf8(ARVELO_VERSION));
+    setDesktopFileName(u"arvelo"_s);
+}
+
+bool Application::notify(QObject *receiver, QEvent *event)
+{
+    try {
+        return QApplication::notify(receiver, event);
+    } catch (const std::exception &error) {
+        reportFatalError(QString::fromLocal8Bit(error.what()));
+    } catch (...) {
+        reportFatalError(u"Unknown error"_s);
+    }
+}
+
+void reportFatalError(const QString &what)
+{
+    QMessageBox::critical(
+        nullptr, programTitle(), u"Run-time error: %1\n\nArvelo has to close."_s.arg(what));
+    std::exit(EXIT_FAILURE);
+}
+
+} // namespace arvelo

@@ -1,0 +1,19 @@
+#include "widgets/FileList.h"
+
+#include "core/Drives.h"
+#include "core/FolderListing.h"
+
+namespace arvelo {
+
+FileList::FileList(QWidget *parent)
+    : SortedListBox(parent)
+{ }
+
+void FileList::setPath(const QString &path)
+{
+    m_path = absoluteClean(path);
+    // A folder that cannot be read lists nothing.
+    setItems(visibleFileNames(m_path).value_or(QStringList()));
+}
+
+} // namespace arvelo

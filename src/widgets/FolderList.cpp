@@ -1,0 +1,151 @@
+#include "widgets/FolderList.h"
+
+#include "core/Drives.h"
+#include "core/FolderListing.h"
+#include "widgets/MessageBox.h"
+#include "widgets/SortedListBox.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStyledItemDelegate>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+namespace {
+
+constexpr int FolderRole = Qt::UserRole;
+constexpr int DepthRole = Qt::UserRole + 1;
+constexpr int IndentPixels = 12;
+
+// Shifts each entry right by its depth, so the chain reads as a path going down.
+class IndentDelegate : public QStyledItemDelegate
+{
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option,
+        const QModelIndex &index) const override
+    {
+        QStyleOptionViewItem shifted(option);
+        shifted.rect.setLeft(option.rect.left() + indent(index));
+        QStyledItemDelegate::paint(painter, shifted, index);
+    }
+
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override
+    {
+        return QStyledItemDelegate::sizeHint(option, index) + QSize(indent(index), 0);
+    }
+
+private:
+    static int indent(const QModelIndex &index)
+    {
+        return index.data(DepthRole).toInt() * IndentPixels;
+    }
+};
+
+} // namespace
+
+FolderList::FolderList(QWidget *parent)
+    : QListWidget(parent)
+{
+    setSelectionMode(QAbstractItemView::SingleSelection);
+    setItemDelegate(new IndentDelegate(this));
+    // Double-click opens, whatever the desktop's single-click setting says.
+    connect(this, &QListWidget::itemDoubleClicked, this,
+        [this](QListWidgetItem *item) { openRow(row(item)); });
+}
+
+void FolderList::setVolumeSource(std::shared_ptr<const VolumeSource> source)
+{
+    m_source = std::move(source);
+}
+
+bool FolderList::setPath(const QString &path)
+{
+    const QString absolute = absoluteClean(path);
+    const QStringList roots = m_source->roots();
+    const QString drive = driveOf(absolute, roots);
+    if (!m_source->isAvailable(drive))
+        return false;
+    // A bare drive asks for some folder of that drive: the one already shown, if it is there.
+    const bool sameDrive = absolute == drive && driveOf(m_path, roots) == drive;
+    showFolder(sameDrive ? m_path : absolute, drive);
+    return true;
+}
+
+QString FolderList::folderAt(int row) const
+{
+    const QListWidgetItem *entry = item(row);
+    return entry ? entry->data(FolderRole).toString() : QString();
+}
+
+void FolderList::keyPressEvent(QKeyEvent *event)
+{
+    if ((event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) && currentRow() >= 0) {
+        openRow(currentRow());
+        return;
+    }
+    QListWidget::keyPressEvent(event);
+}
+
+void FolderList::openRow(int row)
+{
+    const QString folder = folderAt(row);
+    if (folder.isEmpty())
+        return;
+    const QString drive = driveOf(folder, m_source->roots());
+    // The drive may have gone since the list was drawn; say so instead of failing.
+    if (!m_source->isAvailable(drive)) {
+        showMessage(driveNotAvailableMessage());
+        return;
+    }
+    showFolder(folder, drive);
+}
+
+void FolderList::showFolder(const QString &wanted, const QString &drive)
+{
+    // A folder removed or closed meanwhile gives way to its nearest parent that can be read;
+    // the drive's root itself is known to be readable.
+    QString folder = wanted;
+    std::optional<QStringList> children;
+    while (!(children = subFolderNames(folder)) && folder != drive) {
+        const QString parent = QFileInfo(folder).absolutePath();
+        folder = parent == folder ? drive : parent;
+    }
+    QStringList names = children.value_or(QStringList());
+    ListOrder().sort(names);
+
+    QStringList chain {drive};
+    const QString below = QDir(drive).relativeFilePath(folder);
+    if (!below.isEmpty() && below != u"."_s) {
+        for (const QString &name : below.split(u'/'))
+            chain.append(QDir(chain.last()).filePath(name));
+    }
+
+    clear();
+    const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    int depth = 0;
+    for (const QString &step : std::as_const(chain)) {
+        auto *entry
+            = new QListWidgetItem(open, depth == 0 ? step : QFileInfo(step).fileName(), this);
+        entry->setData(FolderRole, step);
+        entry->setData(DepthRole, depth++);
+    }
+    for (const QString &child : std::as_const(names)) {
+        auto *entry = new QListWidgetItem(closed, child, this);
+        entry->setData(FolderRole, QDir(folder).filePath(child));
+        entry->setData(DepthRole, depth);
+    }
+    setCurrentRow(int(chain.size()) - 1);
+
+    const bool changed = folder != m_path;
+    m_path = folder;
+    if (changed)
+        emit Change();
+}
+
+} // namespace arvelo

@@ -1,0 +1,21 @@
+#include "widgets/MessageBox.h"
+
+#include <QMessageBox>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+QString programTitle()
+{
+    return u"Arvelo"_s;
+}
+
+void showMessage(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok);
+    box.setWindowModality(Qt::ApplicationModal);
+    box.exec();
+}
+
+} // namespace arvelo

@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QString>
+
+namespace arvelo {
+
+// The program's title, used as the caption of its message box.
+QString programTitle();
+
+// The program's one kind of message: modal, one OK button, no icon, the program's title.
+void showMessage(const QString &text);
+
+} // namespace arvelo

@@ -1,0 +1,34 @@
+#include "widgets/TextBox.h"
+
+#include <QScrollBar>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+TextBox::TextBox(QWidget *parent)
+    : QPlainTextEdit(parent)
+{
+    setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setLineWrapMode(QPlainTextEdit::WidgetWidth);
+    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
+    // Tab moves on to the next control rather than into the text, as in a standard text box.
+    setTabChangesFocus(true);
+}
+
+QString TextBox::Text() const
+{
+    QString text = toPlainText();
+    text.replace(u'\n', u"\r\n"_s);
+    return text;
+}
+
+void TextBox::setText(const QString &text)
+{
+    setPlainText(text);
+    moveCursor(QTextCursor::Start);
+    verticalScrollBar()->setValue(verticalScrollBar()->minimum());
+}
+
+} // namespace arvelo

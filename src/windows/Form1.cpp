@@ -1,0 +1,261 @@
+#include "windows/Form1.h"
+
+#include "core/ArtistFolders.h"
+#include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
+#include "core/FolderListing.h"
+#include "core/MovePass.h"
+#include "widgets/AppIcon.h"
+#include "widgets/Layout.h"
+#include "widgets/MessageBox.h"
+#include "widgets/Twips.h"
+#include "widgets/WrappingButton.h"
+#include "windows/Caut.h"
+#include "windows/Form2.h"
+#include "windows/Help.h"
+
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QPushButton>
+#include <QScopedValueRollback>
+#include <QTimer>
+
+#include <algorithm>
+
+using namespace Qt::StringLiterals;
+using arvelo::place;
+using arvelo::twipsRect;
+
+namespace {
+
+constexpr int OperationTickMs = 100;
+
+QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    return place(new QGroupBox(caption, parent), name, geometry);
+}
+
+QPushButton *button(
+    QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    return place(new QPushButton(caption, parent), name, geometry);
+}
+
+QCheckBox *option(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    auto *box = place(new QCheckBox(caption, parent), name, geometry);
+    box->setChecked(true);
+    // Fonts here run wider than the layout's; let the caption show in full, short of the
+    // artist frame that starts at 2520 twips.
+    const int room = arvelo::twips(2520 - 60) - geometry.left();
+    box->resize(std::clamp(box->sizeHint().width(), geometry.width(), room), geometry.height());
+    return box;
+}
+
+// A scan or a move starts at the first tick after the click, once the progress window is drawn.
+QTimer *operationTimer(QObject *parent, const char *name)
+{
+    auto *timer = new QTimer(parent);
+    timer->setObjectName(QLatin1StringView(name));
+    timer->setInterval(OperationTickMs);
+    timer->setSingleShot(true);
+    return timer;
+}
+
+} // namespace
+
+Form1::Form1(const QString &startFolder)
+    : AppWindow(arvelo::fixedWindowFlags(true))
+{
+    setObjectName(u"Form1"_s);
+    setWindowTitle(u"Arvelo"_s);
+    setWindowIcon(arvelo::appIcon());
+    // The layout was drawn for a small 8-point sans serif; the system's own, at that size,
+    // keeps every caption inside its control.
+    QFont small = font();
+    small.setPointSize(8);
+    setFont(small);
+    setFixedSize(arvelo::twipsSize(8175, 6225));
+    createControls();
+
+    // Start on the folder given, as the three choosers would on their own; no handler runs
+    // yet, so the folder list is not sent to the drive's root first. A folder on an unreadable
+    // drive starts with empty lists and lets the user choose.
+    Drive1->setDrive(startFolder);
+    if (Dir1->setPath(startFolder))
+        File1->setPath(Dir1->Path());
+    wireEvents();
+}
+
+QString Form1::FCnv(const QString &Imputs) const
+{
+    return arvelo::artistKey(Imputs, keyOptions());
+}
+
+arvelo::KeyOptions Form1::keyOptions() const
+{
+    return {.overlookSpaces = Check1->isChecked(), .convertToUppercase = Check2->isChecked()};
+}
+
+void Form1::createControls()
+{
+    Frame1 = frame(this, "Frame1", u"Select folder :"_s, twipsRect(120, 120, 3015, 3015));
+    Dir1 = place(new arvelo::FolderList(Frame1), "Dir1", twipsRect(120, 240, 2775, 2565));
+    Timer2 = operationTimer(Frame1, "Timer2");
+
+    Frame2
+        = frame(this, "Frame2", u"Files in selected folder :"_s, twipsRect(3240, 120, 4815, 3015));
+    File1 = place(new arvelo::FileList(Frame2), "File1", twipsRect(120, 240, 4575, 2625));
+
+    Frame3 = frame(this, "Frame3", u"Select Drive :"_s, twipsRect(120, 3240, 2175, 735));
+    Drive1 = place(new arvelo::DriveList(Frame3), "Drive1", twipsRect(120, 240, 1935, 315));
+
+    Frame4 = frame(this, "Frame4", u"Artists :"_s, twipsRect(2520, 3240, 2415, 2895));
+    List1 = place(new arvelo::SortedListBox(Frame4), "List1", twipsRect(120, 240, 2175, 2595));
+
+    Frame5
+        = frame(this, "Frame5", u"Selected artist's songs :"_s, twipsRect(5040, 3240, 3015, 2895));
+    List2 = place(new arvelo::SortedListBox(Frame5), "List2", twipsRect(120, 240, 2775, 2595));
+    // The scan's work list: never shown, never focused.
+    List3 = place(new arvelo::SortedListBox(Frame5), "List3", twipsRect(1440, 360, 1335, 645));
+    List3->setVisible(false);
+    List3->setFocusPolicy(Qt::NoFocus);
+
+    Command1 = button(this, "Command1", u"Scan"_s, twipsRect(120, 4080, 1095, 255));
+    Command4 = button(this, "Command4", u"Help"_s, twipsRect(1200, 4080, 1095, 255));
+    Command2
+        = button(this, "Command2", u"Remove artist from list"_s, twipsRect(120, 4320, 2175, 255));
+    // The long caption fits this button only on two lines.
+    Command3
+        = place(new arvelo::WrappingButton(u"Move files to folders named after the artist"_s, this),
+            "Command3", twipsRect(120, 4560, 2175, 495));
+
+    Check1 = option(this, "Check1", u"Overlook spaces"_s, twipsRect(240, 5160, 1575, 255));
+    Check2 = option(this, "Check2", u"Convert to Upercase"_s, twipsRect(240, 5400, 1815, 255));
+    Check3 = option(this, "Check3", u"Beautify folder names"_s, twipsRect(240, 5640, 1815, 195));
+    Check4 = option(this, "Check4", u"Scan folders names"_s, twipsRect(240, 5880, 1695, 195));
+
+    Timer1 = operationTimer(this, "Timer1");
+
+    // Keyboard order: the song list first, then the choosers, the artists, buttons, options.
+    const QList<QWidget *> order {List2, Dir1, File1, Drive1, List1, Command1, Command4, Command2,
+        Command3, Check1, Check2, Check3, Check4};
+    for (qsizetype i = 0; i + 1 < order.size(); ++i)
+        setTabOrder(order.at(i), order.at(i + 1));
+}
+
+void Form1::wireEvents()
+{
+    connect(Drive1, &arvelo::DriveList::Change, this, &Form1::Drive1_Change);
+    connect(Dir1, &arvelo::FolderList::Change, this, &Form1::Dir1_Change);
+    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
+    connect(List1, &arvelo::SortedListBox::Click, this, &Form1::List1_Click);
+    connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
+    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
+    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+}
+
+void Form1::standAside()
+{
+    hide();
+}
+
+void Form1::comeBack()
+{
+    show();
+}
+
+void Form1::Drive1_Change()
+{
+    if (Dir1->setPath(Drive1->Drive()))
+        return;
+    arvelo::showMessage(arvelo::driveNotAvailableMessage());
+    // Back to the drive of the folder still shown, which runs this handler once more. When
+    // that drive fails too, the lists stay where they are instead of trying again.
+    if (!m_restoringDrive) {
+        const QScopedValueRollback restoring(m_restoringDrive, true);
+        Drive1->setDrive(Dir1->Path());
+    }
+}
+
+void Form1::Dir1_Change()
+{
+    File1->setPath(Dir1->Path());
+}
+
+void Form1::Command1_Click()
+{
+    standAside();
+    Caut::slot().show();
+    Timer1->start();
+}
+
+void Form1::Timer1_Timer()
+{
+    Timer1->stop();
+    List1->Clear();
+    if (List3->ListCount() > 0)
+        List3->Clear();
+
+    const QString folder = File1->Path();
+    std::optional<QStringList> candidates
+        = arvelo::scanCandidates(folder, File1->items(), Check4->isChecked());
+    if (candidates) {
+        List3->setItems(std::move(*candidates));
+        List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
+    }
+
+    Caut::slot().unload();
+    comeBack();
+    // A vanished folder ends this scan, not the program.
+    if (!candidates)
+        arvelo::showMessage(u"The folder \"%1\" could not be read."_s.arg(folder));
+}
+
+void Form1::List1_Click()
+{
+    const int selected = List1->ListIndex();
+    List2->setItems(
+        selected < 0 ? QStringList() : arvelo::songTitles(File1->items(), List1->List(selected)));
+}
+
+void Form1::Command2_Click()
+{
+    // Nothing selected means nothing to remove.
+    const int selected = List1->ListIndex();
+    if (selected >= 0)
+        List1->RemoveItem(selected);
+}
+
+void Form1::Command4_Click()
+{
+    // No owner: the main window stays usable beside the help window.
+    Help::slot().show();
+}
+
+void Form1::Command3_Click()
+{
+    standAside();
+    Form2::slot().show();
+    Timer2->start();
+}
+
+void Form1::Timer2_Timer()
+{
+    Timer2->stop();
+    // Works from the listing as it stands; a file that has gone since simply stays unmoved.
+    arvelo::DiskFolders disk;
+    const arvelo::MoveSummary summary = arvelo::moveIntoArtistFolders(
+        disk, List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+    Form2::slot().unload();
+    comeBack();
+    reportMove(summary);
+}
+
+void Form1::reportMove(const arvelo::MoveSummary &summary)
+{
+    // Told in full once the window that said to be patient is gone.
+    Q_UNUSED(summary);
+}

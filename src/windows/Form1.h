@@ -1,0 +1,76 @@
+#pragma once
+
+#include "core/ArtistName.h"
+#include "widgets/AppWindow.h"
+#include "widgets/DriveList.h"
+#include "widgets/FileList.h"
+#include "widgets/FolderList.h"
+#include "widgets/SortedListBox.h"
+#include "widgets/WindowSlot.h"
+
+namespace arvelo {
+struct MoveSummary;
+} // namespace arvelo
+
+class QCheckBox;
+class QGroupBox;
+class QPushButton;
+class QTimer;
+
+// The main window. Its controls are the program's whole state.
+class Form1 : public arvelo::AppWindow, public arvelo::SingleWindow<Form1>
+{
+    Q_OBJECT
+public:
+    // The drive, folder and file lists start on startFolder.
+    explicit Form1(const QString &startFolder);
+
+    // The artist key of a name under the options as they stand now.
+    QString FCnv(const QString &Imputs) const;
+
+    QGroupBox *Frame1 = nullptr;
+    arvelo::FolderList *Dir1 = nullptr;
+    QTimer *Timer2 = nullptr;
+    QGroupBox *Frame2 = nullptr;
+    arvelo::FileList *File1 = nullptr;
+    QGroupBox *Frame3 = nullptr;
+    arvelo::DriveList *Drive1 = nullptr;
+    QGroupBox *Frame4 = nullptr;
+    arvelo::SortedListBox *List1 = nullptr;
+    QGroupBox *Frame5 = nullptr;
+    arvelo::SortedListBox *List2 = nullptr;
+    arvelo::SortedListBox *List3 = nullptr;
+    QPushButton *Command1 = nullptr;
+    QPushButton *Command4 = nullptr;
+    QPushButton *Command2 = nullptr;
+    QPushButton *Command3 = nullptr;
+    QCheckBox *Check1 = nullptr;
+    QCheckBox *Check2 = nullptr;
+    QCheckBox *Check3 = nullptr;
+    QCheckBox *Check4 = nullptr;
+    QTimer *Timer1 = nullptr;
+
+private:
+    void createControls();
+    void wireEvents();
+    arvelo::KeyOptions keyOptions() const;
+    // The main window steps aside while a progress window stands in for it, and comes back.
+    void standAside();
+    void comeBack();
+    // Tells the user which files of the listed artists stayed where they were, if any did.
+    void reportMove(const arvelo::MoveSummary &summary);
+
+    // Event handlers.
+    void Drive1_Change();
+    void Dir1_Change();
+    void Command1_Click();
+    void Timer1_Timer();
+    void List1_Click();
+    void Command2_Click();
+    void Command4_Click();
+    void Command3_Click();
+    void Timer2_Timer();
+
+    // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.
+    bool m_restoringDrive = false;
+};
