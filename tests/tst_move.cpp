@@ -180,6 +180,71 @@ private slots:
             QList<qsizetype>({0, done.moved + done.stayed.size(), 0}));
     }
 
+    // However the pass is sliced, it makes the same moves with the same results as in one go.
+    void steppedPassMatchesOneCall_data()
+    {
+        QTest::addColumn<qsizetype>("slice"); // files a step may handle; 0 for no limit
+        QTest::addColumn<bool>("beautify");
+        for (const qsizetype slice : {1, 7, 0}) {
+            for (const bool beautify : {true, false})
+                QTest::addRow("slice %lld, beautify %d", qint64(slice), beautify)
+                    << slice << beautify;
+        }
+    }
+
+    void steppedPassMatchesOneCall()
+    {
+        QFETCH(qsizetype, slice);
+        QFETCH(bool, beautify);
+        // Every way to stay: a name taken, a folder refused, a file where the folder should
+        // be, an unusable name, a listed file that has gone; and enough files to slice.
+        QStringList files {u"Zeta - 1"_s, u"zeta  - 2"_s, u"ZETA - 3"_s, u"Kelo - a"_s,
+            u"Kelo - b"_s, u"Mira - x"_s, u"Refused - y"_s, u" .. - z"_s, u"Gone - g"_s,
+            u"Gone - h"_s, u"Other - o"_s};
+        for (int n = 0; n < 30; ++n)
+            files.append(u"Many - %1"_s.arg(n, 2, 10, QChar(u'0')));
+        const QStringList entries {u"Zeta"_s, u"Kelo"_s, u"Mira"_s, u"Refused"_s, u".."_s,
+            u"Gone"_s, u"Many"_s, u"Zeta"_s};
+        QStringList made;
+        for (const QString &side : {u"one"_s, u"two"_s}) {
+            made << u"sel/%1/Kelo/"_s.arg(side) << u"sel/%1/Kelo/Kelo - a"_s.arg(side)
+                 << u"sel/%1/Mira"_s.arg(side);
+            for (const QString &file : files)
+                if (file != u"Gone - g"_s)
+                    made.append(u"sel/%1/%2"_s.arg(side, file));
+        }
+        makeAll(made);
+
+        RefusingFolders whole(u"Refused"_s);
+        const MoveSummary once
+            = moveIntoArtistFolders(whole, entries, selected() + u"/one"_s, files, beautify);
+        RefusingFolders sliced(u"Refused"_s);
+        MovePass pass(sliced, entries, selected() + u"/two"_s, files, beautify);
+        int steps = 1;
+        while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever),
+            slice ? slice : std::numeric_limits<qsizetype>::max()))
+            ++steps;
+        QVERIFY(pass.done());
+        QVERIFY(slice == 0 ? steps == 1 : steps >= files.size() / slice);
+
+        const auto report = [](const MoveSummary &summary) {
+            QStringList lines {
+                u"moved %1, created %2"_s.arg(summary.moved).arg(summary.foldersCreated)};
+            for (const StayedFile &stayed : summary.stayed)
+                lines.append(stayed.file + u' ' + QString::number(int(stayed.reason)));
+            return lines;
+        };
+        QCOMPARE(report(pass.summary()), report(once));
+        QCOMPARE(pass.filesToMove(), once.moved + once.stayed.size());
+        QCOMPARE(pass.filesHandled(), pass.filesToMove());
+        // Each way to stay was met, and the files of the unlisted artist were left out.
+        QCOMPARE(once.stayed.size(), 5);
+        QCOMPARE(once.moved, 3 + 1 + 1 + 30);
+        QStringList first = listing(selected() + u"/one"_s);
+        first.replaceInStrings(u"=one/"_s, u"=two/"_s);
+        QCOMPARE(listing(selected() + u"/two"_s), first);
+    }
+
     void moveNoReplace_data()
     {
         QTest::addColumn<QList<int>>("errors"); // of the calls in order; 0 makes the real call

@@ -93,10 +93,13 @@ void TestMoveWindow::moveRunsBehindItsProgressWindow()
         u"Mira Vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s, u"Solo - x.mp3: Solo - x.mp3"_s,
         u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s};
     QCOMPARE(files(), expected);
-    // Nothing is read again: the lists still show the files that moved away.
-    QCOMPARE(m_form->File1->ListCount(), 7);
+    // The folder is read again: the file list keeps only what stayed, the folder list shows
+    // the new folders; the artist list is the user's and stays.
+    QCOMPARE(m_form->File1->items(), QStringList {u"Solo - x.mp3"_s});
+    for (const QString &folder : {u"Kelo"_s, u"Mira Vell"_s, u"Zeta"_s})
+        QCOMPARE(m_form->Dir1->findItems(folder, Qt::MatchExactly).size(), 1);
     QCOMPARE(m_form->List1->ListCount(), 3);
-    // Pressed again on the stale listing: nothing moves, nothing is lost.
+    // Pressed again: nothing more moves, nothing is lost.
     pressMove();
     QCOMPARE(files(), expected);
 }

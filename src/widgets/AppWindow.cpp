@@ -10,8 +10,18 @@ AppWindow::AppWindow(Qt::WindowFlags flags)
     setAttribute(Qt::WA_DeleteOnClose);
 }
 
+void AppWindow::unload()
+{
+    m_unloading = true;
+    close();
+}
+
 void AppWindow::closeEvent(QCloseEvent *event)
 {
+    if (!m_unloading && !userMayClose()) {
+        event->ignore();
+        return;
+    }
     if (!m_unloaded) {
         m_unloaded = true;
         Form_Unload();

@@ -15,6 +15,8 @@ public:
     explicit AppWindow(Qt::WindowFlags flags);
 
     bool isUnloaded() const { return m_unloaded; }
+    // The program's own unload: closes the window whatever userMayClose says.
+    void unload();
 
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }
@@ -22,10 +24,14 @@ public:
     virtual void Form_Unload() { }
 
 protected:
+    // Whether a close request from the user or the window manager (close box, Alt+F4) may
+    // unload the window.
+    virtual bool userMayClose() const { return true; }
     void closeEvent(QCloseEvent *event) override;
 
 private:
     bool m_unloaded = false;
+    bool m_unloading = false;
 };
 
 // Window flags for the border styles the program uses.

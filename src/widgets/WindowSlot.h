@@ -34,7 +34,7 @@ public:
     void unload()
     {
         if (W *window = get())
-            window->close();
+            window->unload();
     }
 
 private:

@@ -15,6 +15,7 @@
 #include "windows/Help.h"
 
 #include <QCheckBox>
+#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -29,6 +30,10 @@ using arvelo::twipsRect;
 namespace {
 
 constexpr int OperationTickMs = 100;
+// A slice of the move is short enough for the windows to stay responsive between slices.
+constexpr int MoveSliceMs = 25;
+// Short moves look as they always did; a longer one shows how far it is.
+constexpr int ProgressAfterMs = 500;
 
 QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
@@ -64,6 +69,20 @@ QTimer *operationTimer(QObject *parent, const char *name)
 
 } // namespace
 
+struct Form1::RunningMove
+{
+    RunningMove(
+        const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
+        : pass(disk, entries, folder, files, beautify)
+    {
+        clock.start();
+    }
+
+    arvelo::DiskFolders disk;
+    arvelo::MovePass pass;
+    QElapsedTimer clock;
+};
+
 Form1::Form1(const QString &startFolder)
     : AppWindow(arvelo::fixedWindowFlags(true))
 {
@@ -77,6 +96,8 @@ Form1::Form1(const QString &startFolder)
     setFont(small);
     setFixedSize(arvelo::twipsSize(8175, 6225));
     createControls();
+    m_moveSlices = new QTimer(this);
+    m_moveSlices->setInterval(0);
 
     // Start on the folder given, as the three choosers would on their own; no handler runs
     // yet, so the folder list is not sent to the drive's root first. A folder on an unreadable
@@ -86,6 +107,8 @@ Form1::Form1(const QString &startFolder)
         File1->setPath(Dir1->Path());
     wireEvents();
 }
+
+Form1::~Form1() = default;
 
 QString Form1::FCnv(const QString &Imputs) const
 {
@@ -155,16 +178,19 @@ void Form1::wireEvents()
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
+    connect(m_moveSlices, &QTimer::timeout, this, &Form1::moveSlice);
 }
 
 void Form1::standAside()
 {
+    m_busy = true;
     hide();
 }
 
 void Form1::comeBack()
 {
     show();
+    m_busy = false;
 }
 
 void Form1::Drive1_Change()
@@ -187,6 +213,8 @@ void Form1::Dir1_Change()
 
 void Form1::Command1_Click()
 {
+    if (m_busy)
+        return;
     standAside();
     Caut::slot().show();
     Timer1->start();
@@ -237,6 +265,8 @@ void Form1::Command4_Click()
 
 void Form1::Command3_Click()
 {
+    if (m_busy)
+        return;
     standAside();
     Form2::slot().show();
     Timer2->start();
@@ -246,12 +276,35 @@ void Form1::Timer2_Timer()
 {
     Timer2->stop();
     // Works from the listing as it stands; a file that has gone since simply stays unmoved.
-    arvelo::DiskFolders disk;
-    const arvelo::MoveSummary summary = arvelo::moveIntoArtistFolders(
-        disk, List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+    m_move = std::make_unique<RunningMove>(
+        List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+    m_moveSlices->start();
+}
+
+void Form1::moveSlice()
+{
+    arvelo::MovePass &pass = m_move->pass;
+    if (!pass.step(QDeadlineTimer(MoveSliceMs))) {
+        if (m_move->clock.elapsed() > ProgressAfterMs) {
+            if (Form2 *progress = Form2::slot().get())
+                progress->showProgress(pass.filesHandled(), pass.filesToMove());
+        }
+        return;
+    }
+    endMove();
+}
+
+void Form1::endMove()
+{
+    m_moveSlices->stop();
+    const std::unique_ptr<RunningMove> finished = std::move(m_move);
     Form2::slot().unload();
     comeBack();
-    reportMove(summary);
+    reportMove(finished->pass.summary());
+    // The folder has changed under the lists: show what is there now. The artist list is the
+    // user's work and stays as it is.
+    (void)Dir1->setPath(Dir1->Path()); // a drive gone meanwhile keeps what the list showed
+    File1->setPath(File1->Path());
 }
 
 void Form1::reportMove(const arvelo::MoveSummary &summary)

@@ -8,6 +8,8 @@
 #include "widgets/SortedListBox.h"
 #include "widgets/WindowSlot.h"
 
+#include <memory>
+
 namespace arvelo {
 struct MoveSummary;
 } // namespace arvelo
@@ -24,6 +26,7 @@ class Form1 : public arvelo::AppWindow, public arvelo::SingleWindow<Form1>
 public:
     // The drive, folder and file lists start on startFolder.
     explicit Form1(const QString &startFolder);
+    ~Form1() override;
 
     // The artist key of a name under the options as they stand now.
     QString FCnv(const QString &Imputs) const;
@@ -57,6 +60,9 @@ private:
     // The main window steps aside while a progress window stands in for it, and comes back.
     void standAside();
     void comeBack();
+    // One slice of a running move; the last one ends it.
+    void moveSlice();
+    void endMove();
     // Tells the user which files of the listed artists stayed where they were, if any did.
     void reportMove(const arvelo::MoveSummary &summary);
 
@@ -73,4 +79,10 @@ private:
 
     // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.
     bool m_restoringDrive = false;
+    // From a Scan or Move click until the main window is back; no second one starts meanwhile.
+    bool m_busy = false;
+    // The move under way, run in slices so that the windows keep painting.
+    struct RunningMove;
+    std::unique_ptr<RunningMove> m_move;
+    QTimer *m_moveSlices = nullptr;
 };

@@ -3,15 +3,44 @@
 #include "widgets/Layout.h"
 #include "widgets/Twips.h"
 
+#include <QProgressBar>
+
 using namespace Qt::StringLiterals;
 
+namespace {
+
+constexpr int ClientWidth = 3555;
+constexpr int ClientHeight = 990;
+constexpr int Margin = 120;
+constexpr int BarTop = 870;
+constexpr int BarHeight = 255;
+
+} // namespace
+
 Form2::Form2()
-    : ProgressWindow(
-        arvelo::sizableWithoutControlBoxFlags(), u"Moving Files"_s, arvelo::twipsSize(3555, 990))
+    : ProgressWindow(arvelo::sizableWithoutControlBoxFlags(), u"Moving Files"_s,
+        arvelo::twipsSize(ClientWidth, ClientHeight))
+    , m_progress(new QProgressBar(this))
 {
     setObjectName(u"Form2"_s);
     // Kept inside the window's client area so the message is never cut off at the right edge.
-    Label1->setGeometry(arvelo::twipsRect(120, 120, 3555 - 2 * 120, 735));
+    Label1->setGeometry(arvelo::twipsRect(Margin, Margin, ClientWidth - 2 * Margin, 735));
     Label1->setFont(arvelo::layoutFont(13.5));
     Label1->setText(u"Please be patient while the program is moving files."_s);
+
+    m_progress->setObjectName(u"progressBar"_s);
+    m_progress->setAccessibleName(u"Files moved"_s);
+    m_progress->setGeometry(arvelo::twipsRect(Margin, BarTop, ClientWidth - 2 * Margin, BarHeight));
+    m_progress->hide();
+}
+
+void Form2::showProgress(qsizetype done, qsizetype total)
+{
+    if (m_progress->isHidden()) {
+        // Room for the bar below the message; the message itself stays where it was.
+        resize(width(), arvelo::twips(BarTop + BarHeight + Margin));
+        m_progress->show();
+    }
+    m_progress->setRange(0, int(total));
+    m_progress->setValue(int(std::min(done, total)));
 }

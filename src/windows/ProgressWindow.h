@@ -15,5 +15,7 @@ public:
     arvelo::MessageLabel *Label1 = nullptr;
 
 protected:
+    // Without a control box nothing but the end of the work closes it, not even Alt+F4.
+    bool userMayClose() const override { return false; }
     void showEvent(QShowEvent *event) override;
 };

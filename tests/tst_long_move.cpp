@@ -1,0 +1,155 @@
+// A long move on a slow disk: every rename is slowed down (see shims/slow_rename.cpp), and the
+// program must keep answering while the files move.
+#include "widgets/TextBox.h"
+#include "windows/Caut.h"
+#include "windows/Form1.h"
+#include "windows/Form2.h"
+#include "windows/Help.h"
+
+#include <QAccessible>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+constexpr int Artists = 300;
+constexpr int SongsEach = 10;
+
+// Counts the paint events a widget receives.
+class PaintCounter : public QObject
+{
+public:
+    using QObject::QObject;
+    int paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint)
+            ++paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+} // namespace
+
+class TestLongMove : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void programAnswersWhileFilesMove()
+    {
+        QVERIFY2(qEnvironmentVariableIntValue("ARVELO_SLOW_RENAME_US") > 0,
+            "run with the slow-rename shim preloaded");
+        QTemporaryDir folder;
+        QVERIFY(folder.isValid());
+        QStringList names {u"Solo - x.mp3"_s, u"Taken - 1.mp3"_s};
+        for (int a = 0; a < Artists; ++a)
+            for (int s = 0; s < SongsEach; ++s)
+                names.append(u"Artist %1 - Song %2.mp3"_s.arg(a, 3, 10, QChar(u'0')).arg(s));
+        for (const QString &name : std::as_const(names))
+            QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
+        // A file of that name already stands in its artist folder, so the first one stays.
+        QVERIFY(QDir(folder.path()).mkpath(u"Taken"_s));
+        QVERIFY(QFile(folder.filePath(u"Taken/Taken - 1.mp3"_s)).open(QIODevice::WriteOnly));
+
+        Form1 &form = Form1::slot().show(folder.path());
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTRY_VERIFY(!Caut::slot().isOpen());
+        QCOMPARE(form.List1->ListCount(), Artists + 1);
+
+        QStringList reports;
+        QList<int> progress;
+        int ticks = 0;
+        bool closeRefused = false, secondOperationStarted = false, helpShown = false;
+        PaintCounter painted;
+        QTimer sampler;
+        connect(&sampler, &QTimer::timeout, this, [&] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                reports.append(box->text());
+                box->accept();
+                return;
+            }
+            Form2 *moving = Form2::slot().get();
+            if (!moving)
+                return;
+            if (++ticks == 1)
+                moving->installEventFilter(&painted);
+            // As when another window has uncovered it.
+            moving->update();
+            if (moving->progressBar()->isVisible())
+                progress.append(moving->progressBar()->value());
+            if (ticks == 5) {
+                // Alt+F4 or the window manager's close: refused while the files move.
+                moving->close();
+                closeRefused = Form2::slot().isOpen() && moving->isVisible();
+                // Nothing reachable starts a second scan or move.
+                form.Command1->click();
+                form.Command3->click();
+                secondOperationStarted
+                    = Caut::slot().isOpen() || form.Timer1->isActive() || form.Timer2->isActive();
+            }
+            if (ticks == 10) {
+                Help &help = Help::slot().show();
+                helpShown = help.isVisible() && !help.Text1->Text().isEmpty();
+                help.Command1->click();
+            }
+        });
+        sampler.start(20);
+
+        QTest::mouseClick(form.Command3, Qt::LeftButton);
+        QVERIFY(Form2::slot().isOpen());
+        QTRY_VERIFY_WITH_TIMEOUT(!Form2::slot().isOpen(), 60000);
+        QTRY_COMPARE(reports.size(), 1);
+
+        // The event loop kept turning: ticks, repaints, a usable help window.
+        QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
+        QVERIFY2(painted.paints >= 10, qPrintable(QString::number(painted.paints)));
+        QVERIFY(closeRefused);
+        QVERIFY(!secondOperationStarted);
+        QVERIFY(helpShown);
+        // The bar appeared and went forward.
+        QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
+        QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
+        QVERIFY(progress.first() < progress.last());
+        QVERIFY(reports.first().contains(u"Taken - 1.mp3"_s));
+        // Afterwards the lists show the folder as it now is.
+        QVERIFY(form.isVisible());
+        QCOMPARE(form.File1->items(), (QStringList {u"Solo - x.mp3"_s, u"Taken - 1.mp3"_s}));
+        QCOMPARE(form.Dir1->findItems(u"Artist 042"_s, Qt::MatchExactly).size(), 1);
+        QCOMPARE(form.List1->ListCount(), Artists + 1);
+        QCOMPARE(QDir(folder.filePath(u"Artist 042"_s)).entryList(QDir::Files).size(), SongsEach);
+        Form1::slot().unload();
+    }
+
+    void progressBarIsOneForTheScreenReader()
+    {
+        Form2 &moving = Form2::slot().show();
+        QVERIFY(moving.progressBar()->isHidden());
+        const QSize before = moving.size();
+        moving.showProgress(3, 10);
+        QVERIFY(moving.progressBar()->isVisible());
+        QVERIFY(moving.height() > before.height());
+        // The message stays where it was, above the bar.
+        QVERIFY(moving.Label1->geometry().bottom() < moving.progressBar()->geometry().top());
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(moving.progressBar());
+        QVERIFY(bar);
+        QCOMPARE(bar->role(), QAccessible::ProgressBar);
+        QVERIFY(bar->valueInterface());
+        QCOMPARE(bar->valueInterface()->currentValue().toInt(), 3);
+        QCOMPARE(bar->valueInterface()->maximumValue().toInt(), 10);
+        Form2::slot().unload();
+    }
+};
+
+QTEST_MAIN(TestLongMove)
+#include "tst_long_move.moc"
