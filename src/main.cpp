@@ -1,3 +1,4 @@
+#include "CommandLine.h"
 #include "widgets/Application.h"
 #include "windows/Form1.h"
 
@@ -5,7 +6,16 @@
 
 int main(int argc, char *argv[])
 {
+    // Without a FOLDER argument the window starts in the current folder.
+    const QString currentFolder = QDir::currentPath();
+    // Read before the application object exists: --help needs no display.
+    const arvelo::StartUp start
+        = arvelo::readCommandLine(arvelo::argumentsOf(argc, argv), currentFolder);
+    arvelo::printMessages(start);
+    if (!start.folder)
+        return start.exitCode;
+
     arvelo::Application app(argc, argv);
-    Form1::slot().show(QDir::currentPath());
+    Form1::slot().show(*start.folder);
     return app.exec();
 }
