@@ -6,6 +6,6 @@
 int main(int argc, char *argv[])
 {
     arvelo::Application app(argc, argv);
-    Form1::slot().show(QDir::currentPath());
+    Form1::slot().show(arvelo::currentFolder());
     return app.exec();
 }

@@ -52,9 +52,9 @@ class TestMove : public QObject
         {
             return name != refused && disk.createFolder(folder, name);
         }
-        MoveResult moveNoReplace(const QString &from, const QString &to) override
+        MoveResult moveInto(const QString &folder, const QString &file, const QString &sub) override
         {
-            return disk.moveNoReplace(from, to);
+            return disk.moveInto(folder, file, sub);
         }
 
         QString refused;
@@ -195,13 +195,13 @@ private slots:
         row("atomic, taken", {}, u"sel/to/a", EEXIST, u"renameNoReplace");
         row("EINVAL: link", {EINVAL}, u"", 0, u"renameNoReplace link unlink");
         row("link, taken", {EINVAL}, u"sel/to/a", EEXIST, u"renameNoReplace link");
-        row("EPERM: check", {EINVAL, EPERM}, u"", 0, u"renameNoReplace link lexists rename");
+        row("EPERM: check", {EINVAL, EPERM}, u"", 0, u"renameNoReplace link lstat rename");
         row("check, dangling link", {EINVAL, EPERM}, u"sel/to/a@gone", EEXIST,
-            u"renameNoReplace link lexists");
+            u"renameNoReplace link lstat");
         row("EXDEV stops", {EXDEV}, u"", EXDEV, u"renameNoReplace");
         // Both names lead to the same file, so dropping the new one undoes the move.
         row("unlink refused: link undone", {EINVAL, 0, EACCES}, u"", EACCES,
-            u"renameNoReplace link unlink unlink");
+            u"renameNoReplace link unlink lstat lstat unlink");
     }
 
     void moveNoReplace()
@@ -225,8 +225,8 @@ private slots:
         const MoveResult result
             = arvelo::moveNoReplace(selected() + u"/a"_s, selected() + u"/to/a"_s,
                 {noted(u"renameNoReplace"_s, real.renameNoReplace), noted(u"link"_s, real.link),
-                    noted(u"unlink"_s, real.unlink), noted(u"lexists"_s, real.lexists),
-                    noted(u"rename"_s, real.rename)});
+                    noted(u"unlink"_s, real.unlink), noted(u"lstat"_s, real.lstat),
+                    noted(u"rename"_s, real.rename), noted(u"mkdir"_s, real.mkdir)});
         QCOMPARE(result.error, error);
         QCOMPARE(made.join(u' '), calls);
         // Moved, or left exactly as it was.

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/ArtistName.h"
+// The start folder is given byte for byte: currentFolder() comes with the window.
+#include "core/NameCodec.h"
 #include "widgets/AppWindow.h"
 #include "widgets/DriveList.h"
 #include "widgets/FileList.h"
@@ -24,6 +26,9 @@ class Form1 : public arvelo::AppWindow, public arvelo::SingleWindow<Form1>
 public:
     // The drive, folder and file lists start on startFolder.
     explicit Form1(const QString &startFolder);
+
+    // Tells the user, before the window first shows, that the start folder could not be read.
+    void Form_Load() override;
 
     // The artist key of a name under the options as they stand now.
     QString FCnv(const QString &Imputs) const;
@@ -73,4 +78,6 @@ private:
 
     // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.
     bool m_restoringDrive = false;
+    // The start folder, when it could not be read and a parent is shown instead.
+    QString m_unreadableStart;
 };
