@@ -147,6 +147,15 @@ private slots:
         // An entry no file matches gets no folder; one listed twice finds its files handled.
         row("entry without files, entry twice", u"Omega, Zeta, Zeta", u"Other - a, Zeta - b", true,
             u"Other - a, Zeta/, Zeta/Zeta - b", {1, 0, 1});
+        // Beautified, each word's first letter takes a byte more: 319 bytes, too long for a
+        // folder name, although the name as written (239 bytes) fits and is there.
+        const QString turned = QStringList(80, u"\u0250"_s).join(u' ');
+        const QString upright = QStringList(80, u"\u2c6f"_s).join(u' ');
+        row("folder name too long", upright, turned + u" - 1, "_s + turned + u" - 2"_s, true,
+            turned + u" - 1, "_s + turned + u" - 2"_s, {0, 2, 0});
+        row("folder name too long, folded form there", upright,
+            turned + u" - 1, "_s + turned + u" - 2, sel/"_s + turned + u"/"_s, true,
+            turned + u" - 1, "_s + turned + u" - 2, "_s + turned + u"/"_s, {0, 2, 0});
         // Joined naively, this name would pull a file from outside into the selected folder.
         row("listed name with a separator", u"Zeta",
             u"Zeta - x/../../Zeta - beside, sel/Zeta - x/, sel/Zeta/Zeta - x/", true,
