@@ -4,6 +4,8 @@
 #include "windows/Form1.h"
 #include "windows/Form2.h"
 
+#include "ByteTree.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -11,14 +13,13 @@
 #include <QTimer>
 
 #include <dirent.h>
-#include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 using namespace arvelo;
+using namespace bytetree;
 
 namespace {
 
@@ -40,23 +41,11 @@ QList<QByteArray> filesBelow(const QByteArray &dir, const QByteArray &below = {}
             all += filesBelow(dir + '/' + name, below + name + '/');
             continue;
         }
-        QByteArray data(256, '\0');
-        const int fd = ::open(dir + '/' + name, O_RDONLY);
-        data.truncate(fd < 0 ? 0 : std::max<ssize_t>(0, ::read(fd, data.data(), data.size())));
-        ::close(fd);
-        all.append(below + name + ": " + data);
+        all.append(below + name + ": " + contents(dir + '/' + name));
     }
     ::closedir(d);
     std::sort(all.begin(), all.end());
     return all;
-}
-
-void removeTree(const QByteArray &root)
-{
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, FTW *) { return ::remove(path); }, 16,
-        FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace
@@ -111,10 +100,7 @@ private slots:
         const QList<QByteArray> names {"Caf\xe9 - One.mp3", "caf\xe9 - Two.mp3", "\xff\xfe - a.mp3",
             "\xff\xfe - b.mp3", "Solo - x.mp3"};
         for (const QByteArray &name : names) {
-            const int fd = ::open(folder + '/' + name, O_WRONLY | O_CREAT | O_EXCL, 0644);
-            QVERIFY(fd >= 0);
-            QCOMPARE(::write(fd, name.constData(), name.size()), ssize_t(name.size()));
-            ::close(fd);
+            QVERIFY(makeFile(folder + '/' + name, name));
         }
         QCOMPARE(::chdir(folder.constData()), 0);
 
@@ -175,9 +161,7 @@ private slots:
         QFETCH(QByteArray, shown);
         QFETCH(bool, told);
         QCOMPARE(::mkdir(m_root + "/music", 0777), 0);
-        const int fd = ::open(m_root + "/music/song.mp3", O_WRONLY | O_CREAT, 0644);
-        QVERIFY(fd >= 0);
-        ::close(fd);
+        QVERIFY(makeFile(m_root + "/music/song.mp3"));
 
         // The message comes before the window appears.
         bool visibleWhenTold = false;

@@ -6,14 +6,14 @@
 #include "core/MovePass.h"
 #include "core/NameCodec.h"
 
+#include "ByteTree.h"
+
 #include <QHash>
 #include <QTemporaryDir>
 #include <QTest>
 
 #include <cerrno>
 #include <dirent.h>
-#include <fcntl.h>
-#include <ftw.h>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -21,6 +21,7 @@
 using namespace Qt::StringLiterals;
 
 using namespace arvelo;
+using namespace bytetree;
 
 namespace {
 
@@ -68,24 +69,6 @@ void walk(const QByteArray &dir, const QByteArray &below, QList<Found> &found)
     ::closedir(d);
 }
 
-QByteArray contents(const QByteArray &path)
-{
-    QByteArray data(256, '\0');
-    const int fd = ::open(path.constData(), O_RDONLY);
-    const ssize_t size = fd < 0 ? -1 : ::read(fd, data.data(), data.size());
-    if (fd >= 0)
-        ::close(fd);
-    return size < 0 ? QByteArray("?") : data.left(size);
-}
-
-void makeFile(const QByteArray &path, const QByteArray &data)
-{
-    const int fd = ::open(path.constData(), O_WRONLY | O_CREAT | O_EXCL, 0644);
-    QVERIFY2(fd >= 0, path.constData());
-    QCOMPARE(::write(fd, data.constData(), data.size()), ssize_t(data.size()));
-    ::close(fd);
-}
-
 // Spells a name that holds escaped bytes: "<e9>" stands for the escape of byte 0xE9.
 QString escaped(const QString &text)
 {
@@ -99,15 +82,6 @@ QString escaped(const QString &text)
         }
     }
     return name;
-}
-
-// Removes a tree byte for byte; Qt's own removal skips names that are not UTF-8.
-void removeTree(const QByteArray &root)
-{
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, FTW *) { return ::remove(path); }, 16,
-        FTW_DEPTH | FTW_PHYS);
 }
 
 QString reasonName(StayReason reason)
@@ -174,9 +148,9 @@ private slots:
         m_root = QFile::encodeName(m_dir->path());
         QCOMPARE(::mkdir(m_root + "/sel", 0777), 0);
         QCOMPARE(::mkdir(m_root + "/outside", 0777), 0);
-        makeFile(m_root + "/outside/Alpha - c", "outside");
+        QVERIFY(makeFile(m_root + "/outside/Alpha - c", "outside"));
         for (const QByteArray &name : m_names)
-            makeFile(m_root + "/sel/" + name, name);
+            QVERIFY(makeFile(m_root + "/sel/" + name, name));
     }
 
     void cleanup()

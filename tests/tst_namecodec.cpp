@@ -1,18 +1,19 @@
 #include "core/FolderListing.h"
 #include "core/NameCodec.h"
 
+#include "ByteTree.h"
+
 #include <QStringDecoder>
 #include <QTemporaryDir>
 #include <QTest>
 
-#include <fcntl.h>
-#include <ftw.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 using namespace arvelo;
+using namespace bytetree;
 
 namespace {
 
@@ -29,15 +30,6 @@ QString escaped(const QString &text)
         }
     }
     return name;
-}
-
-// Removes a tree byte for byte; Qt's own removal skips names that are not UTF-8.
-void removeTree(const QByteArray &root)
-{
-    ::nftw(
-        root.constData(),
-        [](const char *path, const struct stat *, int, FTW *) { return ::remove(path); }, 16,
-        FTW_DEPTH | FTW_PHYS);
 }
 
 } // namespace
@@ -131,9 +123,7 @@ private slots:
         const QList<QByteArray> names {"Caf\xe9 - One.mp3", "\xff\xfe - x.mp3", "plain.mp3",
             "Caf\xc3\xa9 - Two.mp3", "\xed\xb3\xa9"};
         for (const QByteArray &name : names) {
-            const int fd = ::open(root + '/' + name, O_WRONLY | O_CREAT | O_EXCL, 0644);
-            QVERIFY(fd >= 0);
-            ::close(fd);
+            QVERIFY(makeFile(root + '/' + name));
         }
         QVERIFY(::mkdir(root + "/Dossier \xe9t\xe9", 0777) == 0);
 
