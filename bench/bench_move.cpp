@@ -69,7 +69,7 @@ public:
         return std::nullopt;
     }
     bool createFolder(const QString &, const QString &) override { return ++created, true; }
-    arvelo::MoveResult moveNoReplace(const QString &, const QString &) override
+    arvelo::MoveResult moveInto(const QString &, const QString &, const QString &) override
     {
         ++moves;
         return {};

@@ -1,8 +1,9 @@
 #include "CommandLine.h"
 
+#include "core/NameCodec.h"
+
 #include <QCommandLineParser>
 #include <QDir>
-#include <QFile>
 
 #include <cerrno>
 #include <cstdio>
@@ -22,12 +23,12 @@ namespace {
 // Both must stay each other's inverse, so that a name is checked exactly as it was typed.
 QString fromArgument(const char *argument)
 {
-    return QFile::decodeName(argument);
+    return decodeName(argument);
 }
 
 QByteArray systemName(const QString &folder)
 {
-    return QFile::encodeName(folder);
+    return encodeName(folder);
 }
 
 // The error number that keeps the window from listing folder, or 0 when it can.

@@ -7,7 +7,7 @@
 int main(int argc, char *argv[])
 {
     // Without a FOLDER argument the window starts in the current folder.
-    const QString currentFolder = QDir::currentPath();
+    const QString currentFolder = arvelo::currentFolder();
     // Read before the application object exists: --help needs no display.
     const arvelo::StartUp start
         = arvelo::readCommandLine(arvelo::argumentsOf(argc, argv), currentFolder);

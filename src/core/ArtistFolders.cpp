@@ -3,28 +3,17 @@
 #include "core/ArtistName.h"
 #include "core/FolderListing.h"
 
-#include <QFile>
+#include "core/NameCodec.h"
 
 #include <algorithm>
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
 namespace arvelo {
-
-namespace {
-
-// What stands at path, without following a final link; nothing when the name is free.
-std::optional<bool> lstatIsFolder(const QString &path)
-{
-    struct stat info
-    { };
-    if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
-        return std::nullopt;
-    return S_ISDIR(info.st_mode);
-}
-
-} // namespace
 
 QString joinPath(const QString &folder, const QString &name)
 {
@@ -69,19 +58,74 @@ QStringList EntryIndex::foldMatches(const QString &name) const
     return m_byFolded.value(foldedName(name));
 }
 
+DiskFolders::DiskFolders(const MoveSyscalls &calls)
+    : m_calls(calls)
+{ }
+
+DiskFolders::~DiskFolders()
+{
+    if (m_subFd >= 0)
+        ::close(m_subFd);
+    if (m_fd >= 0)
+        ::close(m_fd);
+}
+
+int DiskFolders::folderFd(const QString &folder)
+{
+    if (folder != m_folder || (m_fd < 0 && m_folderError == 0)) {
+        if (m_subFd >= 0)
+            ::close(m_subFd);
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_subFd = -1;
+        m_subName.clear();
+        m_index.reset();
+        m_folder = folder;
+        // The folder the user chose may itself be reached through a link; it is followed this
+        // once, and from then on every name is looked up inside the folder it led to.
+        m_fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_folderError = m_fd < 0 ? errno : 0;
+    }
+    errno = m_folderError;
+    return m_fd;
+}
+
+int DiskFolders::subFolderFd(const QString &name)
+{
+    if (name != m_subName || (m_subFd < 0 && m_subError == 0)) {
+        if (m_subFd >= 0)
+            ::close(m_subFd);
+        m_subName = name;
+        // A link put in the folder's place is refused, not followed.
+        m_subFd = ::openat(
+            m_fd, encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        m_subError = m_subFd < 0 ? errno : 0;
+    }
+    return m_subFd;
+}
+
+std::optional<bool> DiskFolders::isFolderAt(const QString &name)
+{
+    struct stat info
+    { };
+    if (m_calls.lstat(m_fd, encodeName(name).constData(), &info) != 0)
+        return std::nullopt;
+    return S_ISDIR(info.st_mode);
+}
+
 std::optional<FolderEntry> DiskFolders::findEntry(const QString &folder, const QString &name)
 {
-    if (!isUsableFolderName(name))
+    if (!isUsableFolderName(name) || folderFd(folder) < 0)
         return std::nullopt;
-    if (const auto isFolder = lstatIsFolder(joinPath(folder, name)))
+    if (const auto isFolder = isFolderAt(name))
         return FolderEntry {name, *isFolder};
 
     // The listing may be older than the folder: only names that still stand there count,
     // and a folder is preferred to a file of the same folded name.
     std::optional<FolderEntry> found;
-    const QStringList candidates = indexOf(folder).foldMatches(name);
+    const QStringList candidates = index().foldMatches(name);
     for (const QString &candidate : candidates) {
-        const auto isFolder = lstatIsFolder(joinPath(folder, candidate));
+        const auto isFolder = isFolderAt(candidate);
         if (!isFolder)
             continue;
         if (*isFolder)
@@ -94,29 +138,36 @@ std::optional<FolderEntry> DiskFolders::findEntry(const QString &folder, const Q
 
 bool DiskFolders::createFolder(const QString &folder, const QString &name)
 {
-    if (!isUsableFolderName(name))
+    if (!isUsableFolderName(name) || folderFd(folder) < 0)
         return false;
-    if (::mkdir(QFile::encodeName(joinPath(folder, name)).constData(), 0777) != 0)
+    if (m_calls.mkdir(m_fd, encodeName(name).constData(), 0777) != 0)
         return false;
-    indexOf(folder).add(name);
+    index().add(name);
     return true;
 }
 
-MoveResult DiskFolders::moveNoReplace(const QString &from, const QString &to)
+MoveResult DiskFolders::moveInto(
+    const QString &folder, const QString &file, const QString &subFolder)
 {
-    return arvelo::moveNoReplace(from, to);
+    if (!isPlainEntryName(file) || !isUsableFolderName(subFolder))
+        return {EINVAL};
+    if (folderFd(folder) < 0)
+        return {m_folderError};
+    if (subFolderFd(subFolder) < 0)
+        return {m_subError};
+    const QByteArray name = encodeName(file);
+    return moveNoReplaceAt(m_fd, name.constData(), m_subFd, name.constData(), m_calls);
 }
 
-EntryIndex &DiskFolders::indexOf(const QString &folder)
+EntryIndex &DiskFolders::index()
 {
-    auto at = m_indexes.find(folder);
-    if (at == m_indexes.end()) {
+    if (!m_index) {
         QStringList names;
-        for (const ListedEntry &entry : visibleEntries(folder).value_or(QList<ListedEntry>()))
+        for (const ListedEntry &entry : visibleEntriesAt(m_fd).value_or(QList<ListedEntry>()))
             names.append(entry.name);
-        at = m_indexes.insert(folder, EntryIndex(names));
+        m_index.emplace(names);
     }
-    return *at;
+    return *m_index;
 }
 
 } // namespace arvelo

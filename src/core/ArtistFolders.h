@@ -45,7 +45,8 @@ struct FolderEntry
     bool isFolder = false;
 };
 
-// The little of the file system the move needs; tests can stand in for it.
+// The little of the file system the move needs; tests can stand in for it. Every call names
+// the selected folder; names are plain entry names inside it.
 class FolderAccess
 {
 public:
@@ -55,22 +56,47 @@ public:
     // normalisation and case folding. Nothing when neither stands there.
     virtual std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) = 0;
     virtual bool createFolder(const QString &folder, const QString &name) = 0;
-    virtual MoveResult moveNoReplace(const QString &from, const QString &to) = 0;
+    // Moves `file` of `folder` into its sub-folder `subFolder`, keeping its name.
+    virtual MoveResult moveInto(
+        const QString &folder, const QString &file, const QString &subFolder)
+        = 0;
 };
 
-// The real file system. Each folder is listed once, at its first look-up, and kept up to
-// date with the folders created here; use one object per pass.
+// The real file system, worked on through open folders: the selected folder is opened once,
+// each artist folder once after it is found or made, and no name is resolved through a link,
+// so nothing leaves the selected folder whatever happens to the names meanwhile. Use one
+// object per pass, kept for all of its steps.
 class DiskFolders final : public FolderAccess
 {
 public:
+    explicit DiskFolders(const MoveSyscalls &calls = MoveSyscalls::system());
+    ~DiskFolders() override;
+    DiskFolders(const DiskFolders &) = delete;
+    DiskFolders &operator=(const DiskFolders &) = delete;
+
     std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) override;
     bool createFolder(const QString &folder, const QString &name) override;
-    MoveResult moveNoReplace(const QString &from, const QString &to) override;
+    MoveResult moveInto(
+        const QString &folder, const QString &file, const QString &subFolder) override;
 
 private:
-    EntryIndex &indexOf(const QString &folder);
+    // The open selected folder, or -1 with errno set.
+    int folderFd(const QString &folder);
+    // The open artist folder, or -1 with the error in m_subError.
+    int subFolderFd(const QString &name);
+    // What stands at name in the selected folder, without following a link.
+    std::optional<bool> isFolderAt(const QString &name);
+    EntryIndex &index();
 
-    QHash<QString, EntryIndex> m_indexes;
+    MoveSyscalls m_calls;
+    QString m_folder;
+    int m_fd = -1;
+    int m_folderError = 0;
+    std::optional<EntryIndex> m_index;
+    // The artist folder in use; the pass works through one artist at a time.
+    QString m_subName;
+    int m_subFd = -1;
+    int m_subError = 0;
 };
 
 } // namespace arvelo

@@ -1,7 +1,8 @@
 #include "core/Drives.h"
 
+#include "core/NameCodec.h"
+
 #include <QDir>
-#include <QFileInfo>
 
 using namespace Qt::StringLiterals;
 
@@ -11,7 +12,22 @@ QString absoluteClean(const QString &path)
 {
     if (path.isEmpty())
         return {};
-    return QDir::cleanPath(QFileInfo(path).absoluteFilePath());
+    // Plain text work: asking Qt for the current folder would mangle a name that is not UTF-8.
+    return QDir::cleanPath(QDir::isAbsolutePath(path) ? path : currentFolder() + u'/' + path);
+}
+
+QString parentFolder(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    if (slash < 0)
+        return path;
+    return slash == 0 ? u"/"_s : path.left(slash);
+}
+
+QString lastName(const QString &path)
+{
+    const qsizetype slash = path.lastIndexOf(u'/');
+    return slash < 0 || slash + 1 == path.size() ? path : path.sliced(slash + 1);
 }
 
 QString driveOf(const QString &path, const QStringList &roots)

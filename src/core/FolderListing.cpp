@@ -1,11 +1,21 @@
 #include "core/FolderListing.h"
 
-#include <QDirIterator>
-#include <QFileInfo>
+#include "core/NameCodec.h"
+
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace arvelo {
 
 namespace {
+
+EntryKind kindOf(unsigned char type)
+{
+    return type == DT_DIR ? EntryKind::Folder : type == DT_REG ? EntryKind::File : EntryKind::Other;
+}
 
 std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
 {
@@ -21,26 +31,70 @@ std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
     return names;
 }
 
+// Lists the folder open as fd, and closes it.
+std::optional<QList<ListedEntry>> entriesOf(int fd)
+{
+    if (fd < 0)
+        return std::nullopt;
+    DIR *dir = ::fdopendir(fd);
+    if (!dir) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    QList<ListedEntry> entries;
+    for (;;) {
+        // Only readdir's own errno tells an end from a failure.
+        errno = 0;
+        const dirent *entry = ::readdir(dir);
+        if (!entry)
+            break;
+        // A leading "." hides a name, and leaves out "." and ".." too.
+        if (entry->d_name[0] == '.')
+            continue;
+        EntryKind kind = kindOf(entry->d_type);
+        if (entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN) {
+            // Links count as what they lead to.
+            struct stat info
+            { };
+            kind = ::fstatat(fd, entry->d_name, &info, 0) != 0 ? EntryKind::Other
+                : S_ISDIR(info.st_mode)                        ? EntryKind::Folder
+                : S_ISREG(info.st_mode)                        ? EntryKind::File
+                                                               : EntryKind::Other;
+        }
+        entries.append({decodeName(QByteArrayView(entry->d_name)), kind});
+    }
+    const bool complete = errno == 0;
+    ::closedir(dir);
+    // A folder that could only be read in part is not passed off as read.
+    if (!complete)
+        return std::nullopt;
+    return entries;
+}
+
 } // namespace
 
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder)
 {
-    // The iterator reports an unreadable folder as an empty one; tell them apart first.
-    const QFileInfo info(folder);
-    if (folder.isEmpty() || !info.isDir() || !info.isReadable())
+    if (folder.isEmpty())
         return std::nullopt;
-    QList<ListedEntry> entries;
-    // Without QDir::Hidden, names beginning with "." are left out.
-    QDirIterator it(folder, QDir::AllEntries | QDir::System | QDir::NoDotAndDotDot);
-    while (it.hasNext()) {
-        it.next();
-        const QFileInfo entry = it.fileInfo();
-        const EntryKind kind = entry.isDir() ? EntryKind::Folder
-            : entry.isFile()                 ? EntryKind::File
-                                             : EntryKind::Other;
-        entries.append({entry.fileName(), kind});
-    }
-    return entries;
+    // The system's own listing: Qt's would skip names that are not valid UTF-8.
+    return entriesOf(::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+std::optional<QList<ListedEntry>> visibleEntriesAt(int dir)
+{
+    return entriesOf(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+bool isReadableFolder(const QString &folder)
+{
+    if (folder.isEmpty())
+        return false;
+    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return false;
+    ::close(fd);
+    return true;
 }
 
 std::optional<QStringList> visibleFileNames(const QString &folder)

@@ -22,6 +22,12 @@ struct ListedEntry
 // nothing when the folder is missing or cannot be read.
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder);
 
+// The same for a folder open as `dir`, which stays open.
+std::optional<QList<ListedEntry>> visibleEntriesAt(int dir);
+
+// A folder that can be opened for reading.
+bool isReadableFolder(const QString &folder);
+
 // The visible files (regular files and links to them) of a folder, unsorted.
 std::optional<QStringList> visibleFileNames(const QString &folder);
 

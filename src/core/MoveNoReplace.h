@@ -3,29 +3,41 @@
 #include <QString>
 
 #include <functional>
+#include <sys/stat.h>
+#include <sys/types.h>
 
 namespace arvelo {
 
 // How one move ended: error is the errno of the refusal, 0 when the file now stands at its
-// new place. A refused move leaves the file where it was.
+// new place. A refused move leaves the file where it was, except when twoNames is set: the
+// move could neither be finished nor undone, and the file stands under both names.
 struct MoveResult
 {
     int error = 0;
+    bool twoNames = false;
 
-    bool moved() const { return error == 0; }
+    bool moved() const { return error == 0 && !twoNames; }
 };
 
-// The system calls the move is built on. The defaults are the real ones; tests substitute
-// refusals to walk the fallbacks on an ordinary file system. Each returns -1 and sets errno
-// on failure, as the real calls do.
+// The system calls the move and the artist folders are built on, each relative to an open
+// folder. The defaults are the real ones; tests substitute refusals and lies to walk every
+// fallback on an ordinary file system. Each returns -1 and sets errno on failure, as the real
+// calls do.
 struct MoveSyscalls
 {
-    std::function<int(const char *from, const char *to)> renameNoReplace;
-    std::function<int(const char *from, const char *to)> link;
-    std::function<int(const char *path)> unlink;
-    // 0 when something (even a dangling link) stands at path.
-    std::function<int(const char *path)> lexists;
-    std::function<int(const char *from, const char *to)> rename;
+    // renameat2 with RENAME_NOREPLACE.
+    std::function<int(int fromDir, const char *from, int toDir, const char *to)> renameNoReplace;
+    // linkat, never following a link.
+    std::function<int(int fromDir, const char *from, int toDir, const char *to)> link;
+    // unlinkat of a file.
+    std::function<int(int dir, const char *name)> unlink;
+    // fstatat without following a final link; it tells what stands at a name, even a dangling
+    // link.
+    std::function<int(int dir, const char *name, struct stat *info)> lstat;
+    // renameat, which replaces; used only after checking that the target is free.
+    std::function<int(int fromDir, const char *from, int toDir, const char *to)> rename;
+    // mkdirat.
+    std::function<int(int dir, const char *name, mode_t mode)> mkdir;
 
     static const MoveSyscalls &system();
 };
@@ -33,6 +45,11 @@ struct MoveSyscalls
 // Moves or renames a file without ever replacing what stands at `to` and without copying:
 // an atomic no-replace rename where the file system has one, else a hard link and removal
 // of the old name, else (no hard links, e.g. vfat) a check that `to` is free and a rename.
+// Names are taken relative to the open folders fromDir and toDir (or AT_FDCWD).
+MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
+    const MoveSyscalls &calls = MoveSyscalls::system());
+
+// The same on two paths.
 MoveResult moveNoReplace(const QString &from, const QString &to);
 MoveResult moveNoReplace(const QString &from, const QString &to, const MoveSyscalls &calls);
 

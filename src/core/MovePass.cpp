@@ -3,6 +3,7 @@
 #include "core/ArtistFolders.h"
 #include "core/ArtistName.h"
 #include "core/Module1.h"
+#include "core/NameCodec.h"
 
 #include <QSet>
 
@@ -35,6 +36,8 @@ StayReason reasonFor(const MoveResult &result)
         return StayReason::Refused;
     }
 }
+
+constexpr qsizetype MaxNameBytes = 255;
 
 // How many files a deadline check may be apart: looking at the clock costs more than grouping.
 constexpr qsizetype GroupingBatch = 256;
@@ -132,10 +135,11 @@ void MovePass::handle(qsizetype j)
         stay(file, m_noTarget);
         return;
     }
-    const MoveResult result
-        = m_folders.moveNoReplace(joinPath(m_folder, file), joinPath(*m_target, file));
+    const MoveResult result = m_folders.moveInto(m_folder, file, *m_target);
     if (result.moved())
         ++m_summary.moved;
+    else if (result.twoNames)
+        stay(file, StayReason::LeftUnderTwoNames, joinPath(joinPath(m_folder, *m_target), file));
     else
         stay(file, reasonFor(result));
 }
@@ -145,23 +149,28 @@ std::optional<QString> MovePass::artistFolder(const QString &name, StayReason &w
     why = StayReason::UnusableName;
     if (!isUsableFolderName(name))
         return std::nullopt;
+    // No file system here takes a longer name; nor may one of another case stand in for it.
+    why = StayReason::FolderNotMade;
+    if (encodeName(name).size() > MaxNameBytes)
+        return std::nullopt;
+    why = StayReason::UnusableName;
     if (const auto entry = m_folders.findEntry(m_folder, name)) {
         // A file or a link of that name stands where the folder should be: nothing moves.
         why = StayReason::NotAFolder;
         if (!entry->isFolder)
             return std::nullopt;
-        return joinPath(m_folder, entry->name);
+        return entry->name;
     }
     why = StayReason::FolderNotMade;
     if (!m_folders.createFolder(m_folder, name))
         return std::nullopt;
     ++m_summary.foldersCreated;
-    return joinPath(m_folder, name);
+    return name;
 }
 
-void MovePass::stay(const QString &file, StayReason reason)
+void MovePass::stay(const QString &file, StayReason reason, const QString &alsoAt)
 {
-    m_summary.stayed.append({file, reason});
+    m_summary.stayed.append({file, reason, alsoAt});
 }
 
 MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,

@@ -21,12 +21,17 @@ enum class StayReason {
     UnusableName, // the folder or file name cannot be used inside the selected folder
     Vanished, // the file was no longer there
     Refused, // the system refused the move
+    // The move could be neither finished nor undone: the file stands in the selected folder
+    // and in the artist folder (alsoAt) under one name each, as two names of one file.
+    LeftUnderTwoNames,
 };
 
 struct StayedFile
 {
     QString file;
     StayReason reason = StayReason::Refused;
+    // For LeftUnderTwoNames: the full path of the file's second name.
+    QString alsoAt = {};
 };
 
 // What a pass did. Files of artists that are not listed are not part of it.
@@ -43,7 +48,8 @@ struct MoveSummary
 // its first file, in file order: the beautified artist part when beautifyFolderNames is set,
 // else the artist part as written less its leading blanks; trailing blanks never count. An
 // existing entry of that name (or of that name in another case) is used, else the folder is
-// created. Nothing is ever replaced, and nothing outside `folder` is touched.
+// created; a name longer than a folder name can be (255 bytes) is a folder that cannot be
+// made. Nothing is ever replaced, and nothing outside `folder` is touched.
 //
 // The work can be done in slices: each step does a part and returns, and the moves and their
 // results are the same as those of a pass run in one go.
@@ -69,7 +75,7 @@ private:
     void nextEntry();
     void handle(qsizetype file);
     std::optional<QString> artistFolder(const QString &name, StayReason &why);
-    void stay(const QString &file, StayReason reason);
+    void stay(const QString &file, StayReason reason, const QString &alsoAt = {});
 
     FolderAccess &m_folders;
     const QStringList m_entries;
@@ -82,7 +88,8 @@ private:
     qsizetype m_grouped = 0;
     qsizetype m_toMove = 0;
 
-    // The entry being worked on, its files, and how far along them the pass is.
+    // The entry being worked on, its files, how far along them the pass is, and the name of
+    // its folder in the selected folder.
     qsizetype m_entry = -1;
     QList<qsizetype> m_mine;
     qsizetype m_next = 0;

@@ -1,6 +1,7 @@
 #include "widgets/DriveList.h"
 
 #include "core/Drives.h"
+#include "core/NameCodec.h"
 
 #include <QDir>
 
@@ -21,7 +22,8 @@ void DriveList::setVolumeSource(std::shared_ptr<const VolumeSource> source)
 
 QString DriveList::Drive() const
 {
-    return currentText();
+    // The root itself; the text shown may have lost bytes that are not UTF-8.
+    return currentData().toString();
 }
 
 void DriveList::setDrive(const QString &path)
@@ -29,8 +31,8 @@ void DriveList::setDrive(const QString &path)
     refresh();
     QStringList drives;
     for (int i = 0; i < count(); ++i)
-        drives.append(itemText(i));
-    const int index = findText(driveOf(path, drives));
+        drives.append(itemData(i).toString());
+    const int index = findData(driveOf(path, drives));
     // A path on no known drive leaves the choice alone rather than showing no drive at all.
     if (index >= 0)
         setCurrentIndex(index);
@@ -38,7 +40,7 @@ void DriveList::setDrive(const QString &path)
 
 void DriveList::refresh()
 {
-    const QString current = currentText();
+    const QString current = Drive();
     QStringList roots;
     for (const QString &root : m_source->roots())
         roots.append(QDir::cleanPath(root));
@@ -51,8 +53,9 @@ void DriveList::refresh()
 
     const QSignalBlocker quiet(this);
     clear();
-    addItems(roots);
-    setCurrentIndex(findText(current));
+    for (const QString &root : std::as_const(roots))
+        addItem(displayName(root), root);
+    setCurrentIndex(findData(current));
 }
 
 void DriveList::showPopup()

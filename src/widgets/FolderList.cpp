@@ -2,11 +2,10 @@
 
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/NameCodec.h"
 #include "widgets/MessageBox.h"
 #include "widgets/SortedListBox.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <QKeyEvent>
 #include <QStyledItemDelegate>
 
@@ -112,18 +111,18 @@ void FolderList::showFolder(const QString &wanted, const QString &drive)
     QString folder = wanted;
     std::optional<QStringList> children;
     while (!(children = subFolderNames(folder)) && folder != drive) {
-        const QString parent = QFileInfo(folder).absolutePath();
+        const QString parent = parentFolder(folder);
         folder = parent == folder ? drive : parent;
     }
     QStringList names = children.value_or(QStringList());
     ListOrder().sort(names);
 
-    QStringList chain {drive};
-    const QString below = QDir(drive).relativeFilePath(folder);
-    if (!below.isEmpty() && below != u"."_s) {
-        for (const QString &name : below.split(u'/'))
-            chain.append(QDir(chain.last()).filePath(name));
-    }
+    // Worked out on the text alone, so names that are not UTF-8 keep their bytes.
+    QStringList chain;
+    for (QString step = folder; step != drive && step.size() > drive.size();
+         step = parentFolder(step))
+        chain.prepend(step);
+    chain.prepend(drive);
 
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
@@ -131,13 +130,13 @@ void FolderList::showFolder(const QString &wanted, const QString &drive)
     int depth = 0;
     for (const QString &step : std::as_const(chain)) {
         auto *entry
-            = new QListWidgetItem(open, depth == 0 ? step : QFileInfo(step).fileName(), this);
+            = new QListWidgetItem(open, displayName(depth == 0 ? step : lastName(step)), this);
         entry->setData(FolderRole, step);
         entry->setData(DepthRole, depth++);
     }
     for (const QString &child : std::as_const(names)) {
-        auto *entry = new QListWidgetItem(closed, child, this);
-        entry->setData(FolderRole, QDir(folder).filePath(child));
+        auto *entry = new QListWidgetItem(closed, displayName(child), this);
+        entry->setData(FolderRole, folder.endsWith(u'/') ? folder + child : folder + u'/' + child);
         entry->setData(DepthRole, depth);
     }
     setCurrentRow(int(chain.size()) - 1);

@@ -1,5 +1,7 @@
 #include "widgets/SortedListBox.h"
 
+#include "core/NameCodec.h"
+
 #include <QCollatorSortKey>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
@@ -73,7 +75,10 @@ QVariant SortedListModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= m_items.size())
         return {};
-    if (role == Qt::DisplayRole || role == Qt::EditRole)
+    // On screen a byte that is not text shows as U+FFFD; the item itself keeps it.
+    if (role == Qt::DisplayRole)
+        return displayName(m_items.at(index.row()));
+    if (role == Qt::EditRole)
         return m_items.at(index.row());
     return {};
 }

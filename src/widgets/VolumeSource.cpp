@@ -1,7 +1,13 @@
 #include "widgets/VolumeSource.h"
 
-#include <QFileInfo>
+#include "core/FolderListing.h"
+#include "core/NameCodec.h"
+
+#include <QFile>
+#include <QHash>
 #include <QStorageInfo>
+
+#include <mntent.h>
 
 using namespace Qt::StringLiterals;
 
@@ -24,8 +30,7 @@ QString driveNotAvailableMessage()
 
 bool VolumeSource::isAvailable(const QString &root) const
 {
-    const QFileInfo info(root);
-    return !root.isEmpty() && info.isDir() && info.isReadable();
+    return isReadableFolder(root);
 }
 
 std::shared_ptr<const VolumeSource> VolumeSource::standard()
@@ -43,11 +48,19 @@ void VolumeSource::setStandard(std::shared_ptr<const VolumeSource> source)
 
 QStringList SystemVolumes::roots() const
 {
+    // Qt chooses the volumes, but its root paths lose bytes that are not UTF-8; the mount
+    // table gives them back.
+    QHash<QString, QString> exact;
+    if (FILE *table = ::setmntent("/proc/self/mounts", "r")) {
+        while (const mntent *mount = ::getmntent(table))
+            exact.insert(QFile::decodeName(mount->mnt_dir), decodeName(mount->mnt_dir));
+        ::endmntent(table);
+    }
     QStringList result;
     const QList<QStorageInfo> volumes = QStorageInfo::mountedVolumes();
     for (const QStorageInfo &volume : volumes) {
         if (volume.isValid())
-            result.append(volume.rootPath());
+            result.append(exact.value(volume.rootPath(), volume.rootPath()));
     }
     return result;
 }

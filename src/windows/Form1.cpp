@@ -3,8 +3,10 @@
 #include "core/ArtistFolders.h"
 #include "core/ArtistScan.h"
 #include "core/ArtistSongs.h"
+#include "core/Drives.h"
 #include "core/FolderListing.h"
 #include "core/MovePass.h"
+#include "core/NameCodec.h"
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
@@ -57,6 +59,11 @@ QCheckBox *option(QWidget *parent, const char *name, const QString &caption, con
     return box;
 }
 
+QString unreadableFolderMessage(const QString &folder)
+{
+    return u"The folder \"%1\" could not be read."_s.arg(arvelo::displayName(folder));
+}
+
 // A scan or a move starts at the first tick after the click, once the progress window is drawn.
 QTimer *operationTimer(QObject *parent, const char *name)
 {
@@ -105,10 +112,19 @@ Form1::Form1(const QString &startFolder)
     Drive1->setDrive(startFolder);
     if (Dir1->setPath(startFolder))
         File1->setPath(Dir1->Path());
+    // Said before the window shows, so the user knows which folder a scan would sort.
+    if (const QString start = arvelo::absoluteClean(startFolder); !arvelo::isReadableFolder(start))
+        m_unreadableStart = start;
     wireEvents();
 }
 
 Form1::~Form1() = default;
+
+void Form1::Form_Load()
+{
+    if (!m_unreadableStart.isEmpty())
+        arvelo::showMessage(unreadableFolderMessage(m_unreadableStart));
+}
 
 QString Form1::FCnv(const QString &Imputs) const
 {
@@ -239,7 +255,7 @@ void Form1::Timer1_Timer()
     comeBack();
     // A vanished folder ends this scan, not the program.
     if (!candidates)
-        arvelo::showMessage(u"The folder \"%1\" could not be read."_s.arg(folder));
+        arvelo::showMessage(unreadableFolderMessage(folder));
 }
 
 void Form1::List1_Click()

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/ArtistName.h"
+// The start folder is given byte for byte: currentFolder() comes with the window.
+#include "core/NameCodec.h"
 #include "widgets/AppWindow.h"
 #include "widgets/DriveList.h"
 #include "widgets/FileList.h"
@@ -27,6 +29,9 @@ public:
     // The drive, folder and file lists start on startFolder.
     explicit Form1(const QString &startFolder);
     ~Form1() override;
+
+    // Tells the user, before the window first shows, that the start folder could not be read.
+    void Form_Load() override;
 
     // The artist key of a name under the options as they stand now.
     QString FCnv(const QString &Imputs) const;
@@ -85,4 +90,6 @@ private:
     struct RunningMove;
     std::unique_ptr<RunningMove> m_move;
     QTimer *m_moveSlices = nullptr;
+    // The start folder, when it could not be read and a parent is shown instead.
+    QString m_unreadableStart;
 };

@@ -1,0 +1,188 @@
+// Names that are not UTF-8, and a start folder that cannot be read, through the real window.
+#include "core/NameCodec.h"
+#include "windows/Caut.h"
+#include "windows/Form1.h"
+#include "windows/Form2.h"
+
+#include "ByteTree.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+#include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+using namespace arvelo;
+using namespace bytetree;
+
+namespace {
+
+// Every file below dir as "path: contents", byte for byte; contents are the original names.
+QList<QByteArray> filesBelow(const QByteArray &dir, const QByteArray &below = {})
+{
+    QList<QByteArray> all;
+    DIR *d = ::opendir(dir.constData());
+    if (!d)
+        return all;
+    while (const dirent *entry = ::readdir(d)) {
+        const QByteArray name(entry->d_name);
+        if (name == "." || name == "..")
+            continue;
+        struct stat info
+        { };
+        ::lstat(dir + '/' + name, &info);
+        if (S_ISDIR(info.st_mode)) {
+            all += filesBelow(dir + '/' + name, below + name + '/');
+            continue;
+        }
+        all.append(below + name + ": " + contents(dir + '/' + name));
+    }
+    ::closedir(d);
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+} // namespace
+
+class TestBytesWindow : public QObject
+{
+    Q_OBJECT
+
+    std::optional<QTemporaryDir> m_dir;
+    QByteArray m_root;
+    QByteArray m_startedIn;
+    QStringList m_messages;
+    QTimer m_closer;
+
+private slots:
+    void init()
+    {
+        m_dir.emplace();
+        QVERIFY(m_dir->isValid());
+        m_root = QFile::encodeName(m_dir->path());
+        m_messages.clear();
+        QByteArray here(4096, '\0');
+        QVERIFY(::getcwd(here.data(), here.size()));
+        m_startedIn = here.data();
+        // Closes each message box as it comes, noting its text.
+        connect(&m_closer, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                m_messages.append(box->text());
+                box->accept();
+            }
+        });
+        m_closer.start(10);
+    }
+
+    void cleanup()
+    {
+        m_closer.stop();
+        m_closer.disconnect();
+        Form1::slot().unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        QCOMPARE(::chdir(m_startedIn.constData()), 0);
+        removeTree(m_root);
+        m_dir.reset();
+    }
+
+    // Started inside a folder named in Latin-1: that folder is listed, scanned and sorted,
+    // byte for byte, and the screen shows the bytes that are no text as U+FFFD.
+    void latin1NamesThroughTheWindow()
+    {
+        const QByteArray folder = m_root + "/Caf\xe9";
+        QCOMPARE(::mkdir(folder.constData(), 0777), 0);
+        const QList<QByteArray> names {"Caf\xe9 - One.mp3", "caf\xe9 - Two.mp3", "\xff\xfe - a.mp3",
+            "\xff\xfe - b.mp3", "Solo - x.mp3"};
+        for (const QByteArray &name : names) {
+            QVERIFY(makeFile(folder + '/' + name, name));
+        }
+        QCOMPARE(::chdir(folder.constData()), 0);
+
+        Form1 &form = Form1::slot().show(currentFolder());
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(encodeName(form.File1->Path()), folder);
+        QCOMPARE(encodeName(form.Dir1->Path()), folder);
+        QCOMPARE(form.File1->ListCount(), names.size());
+        QList<QByteArray> listed;
+        for (const QString &item : form.File1->items())
+            listed.append(encodeName(item));
+        std::sort(listed.begin(), listed.end());
+        QList<QByteArray> sorted = names;
+        std::sort(sorted.begin(), sorted.end());
+        QCOMPARE(listed, sorted);
+        // Shown with the replacement character, kept with its bytes.
+        const int cafe = int(form.File1->items().indexOf(decodeName("Caf\xe9 - One.mp3")));
+        QVERIFY(cafe >= 0);
+        QCOMPARE(form.File1->model()->index(cafe, 0).data().toString(), u"Caf\uFFFD - One.mp3"_s);
+        QCOMPARE(form.Dir1->item(form.Dir1->currentRow())->text(), u"Caf\uFFFD"_s);
+
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTRY_VERIFY(!Caut::slot().isOpen());
+        QStringList artists;
+        for (const QString &artist : form.List1->items())
+            artists.append(QString::fromLatin1(encodeName(artist).toHex()));
+        artists.sort();
+        // "Caf\xe9" and "\xff\xfe", as bytes.
+        QCOMPARE(artists, QStringList({u"436166e9"_s, u"fffe"_s}));
+
+        QTest::mouseClick(form.Command3, Qt::LeftButton);
+        QTRY_VERIFY(!Form2::slot().isOpen());
+        QTRY_VERIFY(m_messages.isEmpty() && form.isVisible());
+        QCOMPARE(filesBelow(m_root),
+            QList<QByteArray>({"Caf\xe9/Caf\xe9/Caf\xe9 - One.mp3: Caf\xe9 - One.mp3",
+                "Caf\xe9/Caf\xe9/caf\xe9 - Two.mp3: caf\xe9 - Two.mp3",
+                "Caf\xe9/Solo - x.mp3: Solo - x.mp3",
+                "Caf\xe9/\xff\xfe/\xff\xfe - a.mp3: \xff\xfe - a.mp3",
+                "Caf\xe9/\xff\xfe/\xff\xfe - b.mp3: \xff\xfe - b.mp3"}));
+    }
+
+    void unreadableStartFolder_data()
+    {
+        QTest::addColumn<QByteArray>("start"); // below the temporary folder
+        QTest::addColumn<QByteArray>("shown"); // the folder the lists start on
+        QTest::addColumn<bool>("told");
+
+        QTest::newRow("readable") << QByteArray("music") << QByteArray("music") << false;
+        QTest::newRow("missing") << QByteArray("music/gone/deeper") << QByteArray("music") << true;
+        QTest::newRow("a file") << QByteArray("music/song.mp3") << QByteArray("music") << true;
+        QTest::newRow("missing, named in Latin-1")
+            << QByteArray("music/Caf\xe9") << QByteArray("music") << true;
+    }
+
+    void unreadableStartFolder()
+    {
+        QFETCH(QByteArray, start);
+        QFETCH(QByteArray, shown);
+        QFETCH(bool, told);
+        QCOMPARE(::mkdir(m_root + "/music", 0777), 0);
+        QVERIFY(makeFile(m_root + "/music/song.mp3"));
+
+        // The message comes before the window appears.
+        bool visibleWhenTold = false;
+        QTimer early;
+        connect(&early, &QTimer::timeout, this, [&visibleWhenTold] {
+            if (QApplication::activeModalWidget() && Form1::slot().get())
+                visibleWhenTold = Form1::slot().get()->isVisible();
+        });
+        early.start(1);
+        const QString path = decodeName(m_root + '/' + start);
+        Form1 &form = Form1::slot().show(path);
+        early.stop();
+        QCOMPARE(encodeName(form.Dir1->Path()), m_root + '/' + shown);
+        QCOMPARE(encodeName(form.File1->Path()), m_root + '/' + shown);
+        QStringList expected;
+        if (told)
+            expected.append(u"The folder \"%1\" could not be read."_s.arg(displayName(path)));
+        QCOMPARE(m_messages, expected);
+        QVERIFY(!visibleWhenTold);
+    }
+};
+
+QTEST_MAIN(TestBytesWindow)
+#include "tst_bytes_window.moc"

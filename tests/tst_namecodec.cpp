@@ -1,0 +1,148 @@
+#include "core/FolderListing.h"
+#include "core/NameCodec.h"
+
+#include "ByteTree.h"
+
+#include <QStringDecoder>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+using namespace arvelo;
+using namespace bytetree;
+
+namespace {
+
+// Spells a name that holds escaped bytes: "<e9>" stands for the escape of byte 0xE9.
+QString escaped(const QString &text)
+{
+    QString name;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (text.at(k) == u'<' && k + 3 < text.size() && text.at(k + 3) == u'>') {
+            name.append(QChar(char16_t(0xDC00 + text.mid(k + 1, 2).toInt(nullptr, 16))));
+            k += 3;
+        } else {
+            name.append(text.at(k));
+        }
+    }
+    return name;
+}
+
+} // namespace
+
+class TestNameCodec : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void everyShortSequenceRoundTrips()
+    {
+        // Every byte sequence up to three bytes; under the sanitizers, every seventh of the
+        // three-byte ones, which still meets every lead byte with every continuation.
+#ifdef ARVELO_SANITIZE
+        constexpr int stride = 7;
+#else
+        constexpr int stride = 1;
+#endif
+        qsizetype checked = 0;
+        // A name keeps a leading byte order mark, like any other character.
+        QStringDecoder utf8(QStringDecoder::Utf8,
+            QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        const auto check = [&checked, &utf8](const QByteArray &bytes) {
+            const QString name = decodeName(bytes);
+            if (encodeName(name) != bytes)
+                return false;
+            // Text that is valid UTF-8 reads as it always did.
+            const QString usual = utf8.decode(bytes);
+            const bool escaped = displayName(name) != name;
+            if (!escaped && name != usual)
+                return false;
+            ++checked;
+            return true;
+        };
+        QVERIFY(check(QByteArray()));
+        QByteArray bytes;
+        for (int a = 0; a < 256; ++a) {
+            QVERIFY(check(QByteArray(1, char(a))));
+            for (int b = 0; b < 256; ++b) {
+                QVERIFY(check(QByteArray(1, char(a)) + char(b)));
+                for (int c = (a * 256 + b) % stride; c < 256; c += stride) {
+                    bytes = QByteArray(1, char(a)) + char(b) + char(c);
+                    QVERIFY2(check(bytes), bytes.toHex().constData());
+                }
+            }
+        }
+        QVERIFY(checked > 1 + 256 + 65536);
+    }
+
+    void decode_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("shown");
+
+        QTest::newRow("ASCII") << QByteArray("Zeta - a.mp3") << u"Zeta - a.mp3"_s
+                               << u"Zeta - a.mp3"_s;
+        QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9") << u"Caf\u00e9"_s << u"Caf\u00e9"_s;
+        QTest::newRow("Latin-1") << QByteArray("Caf\xe9") << escaped(u"Caf<e9>"_s)
+                                 << u"Caf\uFFFD"_s;
+        QTest::newRow("two bytes that are no text")
+            << QByteArray("\xff\xfe") << escaped(u"<ff><fe>"_s) << u"\uFFFD\uFFFD"_s;
+        QTest::newRow("four-byte character")
+            << QByteArray("\xf0\x9f\x8e\xb5") << u"\U0001F3B5"_s << u"\U0001F3B5"_s;
+        QTest::newRow("surrogate written as UTF-8")
+            << QByteArray("\xed\xb3\xa9") << escaped(u"<ed><b3><a9>"_s) << u"\uFFFD\uFFFD\uFFFD"_s;
+        QTest::newRow("overlong slash")
+            << QByteArray("\xc0\xaf") << escaped(u"<c0><af>"_s) << u"\uFFFD\uFFFD"_s;
+        QTest::newRow("cut short")
+            << QByteArray("a\xe2\x82") << escaped(u"a<e2><82>"_s) << u"a\uFFFD\uFFFD"_s;
+        QTest::newRow("escape after a four-byte character")
+            << QByteArray("\xf0\x9f\x8e\xb5\xe9") << escaped(u"\U0001F3B5<e9>"_s)
+            << u"\U0001F3B5\uFFFD"_s;
+    }
+
+    void decode()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(QString, name);
+        QFETCH(QString, shown);
+        QCOMPARE(decodeName(bytes), name);
+        QCOMPARE(encodeName(name), bytes);
+        QCOMPARE(displayName(name), shown);
+    }
+
+    void realFilesKeepTheirBytes()
+    {
+        QTemporaryDir dir;
+        QVERIFY(dir.isValid());
+        const QByteArray root = QFile::encodeName(dir.path());
+        const QList<QByteArray> names {"Caf\xe9 - One.mp3", "\xff\xfe - x.mp3", "plain.mp3",
+            "Caf\xc3\xa9 - Two.mp3", "\xed\xb3\xa9"};
+        for (const QByteArray &name : names) {
+            QVERIFY(makeFile(root + '/' + name));
+        }
+        QVERIFY(::mkdir(root + "/Dossier \xe9t\xe9", 0777) == 0);
+
+        const QString folder = decodeName(root);
+        QStringList files = visibleFileNames(folder).value_or(QStringList());
+        QCOMPARE(files.size(), names.size());
+        for (const QString &file : std::as_const(files)) {
+            QVERIFY(names.contains(encodeName(file)));
+            struct stat info
+            { };
+            QCOMPARE(::stat(encodeName(folder + u'/' + file).constData(), &info), 0);
+        }
+        QCOMPARE(subFolderNames(folder).value_or(QStringList()),
+            QStringList({escaped(u"Dossier <e9>t<e9>"_s)}));
+        // A folder named in Latin-1 can itself be read.
+        QVERIFY(visibleEntries(folder + escaped(u"/Dossier <e9>t<e9>"_s)).has_value());
+        removeTree(root);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestNameCodec)
+#include "tst_namecodec.moc"
