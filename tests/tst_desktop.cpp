@@ -60,15 +60,19 @@ class TestDesktop : public QObject
     // Where the window's client area stands on the screen, as the X server has it.
     static QRect placeOf(const QWidget *window)
     {
-        const QString shell = x(u"xdotool"_s, {u"getwindowgeometry"_s, u"--shell"_s, id(window)});
+        const QString info = x(u"xwininfo"_s, {u"-id"_s, id(window)});
         const auto value = [&](const QString &name) {
-            return QRegularExpression(
-                u"^"_s + name + u"=(-?\\d+)$"_s, QRegularExpression::MultilineOption)
-                .match(shell)
-                .captured(1)
-                .toInt();
+            return QRegularExpression(name + u":\\s*(-?\\d+)"_s).match(info).captured(1).toInt();
         };
-        return {value(u"X"_s), value(u"Y"_s), value(u"WIDTH"_s), value(u"HEIGHT"_s)};
+        return {value(u"Absolute upper-left X"_s), value(u"Absolute upper-left Y"_s),
+            value(u"Width"_s), value(u"Height"_s)};
+    }
+
+    // The height of the frame above the client area, where the title bar is.
+    static int titleBarHeight(const QWidget *window)
+    {
+        const QString line = x(u"xprop"_s, {u"-id"_s, id(window), u"_NET_FRAME_EXTENTS"_s});
+        return line.section(u" = "_s, 1).section(u',', 2, 2).trimmed().toInt();
     }
 
     // Framed and shown by the window manager.
@@ -111,6 +115,8 @@ class TestDesktop : public QObject
     {
         QTest::mouseClick(form.Command1, Qt::LeftButton);
         QTRY_VERIFY(!Caut::slot().isOpen() && form.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(managed(&form));
     }
 
     std::optional<QTemporaryDir> m_folder;
@@ -252,11 +258,22 @@ private slots:
         Form1 &form = mainWindow();
         if (move)
             scan(form);
-        // The user drags the window somewhere the window manager would not put it.
+        // The user drags the window by its title bar somewhere the window manager would not
+        // put it, and goes on once it has settled there.
+        QTRY_COMPARE(activeWindow(), form.winId());
+        QTRY_COMPARE(form.geometry(), placeOf(&form));
         const QRect first = placeOf(&form);
-        x(u"xdotool"_s, {u"windowmove"_s, id(&form), u"417"_s, u"263"_s});
-        QTRY_VERIFY(placeOf(&form).topLeft() != first.topLeft());
+        const QPoint grip = first.topLeft() + QPoint(first.width() / 2, -titleBarHeight(&form) / 2);
+        const QPoint dropped = grip + QPoint(-131, 97);
+        x(u"xdotool"_s,
+            {u"mousemove"_s, QString::number(grip.x()), QString::number(grip.y()), u"sleep"_s,
+                u"0.1"_s, u"mousedown"_s, u"1"_s, u"sleep"_s, u"0.1"_s, u"mousemove"_s,
+                QString::number(grip.x() - 40), QString::number(grip.y() + 30), u"sleep"_s,
+                u"0.1"_s, u"mousemove"_s, QString::number(dropped.x()),
+                QString::number(dropped.y()), u"sleep"_s, u"0.1"_s, u"mouseup"_s, u"1"_s});
+        QTRY_COMPARE(placeOf(&form).topLeft(), first.topLeft() + dropped - grip);
         const QRect left = placeOf(&form);
+        QTRY_COMPARE(form.geometry(), left);
 
         QTest::mouseClick(move ? form.Command3 : form.Command1, Qt::LeftButton);
         QTRY_VERIFY(!Caut::slot().isOpen() && !Form2::slot().isOpen());

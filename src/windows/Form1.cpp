@@ -159,12 +159,13 @@ void Form1::wireEvents()
 
 void Form1::standAside()
 {
-    hide();
+    hideInPlace();
 }
 
 void Form1::comeBack()
 {
-    show();
+    // Where the user left it, with the keyboard, not wherever the window manager likes.
+    showInPlace();
 }
 
 void Form1::Drive1_Change()
