@@ -5,6 +5,7 @@
 #include "core/ArtistSongs.h"
 #include "core/FolderListing.h"
 #include "core/MovePass.h"
+#include "core/MoveReport.h"
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
@@ -257,6 +258,8 @@ void Form1::Timer2_Timer()
 
 void Form1::reportMove(const arvelo::MoveSummary &summary)
 {
-    // Told in full once the window that said to be patient is gone.
-    Q_UNUSED(summary);
+    // Told in full once the window that said to be patient is gone; a clean move says nothing.
+    const QString report = arvelo::moveReport(summary);
+    if (!report.isEmpty())
+        arvelo::showMessage(report);
 }
