@@ -14,8 +14,11 @@ AppWindow::AppWindow(Qt::WindowFlags flags)
 
 void AppWindow::bringToFront()
 {
+    // A window that has just appeared is in front already.
+    const bool wasShown = isVisible();
     show();
-    raise();
+    if (wasShown)
+        raise();
     activateWindow();
 }
 
