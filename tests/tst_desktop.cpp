@@ -14,6 +14,7 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QScreen>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -185,6 +186,28 @@ private slots:
         watch.start();
         arvelo::showMessage(u"Hello"_s);
         QCOMPARE(seen, u"Arvelo | Arvelo"_s);
+    }
+
+    void progressWindowOpensCentred_data()
+    {
+        QTest::addColumn<bool>("move");
+        QTest::newRow("scan") << false;
+        QTest::newRow("move") << true;
+    }
+
+    // Wherever the user left the main window, a progress window opens in the middle of the
+    // screen, give or take its frame.
+    void progressWindowOpensCentred()
+    {
+        QFETCH(bool, move);
+        // The main window stands in the middle, where the window manager would not put another.
+        mainWindow();
+        QWidget &shown = move ? static_cast<QWidget &>(Form2::slot().show()) : Caut::slot().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        QTRY_VERIFY(managed(&shown));
+        const QPoint off = placeOf(&shown).center() - shown.screen()->availableGeometry().center();
+        QVERIFY2(std::abs(off.x()) <= 2 && std::abs(off.y()) <= titleBarHeight(&shown),
+            qPrintable(u"%1, %2 from the centre"_s.arg(off.x()).arg(off.y())));
     }
 
     void shownWindowIsActive_data()
