@@ -4,6 +4,7 @@
 #include "core/ArtistFolders.h"
 #include "core/FolderListing.h"
 #include "core/MovePass.h"
+#include "core/MoveReport.h"
 #include "core/NameCodec.h"
 
 #include "ByteTree.h"
@@ -316,6 +317,9 @@ private slots:
                 struct stat info
                 { };
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
+                // The user is told both names.
+                QVERIFY(moveReport(summary).contains(
+                    u"%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt))));
             }
         }
     }

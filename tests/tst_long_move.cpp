@@ -70,7 +70,8 @@ private slots:
         QStringList reports;
         QList<int> progress;
         int ticks = 0;
-        bool closeRefused = false, secondOperationStarted = false, helpShown = false;
+        bool probed = false, closeRefused = false, secondOperationStarted = false;
+        bool helpShown = false;
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
@@ -88,7 +89,9 @@ private slots:
             moving->update();
             if (moving->progressBar()->isVisible())
                 progress.append(moving->progressBar()->value());
-            if (ticks == 5) {
+            // Once the move itself is under way (its trigger has fired).
+            if (!probed && ticks >= 5 && !form.Timer2->isActive()) {
+                probed = true;
                 // Alt+F4 or the window manager's close: refused while the files move.
                 moving->close();
                 closeRefused = Form2::slot().isOpen() && moving->isVisible();
@@ -114,6 +117,7 @@ private slots:
         // The event loop kept turning: ticks, repaints, a usable help window.
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
         QVERIFY2(painted.paints >= 10, qPrintable(QString::number(painted.paints)));
+        QVERIFY(probed);
         QVERIFY(closeRefused);
         QVERIFY(!secondOperationStarted);
         QVERIFY(helpShown);

@@ -1,5 +1,6 @@
 #include "core/ArtistFolders.h"
 #include "core/MovePass.h"
+#include "core/MoveReport.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -40,7 +41,8 @@ class TestMove : public QObject
         return all;
     }
 
-    // The real file system, except that one folder cannot be created (as on a read-only medium).
+    // The real file system, except that one folder cannot be created (as on a read-only medium),
+    // and the system may refuse to move one file.
     struct RefusingFolders final : FolderAccess
     {
         explicit RefusingFolders(const QString &folder) { refused = folder; }
@@ -54,10 +56,13 @@ class TestMove : public QObject
         }
         MoveResult moveInto(const QString &folder, const QString &file, const QString &sub) override
         {
+            if (!refusedMove.isEmpty() && file == refusedMove)
+                return {EACCES};
             return disk.moveInto(folder, file, sub);
         }
 
         QString refused;
+        QString refusedMove;
         DiskFolders disk;
     };
 
@@ -266,6 +271,71 @@ private slots:
         QStringList first = listing(selected() + u"/one"_s);
         first.replaceInStrings(u"=one/"_s, u"=two/"_s);
         QCOMPARE(listing(selected() + u"/two"_s), first);
+    }
+
+    void report_data()
+    {
+        QTest::addColumn<QStringList>("entries");
+        // As in pass(); a name ending in "!" is listed but gone from the disk before the move.
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QString>("refused"); // a folder that cannot be created
+        QTest::addColumn<QString>("refusedMove"); // a file the system will not move
+        QTest::addColumn<QString>("report");
+
+        const auto row = [](const char *tag, QStringView entries, QStringView files,
+                             QStringView refused, QStringView refusedMove, QStringView report) {
+            QTest::newRow(tag) << entries.toString().split(u", "_s)
+                               << files.toString().split(u", "_s) << refused.toString()
+                               << refusedMove.toString() << report.toString();
+        };
+        // Struck or unlisted artists' files stay by choice, not by failure.
+        row("every listed file moved", u"Zeta", u"Zeta - a, zeta - b, Other - c", {}, {}, {});
+        row("each reason", u"Alpha, Kelo, Mira, Solo, Zeta, ..",
+            u"Zeta - a, Zeta - b, sel/Zeta/, sel/Zeta/Zeta - a, Alpha - c, Alpha - d, sel/Kelo, "
+            u"Kelo - e, Mira - f!, Mira - g, Solo - h,  .. - i",
+            u"Alpha", u"Solo - h",
+            u"7 files stayed where they were.\n\n"
+            u"A file of that name is already in the artist's folder: 1\n"
+            u"The artist's folder could not be created: 2\n"
+            u"A file or link stands where the artist's folder should be: 1\n"
+            u"The name cannot be used inside the selected folder: 1\n"
+            u"The file was no longer there: 1\n"
+            u"The system refused to move the file: 1\n\n"
+            u"Alpha - c\nAlpha - d\nKelo - e\nMira - f\nSolo - h\nZeta - a\n .. - i"_s);
+        row("one file", u"Zeta", u"Zeta - a, sel/Zeta", {}, {},
+            u"1 file stayed where it was.\n\n"
+            u"A file or link stands where the artist's folder should be: 1\n\nZeta - a");
+        row("more than ten named", u"Zeta",
+            u"Zeta - 01, Zeta - 02, Zeta - 03, Zeta - 04, Zeta - 05, Zeta - 06, Zeta - 07, "
+            u"Zeta - 08, Zeta - 09, Zeta - 10, Zeta - 11, Zeta - 12, Zeta - 13",
+            u"Zeta", {},
+            u"13 files stayed where they were.\n\n"
+            u"The artist's folder could not be created: 13\n\n"
+            u"Zeta - 01\nZeta - 02\nZeta - 03\nZeta - 04\nZeta - 05\nZeta - 06\nZeta - 07\n"
+            u"Zeta - 08\nZeta - 09\nZeta - 10\nand 3 more");
+    }
+
+    void report()
+    {
+        QFETCH(QStringList, entries);
+        QFETCH(QStringList, files);
+        QFETCH(QString, refused);
+        QFETCH(QString, refusedMove);
+        QFETCH(QString, report);
+
+        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
+        files.removeIf([&](const QString &file) { return made.contains(file); });
+        for (QString &file : files) {
+            if (file.endsWith(u'!'))
+                file.chop(1);
+            else if (isPlainEntryName(file))
+                made.append(u"sel/"_s + file);
+        }
+        makeAll(made);
+        RefusingFolders folders(refused);
+        folders.refusedMove = refusedMove;
+        QCOMPARE(
+            moveReport(moveIntoArtistFolders(folders, entries, selected(), files, true)), report);
     }
 
     void moveNoReplace_data()

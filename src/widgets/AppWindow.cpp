@@ -1,6 +1,8 @@
 #include "widgets/AppWindow.h"
 
 #include <QCloseEvent>
+#include <QScreen>
+#include <QWindow>
 
 namespace arvelo {
 
@@ -14,6 +16,41 @@ void AppWindow::unload()
 {
     m_unloading = true;
     close();
+}
+
+void AppWindow::bringToFront()
+{
+    // A window that has just appeared is in front already.
+    const bool wasShown = isVisible();
+    show();
+    if (wasShown)
+        raise();
+    activateWindow();
+}
+
+void AppWindow::hideInPlace()
+{
+    // The client area, not the frame: its place is what the window manager keeps as given.
+    m_place = geometry();
+    m_screen = screen();
+    hide();
+}
+
+void AppWindow::showInPlace()
+{
+    // The place lies on the screen it was on; if that screen has gone meanwhile, the window
+    // manager chooses.
+    if (m_place && m_screen) {
+        resize(m_place->size());
+        // Set on the native window even when Qt thinks it is there already, so the window
+        // manager is told the place instead of choosing one.
+        if (QWindow *native = windowHandle())
+            native->setPosition(m_place->topLeft());
+        else
+            move(m_place->topLeft());
+    }
+    m_place.reset();
+    bringToFront();
 }
 
 void AppWindow::closeEvent(QCloseEvent *event)

@@ -1,8 +1,13 @@
 #pragma once
 
+#include <QPointer>
+#include <QRect>
 #include <QWidget>
 
+#include <optional>
+
 class QCloseEvent;
+class QScreen;
 
 namespace arvelo {
 
@@ -18,6 +23,16 @@ public:
     // The program's own unload: closes the window whatever userMayClose says.
     void unload();
 
+    // Shows the window in front and makes it the active window, with the keyboard on its
+    // focused control. A window manager leaves a window that merely appears behind the one
+    // the user works in.
+    void bringToFront();
+    // Takes the window off the screen, remembering where the user left it.
+    void hideInPlace();
+    // Shows it again exactly there, same size, same screen, and makes it the active window;
+    // left alone, the window manager would place it anew.
+    void showInPlace();
+
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }
     // Runs once, when the window is unloaded; it cannot cancel the unloading.
@@ -32,6 +47,8 @@ protected:
 private:
     bool m_unloaded = false;
     bool m_unloading = false;
+    std::optional<QRect> m_place;
+    QPointer<QScreen> m_screen;
 };
 
 // Window flags for the border styles the program uses.

@@ -14,8 +14,8 @@ namespace arvelo {
 Application::Application(int &argc, char **argv)
     : QApplication(argc, argv)
 {
+    // No display name of our own: the platform would append it to every window's caption.
     setApplicationName(programTitle());
-    setApplicationDisplayName(programTitle());
     setApplicationVersion(QString::fromUtf8(ARVELO_VERSION));
     setDesktopFileName(u"arvelo"_s);
 }

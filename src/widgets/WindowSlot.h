@@ -7,7 +7,7 @@
 namespace arvelo {
 
 // At most one window of a class: show creates it when absent (running its load handler
-// first) and brings an open one to the front; unload closes and destroys it.
+// first), and shows it in front as the active window; unload closes and destroys it.
 template<typename W>
 class WindowSlot
 {
@@ -22,12 +22,9 @@ public:
         if (!isOpen()) {
             m_window = new W(std::forward<Args>(args)...);
             m_window->Form_Load();
-            m_window->show();
-        } else {
-            m_window->show();
-            m_window->raise();
-            m_window->activateWindow();
         }
+        // A new window takes the keyboard just as an open one brought to the front does.
+        m_window->bringToFront();
         return *m_window;
     }
 

@@ -6,6 +6,7 @@
 #include "core/Drives.h"
 #include "core/FolderListing.h"
 #include "core/MovePass.h"
+#include "core/MoveReport.h"
 #include "core/NameCodec.h"
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
@@ -200,12 +201,13 @@ void Form1::wireEvents()
 void Form1::standAside()
 {
     m_busy = true;
-    hide();
+    hideInPlace();
 }
 
 void Form1::comeBack()
 {
-    show();
+    // Where the user left it, with the keyboard, not wherever the window manager likes.
+    showInPlace();
     m_busy = false;
 }
 
@@ -325,6 +327,8 @@ void Form1::endMove()
 
 void Form1::reportMove(const arvelo::MoveSummary &summary)
 {
-    // Told in full once the window that said to be patient is gone.
-    Q_UNUSED(summary);
+    // Told in full once the window that said to be patient is gone; a clean move says nothing.
+    const QString report = arvelo::moveReport(summary);
+    if (!report.isEmpty())
+        arvelo::showMessage(report);
 }

@@ -1,0 +1,76 @@
+#include "core/MoveReport.h"
+
+#include "core/MovePass.h"
+#include "core/NameCodec.h"
+
+#include <array>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+namespace {
+
+// Beyond this many, the files are only counted.
+constexpr qsizetype NamedFiles = 10;
+
+// In the order the reasons are listed.
+constexpr std::array Reasons {StayReason::NameTaken, StayReason::FolderNotMade,
+    StayReason::NotAFolder, StayReason::UnusableName, StayReason::Vanished, StayReason::Refused,
+    StayReason::LeftUnderTwoNames};
+
+QString reasonText(StayReason reason)
+{
+    switch (reason) {
+    case StayReason::NameTaken:
+        return u"A file of that name is already in the artist's folder"_s;
+    case StayReason::FolderNotMade:
+        return u"The artist's folder could not be created"_s;
+    case StayReason::NotAFolder:
+        return u"A file or link stands where the artist's folder should be"_s;
+    case StayReason::UnusableName:
+        return u"The name cannot be used inside the selected folder"_s;
+    case StayReason::Vanished:
+        return u"The file was no longer there"_s;
+    case StayReason::Refused:
+        return u"The system refused to move the file"_s;
+    case StayReason::LeftUnderTwoNames:
+        return u"The move could not be finished nor undone, so the file now has two names"_s;
+    }
+    return {};
+}
+
+} // namespace
+
+QString moveReport(const MoveSummary &summary)
+{
+    const qsizetype stayed = summary.stayed.size();
+    if (stayed == 0)
+        return {};
+
+    QStringList lines;
+    lines.append(stayed == 1 ? u"1 file stayed where it was."_s
+                             : u"%1 files stayed where they were."_s.arg(stayed));
+    lines.append(QString());
+    for (const StayReason reason : Reasons) {
+        const auto count = std::ranges::count(summary.stayed, reason, &StayedFile::reason);
+        if (count > 0)
+            lines.append(u"%1: %2"_s.arg(reasonText(reason)).arg(count));
+    }
+    lines.append(QString());
+    for (qsizetype i = 0; i < std::min(stayed, NamedFiles); ++i)
+        lines.append(displayName(summary.stayed.at(i).file));
+    if (stayed > NamedFiles)
+        lines.append(u"and %1 more"_s.arg(stayed - NamedFiles));
+    // Every file left under two names is named with both, however many stayed: nothing of
+    // it is lost, but the user has to know where its second name is.
+    for (const StayedFile &file : summary.stayed) {
+        if (file.reason == StayReason::LeftUnderTwoNames)
+            lines.append(
+                u"\n%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt)));
+    }
+    return lines.join(u'\n');
+}
+
+} // namespace arvelo

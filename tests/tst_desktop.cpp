@@ -1,0 +1,366 @@
+#include "widgets/Application.h"
+#include "widgets/MessageBox.h"
+#include "widgets/TextBox.h"
+#include "windows/Caut.h"
+#include "windows/Form1.h"
+#include "windows/Form2.h"
+#include "windows/Help.h"
+#include "windows/frmAbout.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QMessageBox>
+#include <QProcess>
+#include <QPushButton>
+#include <QRegularExpression>
+#include <QScreen>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+// What only a real X server with a window manager shows: the titles it reads, the window it
+// activates, where it puts the main window, and what the user is told after a move. Run by
+// scripts/with-desktop; the X tools below see what the window manager sees.
+class TestDesktop : public QObject
+{
+    Q_OBJECT
+
+    // Output of an X tool; empty when it fails.
+    static QString x(const QString &program, const QStringList &arguments)
+    {
+        QProcess tool;
+        tool.start(program, arguments);
+        if (!tool.waitForFinished(5000) || tool.exitCode() != 0)
+            return {};
+        return QString::fromUtf8(tool.readAllStandardOutput());
+    }
+
+    static QString id(const QWidget *window) { return QString::number(window->winId()); }
+
+    // The window's title properties as the window manager reads them, "_NET_WM_NAME | WM_NAME".
+    static QString title(const QWidget *window)
+    {
+        QStringList both;
+        for (const QString &property : {u"_NET_WM_NAME"_s, u"WM_NAME"_s}) {
+            const QString line = x(u"xprop"_s, {u"-id"_s, id(window), property}).trimmed();
+            both.append(line.section(u" = "_s, 1).chopped(line.endsWith(u'"') ? 1 : 0).mid(1));
+        }
+        return both.join(u" | "_s);
+    }
+
+    // The window the window manager has made active.
+    static WId activeWindow()
+    {
+        const QString line = x(u"xprop"_s, {u"-root"_s, u"_NET_ACTIVE_WINDOW"_s});
+        return line.section(u"# "_s, 1).trimmed().toULongLong(nullptr, 16);
+    }
+
+    // Where the window's client area stands on the screen, as the X server has it.
+    static QRect placeOf(const QWidget *window)
+    {
+        const QString info = x(u"xwininfo"_s, {u"-id"_s, id(window)});
+        const auto value = [&](const QString &name) {
+            return QRegularExpression(name + u":\\s*(-?\\d+)"_s).match(info).captured(1).toInt();
+        };
+        return {value(u"Absolute upper-left X"_s), value(u"Absolute upper-left Y"_s),
+            value(u"Width"_s), value(u"Height"_s)};
+    }
+
+    // The height of the frame above the client area, where the title bar is.
+    static int titleBarHeight(const QWidget *window)
+    {
+        const QString line = x(u"xprop"_s, {u"-id"_s, id(window), u"_NET_FRAME_EXTENTS"_s});
+        return line.section(u" = "_s, 1).section(u',', 2, 2).trimmed().toInt();
+    }
+
+    // Framed and shown by the window manager.
+    static bool managed(const QWidget *window)
+    {
+        return x(u"xprop"_s, {u"-id"_s, id(window), u"WM_STATE"_s}).contains(u"Normal"_s)
+            && x(u"xprop"_s, {u"-id"_s, id(window), u"_NET_FRAME_EXTENTS"_s}).contains(u" = "_s);
+    }
+
+    // A click of the user's mouse, delivered by the X server.
+    static void click(const QWidget *control)
+    {
+        const QPoint at = control->mapToGlobal(control->rect().center());
+        x(u"xdotool"_s,
+            {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
+    }
+
+    // Writes the songs into the folder; each file holds its own name.
+    void makeSongs(const QStringList &names)
+    {
+        for (const QString &name : names) {
+            QFile file(m_folder->filePath(name));
+            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly));
+            file.write(name.section(u'/', -1).toUtf8());
+        }
+    }
+
+    Form1 &mainWindow()
+    {
+        Form1 &form = Form1::slot().show(m_folder->path());
+        [&] {
+            QVERIFY(QTest::qWaitForWindowExposed(&form));
+            QTRY_VERIFY(managed(&form));
+        }();
+        return form;
+    }
+
+    // Runs a scan and waits until the main window is back.
+    static void scan(Form1 &form)
+    {
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTRY_VERIFY(!Caut::slot().isOpen() && form.isVisible());
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(managed(&form));
+    }
+
+    std::optional<QTemporaryDir> m_folder;
+
+private slots:
+    void initTestCase()
+    {
+        QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
+        QVERIFY2(!x(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).isEmpty(),
+            "no window manager: run through scripts/with-desktop");
+    }
+
+    void init()
+    {
+        m_folder.emplace();
+        QVERIFY(m_folder->isValid());
+    }
+
+    void cleanup()
+    {
+        frmAbout::slot().unload();
+        Help::slot().unload();
+        Caut::slot().unload();
+        Form2::slot().unload();
+        Form1::slot().unload();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        m_folder.reset();
+    }
+
+    void titles_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("main") << u"Form1"_s << u"Arvelo"_s;
+        QTest::newRow("scan") << u"Caut"_s << u"Search in progres"_s;
+        QTest::newRow("move") << u"Form2"_s << u"Moving Files"_s;
+        QTest::newRow("help") << u"Help"_s << u"Help"_s;
+        QTest::newRow("about") << u"frmAbout"_s << u"About MyApp"_s;
+    }
+
+    void titles()
+    {
+        QFETCH(QString, window);
+        QFETCH(QString, caption);
+        QWidget *shown = window == u"Form1"_s ? static_cast<QWidget *>(&mainWindow())
+            : window == u"Caut"_s             ? &Caut::slot().show()
+            : window == u"Form2"_s            ? &Form2::slot().show()
+            : window == u"Help"_s             ? static_cast<QWidget *>(&Help::slot().show())
+                                              : &frmAbout::slot().show();
+        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        QTRY_COMPARE(title(shown), caption + u" | "_s + caption);
+    }
+
+    void progressWindowOpensCentred_data()
+    {
+        QTest::addColumn<bool>("move");
+        QTest::newRow("scan") << false;
+        QTest::newRow("move") << true;
+    }
+
+    // Wherever the user left the main window, a progress window opens in the middle of the
+    // screen, give or take its frame.
+    void progressWindowOpensCentred()
+    {
+        QFETCH(bool, move);
+        // The main window stands in the middle, where the window manager would not put another.
+        mainWindow();
+        QWidget &shown = move ? static_cast<QWidget &>(Form2::slot().show()) : Caut::slot().show();
+        QVERIFY(QTest::qWaitForWindowExposed(&shown));
+        QTRY_VERIFY(managed(&shown));
+        const QPoint off = placeOf(&shown).center() - shown.screen()->availableGeometry().center();
+        QVERIFY2(std::abs(off.x()) <= 2 && std::abs(off.y()) <= titleBarHeight(&shown),
+            qPrintable(u"%1, %2 from the centre"_s.arg(off.x()).arg(off.y())));
+    }
+
+    void shownWindowIsActive_data()
+    {
+        QTest::addColumn<bool>("about");
+        QTest::newRow("Help") << false;
+        QTest::newRow("About") << true;
+    }
+
+    // Opened by the user's own clicks, the new window takes the keyboard from the one clicked.
+    void shownWindowIsActive()
+    {
+        QFETCH(bool, about);
+        Form1 &form = mainWindow();
+        QTRY_COMPARE(activeWindow(), form.winId());
+        click(form.Command4);
+        QTRY_VERIFY(Help::slot().isOpen());
+        Help &help = *Help::slot().get();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        QWidget *window = &help;
+        QWidget *control = help.Text1;
+        if (about) {
+            QTRY_VERIFY(managed(&help));
+            click(help.Command2);
+            QTRY_VERIFY(frmAbout::slot().isOpen());
+            window = frmAbout::slot().get();
+            control = frmAbout::slot().get()->cmdOK;
+        }
+        QTRY_COMPARE(activeWindow(), window->winId());
+        QTRY_COMPARE(QApplication::activeWindow(), window);
+        QCOMPARE(QApplication::focusWidget(), control);
+    }
+
+    void aboutClosesOnKey_data()
+    {
+        QTest::addColumn<QString>("key"); // as xdotool names it
+        QTest::newRow("Escape") << u"Escape"_s;
+        QTest::newRow("Enter") << u"Return"_s;
+        QTest::newRow("keypad Enter") << u"KP_Enter"_s;
+    }
+
+    void aboutClosesOnKey()
+    {
+        QFETCH(QString, key);
+        Form1 &form = mainWindow();
+        QTest::mouseClick(form.Command4, Qt::LeftButton);
+        Help &help = *Help::slot().get();
+        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        QTest::mouseClick(help.Command2, Qt::LeftButton);
+        frmAbout &about = *frmAbout::slot().get();
+        QVERIFY(QTest::qWaitForWindowExposed(&about));
+        QTRY_VERIFY(managed(&about));
+        x(u"xdotool"_s, {u"key"_s, key});
+        QTRY_VERIFY(!frmAbout::slot().isOpen());
+        QVERIFY(Help::slot().isOpen());
+        // The key reached About alone: Help's text is as it was.
+        QCOMPARE(help.Text1->Text(), Help::helpText());
+    }
+
+    void mainWindowStaysPut_data()
+    {
+        QTest::addColumn<bool>("move");
+        QTest::newRow("after a scan") << false;
+        QTest::newRow("after a move") << true;
+    }
+
+    void mainWindowStaysPut()
+    {
+        QFETCH(bool, move);
+        makeSongs({u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s});
+        Form1 &form = mainWindow();
+        if (move)
+            scan(form);
+        // The user drags the window by its title bar somewhere the window manager would not
+        // put it, and goes on once it has settled there.
+        QTRY_COMPARE(activeWindow(), form.winId());
+        QTRY_COMPARE(form.geometry(), placeOf(&form));
+        const QRect first = placeOf(&form);
+        const QPoint grip = first.topLeft() + QPoint(first.width() / 2, -titleBarHeight(&form) / 2);
+        const QPoint dropped = grip + QPoint(-131, 97);
+        x(u"xdotool"_s,
+            {u"mousemove"_s, QString::number(grip.x()), QString::number(grip.y()), u"sleep"_s,
+                u"0.1"_s, u"mousedown"_s, u"1"_s, u"sleep"_s, u"0.1"_s, u"mousemove"_s,
+                QString::number(grip.x() - 40), QString::number(grip.y() + 30), u"sleep"_s,
+                u"0.1"_s, u"mousemove"_s, QString::number(dropped.x()),
+                QString::number(dropped.y()), u"sleep"_s, u"0.1"_s, u"mouseup"_s, u"1"_s});
+        QTRY_COMPARE(placeOf(&form).topLeft(), first.topLeft() + dropped - grip);
+        const QRect left = placeOf(&form);
+        QTRY_COMPARE(form.geometry(), left);
+
+        QTest::mouseClick(move ? form.Command3 : form.Command1, Qt::LeftButton);
+        QTRY_VERIFY(!Caut::slot().isOpen() && !Form2::slot().isOpen());
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QTRY_VERIFY(managed(&form));
+        QTRY_COMPARE(placeOf(&form), left);
+        // And the keyboard is back with it.
+        QTRY_COMPARE(activeWindow(), form.winId());
+        QTRY_COMPARE(QApplication::activeWindow(), &form);
+    }
+
+    void moveReport_data()
+    {
+        QTest::addColumn<QStringList>("songs");
+        QTest::addColumn<QString>("gone"); // removed after the scan, before the move
+        QTest::addColumn<QString>("report"); // empty: no message at all
+
+        QTest::newRow("every file moved") << QStringList {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s,
+            u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}
+                                          << QString() << QString();
+        QTest::newRow("some stayed")
+            << QStringList {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s, u"Zeta/Zeta - one.mp3"_s,
+                   u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}
+            << u"Mira - 1.mp3"_s
+            << u"2 files stayed where they were.\n\n"
+               u"A file of that name is already in the artist's folder: 1\n"
+               u"The file was no longer there: 1\n\n"
+               u"Mira - 1.mp3\nZeta - one.mp3"_s;
+    }
+
+    void moveReport()
+    {
+        QFETCH(QStringList, songs);
+        QFETCH(QString, gone);
+        QFETCH(QString, report);
+        QVERIFY(QDir(m_folder->path()).mkdir(u"Zeta"_s));
+        makeSongs(songs);
+        Form1 &form = mainWindow();
+        scan(form);
+        if (!gone.isEmpty())
+            QVERIFY(QFile::remove(m_folder->filePath(gone)));
+
+        // The message box is modal: read it from inside its own loop, then press Enter on it.
+        QStringList seen;
+        QTimer watch;
+        watch.setInterval(50);
+        connect(&watch, &QTimer::timeout, this, [&] {
+            auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+            if (!box || !box->isVisible() || !seen.isEmpty())
+                return;
+            seen = QStringList {box->text(), title(box), QString::number(box->buttons().size()),
+                QString::number(int(box->icon()))};
+            connect(box, &QDialog::finished, box, [&seen](int result) {
+                seen.append(result == QMessageBox::Ok ? u"OK pressed"_s : u"not closed"_s);
+            });
+            x(u"xdotool"_s, {u"key"_s, u"Return"_s});
+            // Should the key go astray, the test fails on that, not on a hang.
+            QTimer::singleShot(3000, box, [box] { box->done(-1); });
+        });
+        watch.start();
+        QTest::mouseClick(form.Command3, Qt::LeftButton);
+        QTRY_VERIFY(!Form2::slot().isOpen() && form.isVisible() && !form.Timer2->isActive());
+        QTRY_VERIFY(!QApplication::activeModalWidget());
+        if (report.isEmpty()) {
+            QCOMPARE(seen, QStringList());
+        } else {
+            QCOMPARE(seen,
+                (QStringList {report, u"Arvelo | Arvelo"_s, u"1"_s,
+                    QString::number(int(QMessageBox::NoIcon)), u"OK pressed"_s}));
+        }
+        // Whatever was said, the main window has the keyboard afterwards.
+        QTRY_COMPARE(QApplication::activeWindow(), &form);
+    }
+};
+
+// The program's own application object, which names the program as the window manager sees it.
+int main(int argc, char **argv)
+{
+    arvelo::Application app(argc, argv);
+    TestDesktop test;
+    QTEST_SET_MAIN_SOURCE_PATH
+    return QTest::qExec(&test, argc, argv);
+}
+#include "tst_desktop.moc"
