@@ -4,6 +4,7 @@
 // neither see nor remove names that are not UTF-8.
 
 #include <QByteArray>
+#include <QString>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -31,6 +32,21 @@ inline QByteArray contents(const QByteArray &path)
     if (fd >= 0)
         ::close(fd);
     return size < 0 ? QByteArray("?") : data.left(size);
+}
+
+// Spells a name that holds escaped bytes: "<e9>" stands for the escape of byte 0xE9.
+inline QString escaped(const QString &text)
+{
+    QString name;
+    for (qsizetype k = 0; k < text.size(); ++k) {
+        if (text.at(k) == u'<' && k + 3 < text.size() && text.at(k + 3) == u'>') {
+            name.append(QChar(char16_t(0xDC00 + text.mid(k + 1, 2).toInt(nullptr, 16))));
+            k += 3;
+        } else {
+            name.append(text.at(k));
+        }
+    }
+    return name;
 }
 
 inline void removeTree(const QByteArray &root)

@@ -5,6 +5,7 @@
 #include "windows/Form2.h"
 
 #include "ByteTree.h"
+#include "MessageBoxes.h"
 
 #include <QMessageBox>
 #include <QPushButton>
@@ -57,8 +58,7 @@ class TestBytesWindow : public QObject
     std::optional<QTemporaryDir> m_dir;
     QByteArray m_root;
     QByteArray m_startedIn;
-    QStringList m_messages;
-    QTimer m_closer;
+    std::optional<MessageBoxAnswerer> m_user;
 
 private slots:
     void init()
@@ -66,24 +66,16 @@ private slots:
         m_dir.emplace();
         QVERIFY(m_dir->isValid());
         m_root = QFile::encodeName(m_dir->path());
-        m_messages.clear();
         QByteArray here(4096, '\0');
         QVERIFY(::getcwd(here.data(), here.size()));
         m_startedIn = here.data();
-        // Closes each message box as it comes, noting its text.
-        connect(&m_closer, &QTimer::timeout, this, [this] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                m_messages.append(box->text());
-                box->accept();
-            }
-        });
-        m_closer.start(10);
+        // Answers each message box as it comes, noting its text.
+        m_user.emplace(10);
     }
 
     void cleanup()
     {
-        m_closer.stop();
-        m_closer.disconnect();
+        m_user.reset();
         Form1::slot().unload();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QCOMPARE(::chdir(m_startedIn.constData()), 0);
@@ -105,7 +97,7 @@ private slots:
         QCOMPARE(::chdir(folder.constData()), 0);
 
         Form1 &form = Form1::slot().show(currentFolder());
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_user->texts.isEmpty());
         QCOMPARE(encodeName(form.File1->Path()), folder);
         QCOMPARE(encodeName(form.Dir1->Path()), folder);
         QCOMPARE(form.File1->ListCount(), names.size());
@@ -133,7 +125,7 @@ private slots:
 
         QTest::mouseClick(form.Command3, Qt::LeftButton);
         QTRY_VERIFY(!Form2::slot().isOpen());
-        QTRY_VERIFY(m_messages.isEmpty() && form.isVisible());
+        QTRY_VERIFY(m_user->texts.isEmpty() && form.isVisible());
         QCOMPARE(filesBelow(m_root),
             QList<QByteArray>({"Caf\xe9/Caf\xe9/Caf\xe9 - One.mp3: Caf\xe9 - One.mp3",
                 "Caf\xe9/Caf\xe9/caf\xe9 - Two.mp3: caf\xe9 - Two.mp3",
@@ -179,7 +171,7 @@ private slots:
         QStringList expected;
         if (told)
             expected.append(u"The folder \"%1\" could not be read."_s.arg(displayName(path)));
-        QCOMPARE(m_messages, expected);
+        QCOMPARE(m_user->texts, expected);
         QVERIFY(!visibleWhenTold);
     }
 };

@@ -70,21 +70,6 @@ void walk(const QByteArray &dir, const QByteArray &below, QList<Found> &found)
     ::closedir(d);
 }
 
-// Spells a name that holds escaped bytes: "<e9>" stands for the escape of byte 0xE9.
-QString escaped(const QString &text)
-{
-    QString name;
-    for (qsizetype k = 0; k < text.size(); ++k) {
-        if (text.at(k) == u'<' && k + 3 < text.size() && text.at(k + 3) == u'>') {
-            name.append(QChar(char16_t(0xDC00 + text.mid(k + 1, 2).toInt(nullptr, 16))));
-            k += 3;
-        } else {
-            name.append(text.at(k));
-        }
-    }
-    return name;
-}
-
 QString reasonName(StayReason reason)
 {
     switch (reason) {

@@ -2,6 +2,8 @@
 #include "windows/Form1.h"
 #include "windows/Form2.h"
 
+#include "MessageBoxes.h"
+
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -75,22 +77,14 @@ QStringList TestMoveWindow::files() const
 QStringList TestMoveWindow::pressMove()
 {
     // What the move tells the user, if anything, read and closed from inside the message box.
-    QStringList messages;
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, this, [&messages] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            messages.append(box->text());
-            box->accept();
-        }
-    });
-    closer.start(20);
+    MessageBoxAnswerer user;
     QTest::mouseClick(m_form->Command3, Qt::LeftButton);
     [&] {
         QTRY_VERIFY(!Form2::slot().isOpen());
         QVERIFY(m_form->isVisible());
         QVERIFY(!m_form->Timer2->isActive());
     }();
-    return messages;
+    return user.texts;
 }
 
 void TestMoveWindow::moveRunsBehindItsProgressWindow()

@@ -15,25 +15,6 @@ using namespace Qt::StringLiterals;
 using namespace arvelo;
 using namespace bytetree;
 
-namespace {
-
-// Spells a name that holds escaped bytes: "<e9>" stands for the escape of byte 0xE9.
-QString escaped(const QString &text)
-{
-    QString name;
-    for (qsizetype k = 0; k < text.size(); ++k) {
-        if (text.at(k) == u'<' && k + 3 < text.size() && text.at(k + 3) == u'>') {
-            name.append(QChar(char16_t(0xDC00 + text.mid(k + 1, 2).toInt(nullptr, 16))));
-            k += 3;
-        } else {
-            name.append(text.at(k));
-        }
-    }
-    return name;
-}
-
-} // namespace
-
 class TestNameCodec : public QObject
 {
     Q_OBJECT

@@ -1,6 +1,8 @@
 #include "windows/Caut.h"
 #include "windows/Form1.h"
 
+#include "MessageBoxes.h"
+
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
@@ -136,18 +138,10 @@ void TestScanWindow::vanishedFolderIsReportedNotFatal()
     const QString gone = m_folder->path();
     QVERIFY(QDir(gone).removeRecursively());
 
-    QStringList messages;
-    QTimer closer;
-    connect(&closer, &QTimer::timeout, this, [&messages] {
-        if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-            messages.append(box->text());
-            box->accept();
-        }
-    });
-    closer.start(20);
+    MessageBoxAnswerer user;
     scan();
-    QTRY_COMPARE(messages.size(), 1);
-    QVERIFY2(messages.first().contains(gone), qPrintable(messages.first()));
+    QTRY_COMPARE(user.texts.size(), 1);
+    QVERIFY2(user.texts.first().contains(gone), qPrintable(user.texts.first()));
     QCOMPARE(m_form->List1->ListCount(), 0);
 }
 

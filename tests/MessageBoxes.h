@@ -1,0 +1,28 @@
+#pragma once
+
+// Answers the program's message boxes the way a user would: reads each one and presses OK.
+
+#include <QApplication>
+#include <QMessageBox>
+#include <QTimer>
+
+class MessageBoxAnswerer : public QObject
+{
+public:
+    explicit MessageBoxAnswerer(int everyMs = 20)
+    {
+        connect(&m_timer, &QTimer::timeout, this, [this] {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                texts.append(box->text());
+                box->accept();
+            }
+        });
+        m_timer.start(everyMs);
+    }
+
+    // The texts of the boxes answered so far, oldest first.
+    QStringList texts;
+
+private:
+    QTimer m_timer;
+};
