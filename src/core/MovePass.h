@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/SteppedPass.h"
+
 #include <QDeadlineTimer>
 #include <QHash>
 #include <QList>
@@ -13,36 +15,6 @@ namespace arvelo {
 
 class FolderAccess;
 
-// Why a file of a listed artist stayed where it was.
-enum class StayReason {
-    NameTaken, // a file of that name already stands in the artist folder
-    FolderNotMade, // the artist folder could not be created
-    NotAFolder, // a file or a link stands where the artist folder should be
-    UnusableName, // the folder or file name cannot be used inside the selected folder
-    Vanished, // the file was no longer there
-    Refused, // the system refused the move
-    // The move could be neither finished nor undone: the file stands in the selected folder
-    // and in the artist folder (alsoAt) under one name each, as two names of one file.
-    LeftUnderTwoNames,
-};
-
-struct StayedFile
-{
-    QString file;
-    StayReason reason = StayReason::Refused;
-    // For LeftUnderTwoNames: the full path of the file's second name.
-    QString alsoAt = {};
-};
-
-// What a pass did. Files of artists that are not listed are not part of it.
-struct MoveSummary
-{
-    qsizetype moved = 0;
-    qsizetype foldersCreated = 0;
-    // In the order the pass reached them.
-    QList<StayedFile> stayed;
-};
-
 // Moves the files of `folder` into one sub-folder per artist entry. A file belongs to an entry
 // when the beautified artist part of its name equals the entry. The entry's folder is named at
 // its first file, in file order: the beautified artist part when beautifyFolderNames is set,
@@ -53,7 +25,7 @@ struct MoveSummary
 //
 // The work can be done in slices: each step does a part and returns, and the moves and their
 // results are the same as those of a pass run in one go.
-class MovePass
+class MovePass : public SteppedPass
 {
 public:
     MovePass(FolderAccess &folders, QStringList entries, QString folder, QStringList files,
@@ -61,14 +33,14 @@ public:
 
     // Works until the deadline passes or `units` files have been handled; true once done.
     bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
-        qsizetype units = std::numeric_limits<qsizetype>::max());
-    bool done() const;
+        qsizetype units = std::numeric_limits<qsizetype>::max()) override;
+    bool done() const override;
 
     // Files that belong to a listed entry; known once every file has been looked at.
-    qsizetype filesToMove() const { return m_toMove; }
+    qsizetype filesToMove() const override { return m_toMove; }
     // Files moved or left so far.
-    qsizetype filesHandled() const { return m_summary.moved + m_summary.stayed.size(); }
-    const MoveSummary &summary() const { return m_summary; }
+    qsizetype filesHandled() const override { return m_summary.moved + m_summary.stayed.size(); }
+    const MoveSummary &summary() const override { return m_summary; }
 
 private:
     bool groupSome(QDeadlineTimer deadline, qsizetype &units);

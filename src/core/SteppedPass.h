@@ -1,0 +1,56 @@
+#pragma once
+
+#include <QDeadlineTimer>
+#include <QList>
+#include <QString>
+
+namespace arvelo {
+
+// Why a file of a listed artist stayed where it was.
+enum class StayReason {
+    NameTaken, // a file of that name already stands in the artist folder
+    FolderNotMade, // the artist folder could not be created
+    NotAFolder, // a file or a link stands where the artist folder should be
+    UnusableName, // the folder or file name cannot be used inside the selected folder
+    Vanished, // the file was no longer there
+    Refused, // the system refused the move
+    // The move could be neither finished nor undone: the file stands in the selected folder
+    // and in the artist folder (alsoAt) under one name each, as two names of one file.
+    LeftUnderTwoNames,
+};
+
+struct StayedFile
+{
+    QString file;
+    StayReason reason = StayReason::Refused;
+    // For LeftUnderTwoNames: the full path of the file's second name.
+    QString alsoAt = {};
+};
+
+// What a pass did. Files of artists that are not listed are not part of it.
+struct MoveSummary
+{
+    qsizetype moved = 0;
+    qsizetype foldersCreated = 0;
+    // In the order the pass reached them.
+    QList<StayedFile> stayed;
+};
+
+// Work on files that is done in slices, so that whoever runs it can show progress and stay
+// responsive between slices: the move into artist folders, and taking a move back.
+class SteppedPass
+{
+public:
+    virtual ~SteppedPass() = default;
+
+    // Works until the deadline passes or `units` files have been handled; true once done.
+    virtual bool step(QDeadlineTimer deadline, qsizetype units) = 0;
+    virtual bool done() const = 0;
+    // Files the pass is about; known once it has looked at them all.
+    virtual qsizetype filesToMove() const = 0;
+    // Files moved or left so far.
+    virtual qsizetype filesHandled() const = 0;
+    virtual const MoveSummary &summary() const = 0;
+};
+
+} // namespace arvelo
