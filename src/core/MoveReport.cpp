@@ -18,7 +18,8 @@ constexpr qsizetype NamedFiles = 10;
 // In the order the reasons are listed.
 constexpr std::array Reasons {StayReason::NameTaken, StayReason::FolderNotMade,
     StayReason::NotAFolder, StayReason::UnusableName, StayReason::Vanished, StayReason::Refused,
-    StayReason::LeftUnderTwoNames};
+    StayReason::LeftUnderTwoNames, StayReason::NotJournaled, StayReason::TakenInFolder,
+    StayReason::NotInArtistFolder, StayReason::OtherFileNow};
 
 QString reasonText(StayReason reason)
 {
@@ -37,6 +38,14 @@ QString reasonText(StayReason reason)
         return u"The system refused to move the file"_s;
     case StayReason::LeftUnderTwoNames:
         return u"The move could not be finished nor undone, so the file now has two names"_s;
+    case StayReason::NotJournaled:
+        return u"The move could not be written down to be taken back later"_s;
+    case StayReason::TakenInFolder:
+        return u"A file of that name is in the selected folder"_s;
+    case StayReason::NotInArtistFolder:
+        return u"The file is no longer in the artist's folder"_s;
+    case StayReason::OtherFileNow:
+        return u"The file in the artist's folder is another file now"_s;
     }
     return {};
 }

@@ -5,9 +5,11 @@
 #include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/Journal.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
+#include "core/UndoPass.h"
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
@@ -20,11 +22,15 @@
 #include <QCheckBox>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTimer>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using arvelo::place;
@@ -77,17 +83,29 @@ QTimer *operationTimer(QObject *parent, const char *name)
 
 } // namespace
 
+// A move, written to its journal as it goes, or the undo of one; both run alike.
 struct Form1::RunningMove
 {
     RunningMove(
         const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
-        : pass(disk, entries, folder, files, beautify)
+    {
+        journal.emplace(folder);
+        auto move = std::make_unique<arvelo::MovePass>(disk, entries, folder, files, beautify);
+        move->keepJournal(&*journal);
+        pass = std::move(move);
+        clock.start();
+    }
+    explicit RunningMove(const QString &folder)
+        : pass(std::make_unique<arvelo::UndoPass>(folder))
+        , undo(true)
     {
         clock.start();
     }
 
     arvelo::DiskFolders disk;
-    arvelo::MovePass pass;
+    std::optional<arvelo::Journal> journal;
+    std::unique_ptr<arvelo::SteppedPass> pass;
+    bool undo = false;
     QElapsedTimer clock;
 };
 
@@ -177,6 +195,9 @@ void Form1::createControls()
 
     Timer1 = operationTimer(this, "Timer1");
 
+    Command3->setToolTip(u"Moves the listed artists' files into their folders; Ctrl+Z moves "
+                         u"them back."_s);
+
     // Keyboard order: the song list first, then the choosers, the artists, buttons, options.
     const QList<QWidget *> order {List2, Dir1, File1, Drive1, List1, Command1, Command4, Command2,
         Command3, Check1, Check2, Check3, Check4};
@@ -196,6 +217,8 @@ void Form1::wireEvents()
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_moveSlices, &QTimer::timeout, this, &Form1::moveSlice);
+    connect(
+        new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &Form1::undoLastMove);
 }
 
 void Form1::standAside()
@@ -293,16 +316,20 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
-    // Works from the listing as it stands; a file that has gone since simply stays unmoved.
-    m_move = std::make_unique<RunningMove>(
-        List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+    if (std::exchange(m_undoNext, false)) {
+        m_move = std::make_unique<RunningMove>(File1->Path());
+    } else {
+        // Works from the listing as it stands; a file that has gone since simply stays unmoved.
+        m_move = std::make_unique<RunningMove>(
+            List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+    }
     m_moveSlices->start();
 }
 
 void Form1::moveSlice()
 {
-    arvelo::MovePass &pass = m_move->pass;
-    if (!pass.step(QDeadlineTimer(MoveSliceMs))) {
+    arvelo::SteppedPass &pass = *m_move->pass;
+    if (!pass.step(QDeadlineTimer(MoveSliceMs), std::numeric_limits<qsizetype>::max())) {
         if (m_move->clock.elapsed() > ProgressAfterMs) {
             if (Form2 *progress = Form2::slot().get())
                 progress->showProgress(pass.filesHandled(), pass.filesToMove());
@@ -318,17 +345,42 @@ void Form1::endMove()
     const std::unique_ptr<RunningMove> finished = std::move(m_move);
     Form2::slot().unload();
     comeBack();
-    reportMove(finished->pass.summary());
+    reportMove(finished->pass->summary(), !finished->undo);
     // The folder has changed under the lists: show what is there now. The artist list is the
     // user's work and stays as it is.
     (void)Dir1->setPath(Dir1->Path()); // a drive gone meanwhile keeps what the list showed
     File1->setPath(File1->Path());
 }
 
-void Form1::reportMove(const arvelo::MoveSummary &summary)
+void Form1::reportMove(const arvelo::MoveSummary &summary, bool canUndo)
 {
     // Told in full once the window that said to be patient is gone; a clean move says nothing.
     const QString report = arvelo::moveReport(summary);
-    if (!report.isEmpty())
+    if (report.isEmpty())
+        return;
+    if (canUndo && summary.moved > 0) {
+        arvelo::showMessage(report + u"\n\nPress Ctrl+Z to move them back."_s);
+    } else {
         arvelo::showMessage(report);
+    }
+}
+
+void Form1::undoLastMove()
+{
+    if (m_busy)
+        return;
+    const QString folder = File1->Path();
+    const QString shown = arvelo::displayName(folder);
+    const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder);
+    if (!preview->found()) {
+        arvelo::showMessage(u"There is no move to undo in \"%1\"."_s.arg(shown));
+        return;
+    }
+    const arvelo::MoveSummary &back = preview->summary();
+    if (!arvelo::askYesNo(u"Move the %1 files of the last move back into \"%2\"?"_s
+                              .arg(back.moved + back.stayed.size())
+                              .arg(shown)))
+        return;
+    m_undoNext = true;
+    Command3_Click();
 }
