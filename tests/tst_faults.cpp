@@ -87,6 +87,11 @@ QString reasonName(StayReason reason)
         return u"refused"_s;
     case StayReason::LeftUnderTwoNames:
         return u"twoNames"_s;
+    case StayReason::NotJournaled:
+    case StayReason::TakenInFolder:
+    case StayReason::NotInArtistFolder:
+    case StayReason::OtherFileNow:
+        break; // the undo's and the journal's, not the move's
     }
     return u"?"_s;
 }

@@ -446,6 +446,49 @@ private slots:
         QVERIFY(!UndoPass(selected(), false, m_state->path()).found());
     }
 
+    // Each folder keeps the journals of its last passes, and another folder's are not counted.
+    void keepsTheLastPasses()
+    {
+        QStringList made {u"sel/a/"_s, u"sel/b/"_s, u"sel/b/Zeta - b"_s};
+        for (int pass = 0; pass <= KeptPasses; ++pass)
+            made.append(u"sel/a/Zeta - %1"_s.arg(pass));
+        makeAll(made);
+        const auto move = [&](const QString &folder, const QString &file) {
+            DiskFolders disk;
+            Journal journal(folder, m_state->path());
+            MovePass pass(disk, {u"Zeta"_s}, folder, {file}, true);
+            pass.keepJournal(&journal);
+            pass.step();
+            return pass.summary().moved;
+        };
+        QCOMPARE(move(selected() + u"/b"_s, u"Zeta - b"_s), 1);
+        for (int pass = 0; pass <= KeptPasses; ++pass)
+            QCOMPARE(move(selected() + u"/a"_s, u"Zeta - %1"_s.arg(pass)), 1);
+        QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), KeptPasses + 1);
+        for (int pass = KeptPasses; pass > 0; --pass)
+            QVERIFY(UndoPass(selected() + u"/a"_s, false, m_state->path()).step());
+        // The oldest pass is gone; its file stays in the artist folder, nothing is lost.
+        QVERIFY(!UndoPass(selected() + u"/a"_s, false, m_state->path()).found());
+        QCOMPARE(
+            QDir(selected() + u"/a/Zeta"_s).entryList(QDir::Files), QStringList {u"Zeta - 0"_s});
+        QVERIFY(UndoPass(selected() + u"/b"_s, false, m_state->path()).found());
+    }
+
+    // A move that cannot be written down first is not made: it could not be taken back.
+    void unwrittenJournalMovesNothing()
+    {
+        makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
+        DiskFolders disk;
+        Journal journal(selected(), u"/dev/null/arvelo"_s);
+        MovePass pass(disk, {u"Zeta"_s}, selected(), {u"Zeta - a"_s, u"Zeta - b"_s}, true);
+        pass.keepJournal(&journal);
+        QVERIFY(pass.step());
+        QCOMPARE(stays(pass.summary()),
+            QStringList({u"Zeta - a %1"_s.arg(int(StayReason::NotJournaled)),
+                u"Zeta - b %1"_s.arg(int(StayReason::NotJournaled))}));
+        QCOMPARE(listing(selected()).join(u", "_s), u"Zeta - a, Zeta - b"_s);
+    }
+
     void hostileJournal_data()
     {
         // After the header; ID, XB and XI stand for the identities of Zeta/Zeta - a and of the
