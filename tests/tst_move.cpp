@@ -305,14 +305,17 @@ private slots:
         row("one file", u"Zeta", u"Zeta - a, sel/Zeta", {}, {},
             u"1 file stayed where it was.\n\n"
             u"A file or link stands where the artist's folder should be: 1\n\nZeta - a");
-        row("more than ten named", u"Zeta",
-            u"Zeta - 01, Zeta - 02, Zeta - 03, Zeta - 04, Zeta - 05, Zeta - 06, Zeta - 07, "
-            u"Zeta - 08, Zeta - 09, Zeta - 10, Zeta - 11, Zeta - 12, Zeta - 13",
-            u"Zeta", {},
-            u"13 files stayed where they were.\n\n"
-            u"The artist's folder could not be created: 13\n\n"
-            u"Zeta - 01\nZeta - 02\nZeta - 03\nZeta - 04\nZeta - 05\nZeta - 06\nZeta - 07\n"
-            u"Zeta - 08\nZeta - 09\nZeta - 10\nand 3 more");
+        // Ten are named; from the eleventh on they are only counted.
+        for (const auto &[n, more] : {std::pair {10, u""_s}, std::pair {11, u"\nand 1 more"_s}}) {
+            QStringList zetas;
+            for (int i = 1; i <= n; ++i)
+                zetas.append(u"Zeta - %1"_s.arg(i, 2, 10, QChar(u'0')));
+            row(n == 10 ? "ten named" : "eleven, ten named", u"Zeta", zetas.join(u", "_s), u"Zeta",
+                {},
+                u"%1 files stayed where they were.\n\nThe artist's folder could not be created: %1"
+                u"\n\n"_s.arg(n)
+                    + zetas.first(10).join(u'\n') + more);
+        }
     }
 
     void report()
