@@ -302,8 +302,11 @@ private slots:
                 struct stat info
                 { };
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
-                // The user is told both names.
-                QVERIFY(moveReport(summary).contains(
+                // The user is told how many, and both names.
+                const QString report = moveReport(summary);
+                QVERIFY(report.contains(u"The move could not be finished nor undone, so the file "
+                                        u"now has two names: 1\n"_s));
+                QVERIFY(report.contains(
                     u"%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt))));
             }
         }
