@@ -147,20 +147,26 @@ private slots:
             u"  - b, - a, Zeta/, Zeta/Zeta - c", {1, 2, 1});
         row("file in another case where the folder should be", u"Zeta", u"Zeta - a, sel/zeta", true,
             u"Zeta - a, zeta", {0, 1, 0});
+        row("file and folder in other cases", u"Zeta", u"Zeta - a, sel/ZETA, sel/zeta/", true,
+            u"ZETA, zeta/, zeta/Zeta - a", {1, 0, 0});
         row("link where the folder should be", u"Zeta", u"Zeta - a, sel/Zeta@../outside", true,
             u"Zeta - a, Zeta@", {0, 1, 0});
         // An entry no file matches gets no folder; one listed twice finds its files handled.
         row("entry without files, entry twice", u"Omega, Zeta, Zeta", u"Other - a, Zeta - b", true,
             u"Other - a, Zeta/, Zeta/Zeta - b", {1, 0, 1});
-        // Beautified, each word's first letter takes a byte more: 319 bytes, too long for a
-        // folder name, although the name as written (239 bytes) fits and is there.
-        const QString turned = QStringList(80, u"\u0250"_s).join(u' ');
-        const QString upright = QStringList(80, u"\u2c6f"_s).join(u' ');
-        row("folder name too long", upright, turned + u" - 1, "_s + turned + u" - 2"_s, true,
-            turned + u" - 1, "_s + turned + u" - 2"_s, {0, 2, 0});
-        row("folder name too long, folded form there", upright,
-            turned + u" - 1, "_s + turned + u" - 2, sel/"_s + turned + u"/"_s, true,
-            turned + u" - 1, "_s + turned + u" - 2, "_s + turned + u"/"_s, {0, 2, 0});
+        // Beautified, each word's first letter takes a byte more: 64 words make a folder name of
+        // 255 bytes, which is made; one letter more is too long, although the name as written
+        // (192 bytes) fits and is there.
+        const QString turned = QStringList(64, u"\u0250"_s).join(u' ');
+        const QString upright = QStringList(64, u"\u2c6f"_s).join(u' ');
+        row("folder name too long", upright + u'a', turned + u"a - 1, "_s + turned + u"a - 2"_s,
+            true, turned + u"a - 1, "_s + turned + u"a - 2"_s, {0, 2, 0});
+        row("255 bytes made, 256 too long with the folded form there",
+            upright + u", "_s + upright + u'a',
+            turned + u" - 1, "_s + turned + u"a - 2, sel/"_s + turned + u"a/"_s, true,
+            turned + u"a - 2, "_s + turned + u"a/, "_s + upright + u"/, "_s + upright + u'/'
+                + turned + u" - 1"_s,
+            {1, 1, 1});
         // Joined naively, this name would pull a file from outside into the selected folder.
         row("listed name with a separator", u"Zeta",
             u"Zeta - x/../../Zeta - beside, sel/Zeta - x/, sel/Zeta/Zeta - x/", true,
