@@ -538,7 +538,8 @@ private slots:
 
         makeAll({u"sel/Zeta/"_s, u"sel/Zeta/Zeta - a"_s, u"outside/empty/"_s});
         const QByteArray outside = QFile::encodeName(m_dir->path() + u"/outside"_s);
-        QByteArray text = "arvelo-journal 1\nfolder " + identity(selected()) + " x\n"
+        QByteArray text = "arvelo-journal 1\nfolder " + identity(selected()) + ' '
+            + QFile::encodeName(selected()).toPercentEncoding("/") + '\n'
             + records.toUtf8()
                   .replace("ID", identity(selected() + u"/Zeta/Zeta - a"_s))
                   .replace("XB", identity(m_dir->path() + u"/Zeta - beside"_s))

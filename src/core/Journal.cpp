@@ -338,7 +338,8 @@ std::optional<JournalContent> readJournal(const QString &journalDir, const QStri
     return text ? parseJournal(*text) : std::nullopt;
 }
 
-std::optional<QString> lastPassOf(FileIdentity folder, const QString &journalDir)
+std::optional<QString> lastPassOf(
+    FileIdentity folder, const QString &path, const QString &journalDir)
 {
     const int dir = openDir(journalDir);
     if (dir < 0)
@@ -349,7 +350,8 @@ std::optional<QString> lastPassOf(FileIdentity folder, const QString &journalDir
             continue;
         const auto text = readAt(dir, name, MaxJournalBytes);
         const auto content = text ? parseJournal(*text) : std::nullopt;
-        if (content && !content->undone) {
+        // A folder made where another one was removed may have its identity.
+        if (content && !content->undone && content->folder == path) {
             found = name;
             break;
         }

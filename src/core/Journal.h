@@ -95,9 +95,10 @@ struct JournalContent
 
 std::optional<JournalContent> parseJournal(const QByteArray &text);
 
-// The file name, inside journalDir, of the newest journal of the folder with that identity
-// that has not been taken back yet.
-std::optional<QString> lastPassOf(FileIdentity folder, const QString &journalDir);
+// The file name, inside journalDir, of the newest journal of the folder with that identity and
+// path that has not been taken back yet.
+std::optional<QString> lastPassOf(
+    FileIdentity folder, const QString &path, const QString &journalDir);
 
 // Reads the journal `name` of journalDir.
 std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name);

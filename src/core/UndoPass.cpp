@@ -36,8 +36,10 @@ UndoPass::UndoPass(
         m_folderError = errno;
         return;
     }
-    // Journals are found by the folder's identity, so no other folder's pass is taken back here.
-    const auto name = lastPassOf({quint64(info.st_dev), quint64(info.st_ino)}, m_journalDir);
+    // Journals are found by the folder's identity and path, so no other folder's pass is taken
+    // back here.
+    const auto name
+        = lastPassOf({quint64(info.st_dev), quint64(info.st_ino)}, folder, m_journalDir);
     const auto content = name ? readJournal(m_journalDir, *name) : std::nullopt;
     if (!content)
         return;
