@@ -62,9 +62,9 @@ QList<QByteArray> sortedContents(const Files &files)
 QList<QByteArray> makeFixture(const QByteArray &folder)
 {
     const QStringList artists {u"Alpha"_s, u"Bravo Nine"_s, u"Café Noir"_s, u"Ærøskøbing"_s,
-        u"Дмитрий Орлов"_s, u"東京 Ensemble"_s, u"Zoë"_s, u"Mira Vell"_s, u"Kelo"_s,
-        u"Orin Dale"_s, u"Pax"_s, u"Quill"_s, u"Rhea Stone"_s, u"Sable"_s, u"Tamsin"_s, u"Ulla"_s,
-        u"Vesna"_s, u"Wren"_s, u"Xian"_s, u"Yara Moss"_s};
+        u"Дмитрий Орлов"_s, u"東京 Ensemble"_s, u"Zoë"_s, u"Mira Vell"_s, u"Kelo"_s, u"Orin Dale"_s,
+        u"Pax"_s, u"Quill"_s, u"Rhea Stone"_s, u"Sable"_s, u"Tamsin"_s, u"Ulla"_s, u"Vesna"_s,
+        u"Wren"_s, u"Xian"_s, u"Yara Moss"_s};
     QList<QByteArray> made;
     const auto make = [&](const QString &name) {
         const QByteArray bytes = encodeName(name);
@@ -150,10 +150,10 @@ private slots:
         const auto scanAndMoveOnce = [&]() {
             const std::optional<ListedFiles> listed = listFiles(folder);
             const ListedFolder scanned(folder, listed ? listed->folder : FolderId());
-            const QStringList entries = groupArtists(
-                scanCandidates(scanned, listed ? listed->names : QStringList(), true)
-                    .value_or(QStringList()),
-                {});
+            const QStringList entries
+                = groupArtists(scanCandidates(scanned, listed ? listed->names : QStringList(), true)
+                                   .value_or(QStringList()),
+                    {});
             DiskFolders disk(ListedFolder(folder, listed ? listed->folder : FolderId()));
             return std::pair(entries,
                 moveIntoArtistFolders(
