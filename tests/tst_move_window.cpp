@@ -156,6 +156,9 @@ void TestMoveWindow::folderReplacedSinceListed()
     QCOMPARE(user.texts, QStringList(2, message.arg(path)));
     QCOMPARE(files(), QStringList {u"Zeta - other.mp3: "_s});
     QCOMPARE(QDir(QFile::decodeName(listed)).entryList(QDir::Files).size(), 7);
+    // Chosen again, it is listed afresh.
+    QTest::keyClick(m_form->Dir1, Qt::Key_Return);
+    QCOMPARE(m_form->File1->items(), QStringList {u"Zeta - other.mp3"_s});
 
     QVERIFY(QDir(path).removeRecursively());
     QCOMPARE(::rename(listed, QFile::encodeName(path)), 0);
