@@ -44,6 +44,9 @@ enum class Meddle {
     SwapArtistFolder,
     SwapSelectedFolder,
     RemoveListedFile,
+    // Before the pass, a link to ../outside stands where the artist folder should be, and the
+    // look at it follows links, as if the link came between the look and the open.
+    LinkedFolder,
     SwapSelectedBeforeMove,
     TakeNameWhenFree, // creates the target exclusively as soon as it is seen free
     ReplacePlaceholder, // renames its own file over the reserved name
@@ -214,6 +217,8 @@ private slots:
         row("artist folder swapped for a link", {}, 7, u"", 4, Meddle::SwapArtistFolder);
         row("selected folder swapped for a link", {}, 7, u"", 4, Meddle::SwapSelectedFolder);
         row("file removed after the listing", {}, 6, u"vanished", 4, Meddle::RemoveListedFile);
+        row("artist folder a link from the start", {}, 5, u"refused refused", 3,
+            Meddle::LinkedFolder);
         const Fault noHardLinks = refuse("link", EPERM);
         row("selected folder swapped for a link before the move", {}, 0, u"", 0,
             Meddle::SwapSelectedBeforeMove);
@@ -322,10 +327,17 @@ private slots:
                 otherProgram(Meddle::RenewOldName, toDir, to);
             return result;
         };
-        const MoveSyscalls calls {faulty(u"renameNoReplace"_s, real.renameNoReplace),
+        MoveSyscalls calls {faulty(u"renameNoReplace"_s, real.renameNoReplace),
             faulty(u"link"_s, watched.link), faulty(u"unlink"_s, real.unlink),
             faulty(u"lstat"_s, watched.lstat), faulty(u"rename"_s, real.rename),
             faulty(u"mkdir"_s, real.mkdir), faulty(u"create"_s, watched.create)};
+        if (meddle == Meddle::LinkedFolder) {
+            QCOMPARE(::symlink("../outside", m_root + "/sel/Alpha"), 0);
+            expected.insert("@../outside", {});
+            calls.lstat = [](int dir, const char *name, struct stat *info) {
+                return ::fstatat(dir, name, info, 0);
+            };
+        }
 
         const QString selected = decodeName(m_root + "/sel");
         const std::optional<ListedFiles> listed = listFiles(selected);
@@ -417,8 +429,11 @@ private slots:
                 struct stat info
                 { };
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
-                // The user is told both names.
-                QVERIFY(moveReport(summary).contains(
+                // The user is told how many, and both names.
+                const QString report = moveReport(summary);
+                QVERIFY(report.contains(u"The move could not be finished nor undone, so the file "
+                                        u"now has two names: 1\n"_s));
+                QVERIFY(report.contains(
                     u"%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt))));
             }
         }
