@@ -187,7 +187,7 @@ MoveResult DiskFolders::moveInto(
     if (m_calls.lstat(m_fd, name.constData(), &info) != 0)
         return {errno != 0 ? errno : EIO};
     if (S_ISLNK(info.st_mode) && !hasAbsoluteTarget(m_fd, name))
-        return {0, false, true};
+        return {.linkWouldBreak = true};
     return moveNoReplaceAt(m_fd, name.constData(), m_subFd, name.constData(), info, m_calls);
 }
 

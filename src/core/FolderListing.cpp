@@ -103,7 +103,10 @@ bool isReadableFolder(const QString &folder)
 
 std::optional<QStringList> visibleFileNames(const QString &folder)
 {
-    return namesOfKind(folder, EntryKind::File);
+    std::optional<ListedFiles> listed = listFiles(folder);
+    if (!listed)
+        return std::nullopt;
+    return std::move(listed->names);
 }
 
 std::optional<ListedFiles> listFiles(const QString &folder)
