@@ -16,8 +16,9 @@ namespace {
 constexpr qsizetype NamedFiles = 10;
 
 // In the order the reasons are listed.
-constexpr std::array Reasons {StayReason::NameTaken, StayReason::FolderNotMade,
-    StayReason::NotAFolder, StayReason::UnusableName, StayReason::Vanished, StayReason::Refused,
+constexpr std::array Reasons {StayReason::NameTaken, StayReason::ReadOnly,
+    StayReason::FolderNotMade, StayReason::NotAFolder, StayReason::UnusableName,
+    StayReason::LinkWouldBreak, StayReason::Vanished, StayReason::Refused,
     StayReason::LeftUnderTwoNames, StayReason::NotJournaled, StayReason::TakenInFolder,
     StayReason::NotInArtistFolder, StayReason::OtherFileNow};
 
@@ -38,6 +39,10 @@ QString reasonText(StayReason reason)
         return u"The system refused to move the file"_s;
     case StayReason::LeftUnderTwoNames:
         return u"The move could not be finished nor undone, so the file now has two names"_s;
+    case StayReason::ReadOnly:
+        return u"The folder is on a read-only medium"_s;
+    case StayReason::LinkWouldBreak:
+        return u"The file is a link that would break if moved"_s;
     case StayReason::NotJournaled:
         return u"The move could not be written down to be taken back later"_s;
     case StayReason::TakenInFolder:

@@ -138,10 +138,12 @@ void UndoPass::handle(const JournalRecord &record)
         return;
     }
     const MoveResult result
-        = moveNoReplaceAt(sub, name.constData(), m_fd, name.constData(), m_calls);
+        = moveNoReplaceAt(sub, name.constData(), m_fd, name.constData(), there, m_calls);
     if (result.moved()) {
         ++m_summary.moved;
         m_movedBack.append(joinPath(record.folder, record.file));
+    } else if (result.linkWouldBreak) {
+        stay(record, StayReason::LinkWouldBreak);
     } else if (result.twoNames) {
         stay(record, StayReason::LeftUnderTwoNames, joinPath(m_folder, record.file));
     } else if (result.error == EEXIST || result.error == ENOTEMPTY) {

@@ -6,6 +6,7 @@
 #include "core/Drives.h"
 #include "core/FolderListing.h"
 #include "core/Journal.h"
+#include "core/ListedFolder.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
@@ -86,22 +87,26 @@ QTimer *operationTimer(QObject *parent, const char *name)
 // A move, written to its journal as it goes, or the undo of one; both run alike.
 struct Form1::RunningMove
 {
-    RunningMove(
-        const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
+    RunningMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
+        bool beautify)
+        : path(folder.path())
+        , disk(std::move(folder))
     {
-        journal.emplace(folder);
-        auto move = std::make_unique<arvelo::MovePass>(disk, entries, folder, files, beautify);
+        journal.emplace(path);
+        auto move = std::make_unique<arvelo::MovePass>(disk, entries, path, files, beautify);
         move->keepJournal(&*journal);
         pass = std::move(move);
         clock.start();
     }
     explicit RunningMove(const QString &folder)
-        : pass(std::make_unique<arvelo::UndoPass>(folder))
+        : path(folder)
+        , pass(std::make_unique<arvelo::UndoPass>(folder))
         , undo(true)
     {
         clock.start();
     }
 
+    const QString path;
     arvelo::DiskFolders disk;
     std::optional<arvelo::Journal> journal;
     std::unique_ptr<arvelo::SteppedPass> pass;
@@ -269,8 +274,9 @@ void Form1::Timer1_Timer()
         List3->Clear();
 
     const QString folder = File1->Path();
+    const arvelo::ListedFolder listed(folder, File1->folderId());
     std::optional<QStringList> candidates
-        = arvelo::scanCandidates(folder, File1->items(), Check4->isChecked());
+        = arvelo::scanCandidates(listed, File1->items(), Check4->isChecked());
     if (candidates) {
         List3->setItems(std::move(*candidates));
         List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
@@ -279,8 +285,10 @@ void Form1::Timer1_Timer()
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!candidates)
-        arvelo::showMessage(unreadableFolderMessage(folder));
+    if (!candidates) {
+        arvelo::showMessage(listed.changed() ? arvelo::folderChangedMessage(folder)
+                                             : unreadableFolderMessage(folder));
+    }
 }
 
 void Form1::List1_Click()
@@ -318,11 +326,20 @@ void Form1::Timer2_Timer()
     Timer2->stop();
     if (std::exchange(m_undoNext, false)) {
         m_move = std::make_unique<RunningMove>(File1->Path());
-    } else {
-        // Works from the listing as it stands; a file that has gone since simply stays unmoved.
-        m_move = std::make_unique<RunningMove>(
-            List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+        m_moveSlices->start();
+        return;
     }
+    // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
+    // folder must be the one listed, though, or the listing says nothing about it.
+    arvelo::ListedFolder folder(File1->Path(), File1->folderId());
+    if (folder.changed()) {
+        Form2::slot().unload();
+        comeBack();
+        arvelo::showMessage(arvelo::folderChangedMessage(folder.path()));
+        return;
+    }
+    m_move = std::make_unique<RunningMove>(
+        std::move(folder), List1->items(), File1->items(), Check3->isChecked());
     m_moveSlices->start();
 }
 
