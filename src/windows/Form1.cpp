@@ -223,6 +223,8 @@ void Form1::describeControls()
 {
     nameAfterFrame(Dir1, Frame1);
     nameAfterFrame(File1, Frame2);
+    // On Linux a drop-down's name is the item it shows, and its label the frame around it;
+    // elsewhere this name counts. Its list is named either way.
     nameAfterFrame(Drive1, Frame3);
     nameAfterFrame(Drive1->view(), Frame3);
     nameAfterFrame(List1, Frame4);
