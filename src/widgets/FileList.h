@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ListedFolder.h"
 #include "widgets/SortedListBox.h"
 
 namespace arvelo {
@@ -15,9 +16,12 @@ public:
     void setPath(const QString &path);
     // Lists the same folder afresh, keeping the selected name and the scrolled place.
     void reread();
+    // The folder the files were read from, so a scan or a move can tell it is still the same.
+    FolderId folderId() const { return m_folderId; }
 
 private:
     QString m_path;
+    FolderId m_folderId;
 };
 
 } // namespace arvelo

@@ -5,6 +5,7 @@
 #include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/ListedFolder.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
@@ -110,13 +111,16 @@ std::optional<QString> droppedFolder(const QMimeData *data)
 
 struct Form1::RunningMove
 {
-    RunningMove(
-        const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
-        : pass(disk, entries, folder, files, beautify)
+    RunningMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
+        bool beautify)
+        : path(folder.path())
+        , disk(std::move(folder))
+        , pass(disk, entries, path, files, beautify)
     {
         clock.start();
     }
 
+    const QString path;
     arvelo::DiskFolders disk;
     arvelo::MovePass pass;
     QElapsedTimer clock;
@@ -340,8 +344,9 @@ void Form1::Timer1_Timer()
         List3->Clear();
 
     const QString folder = File1->Path();
+    const arvelo::ListedFolder listed(folder, File1->folderId());
     std::optional<QStringList> candidates
-        = arvelo::scanCandidates(folder, File1->items(), Check4->isChecked());
+        = arvelo::scanCandidates(listed, File1->items(), Check4->isChecked());
     if (candidates) {
         List3->setItems(std::move(*candidates));
         List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
@@ -350,8 +355,10 @@ void Form1::Timer1_Timer()
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!candidates)
-        arvelo::showMessage(unreadableFolderMessage(folder));
+    if (!candidates) {
+        arvelo::showMessage(listed.changed() ? arvelo::folderChangedMessage(folder)
+                                             : unreadableFolderMessage(folder));
+    }
 }
 
 void Form1::List1_Click()
@@ -387,9 +394,17 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
-    // Works from the listing as it stands; a file that has gone since simply stays unmoved.
+    // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
+    // folder must be the one listed, though, or the listing says nothing about it.
+    arvelo::ListedFolder folder(File1->Path(), File1->folderId());
+    if (folder.changed()) {
+        Form2::slot().unload();
+        comeBack();
+        arvelo::showMessage(arvelo::folderChangedMessage(folder.path()));
+        return;
+    }
     m_move = std::make_unique<RunningMove>(
-        List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+        std::move(folder), List1->items(), File1->items(), Check3->isChecked());
     m_moveSlices->start();
 }
 
