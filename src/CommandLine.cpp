@@ -1,6 +1,8 @@
 #include "CommandLine.h"
 
+#include "core/MoveReport.h"
 #include "core/NameCodec.h"
+#include "core/UndoPass.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -95,6 +97,32 @@ StartUp usageError(const QString &problem)
         u"arvelo: %1\n%2Try 'arvelo --help' for more information.\n"_s.arg(problem, usageLine));
 }
 
+// Takes back the last move in folder, or with dryRun only says what would go back. Exits as a
+// move does: 0 when every file went back, 1 when some stayed, 2 when there is nothing to do.
+StartUp undoLastMove(const QString &folder, bool dryRun)
+{
+    const std::unique_ptr<UndoPass> preview = nextUndo(folder);
+    if (preview->folderError() != 0) {
+        return endWith(UsageExitCode, {},
+            u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(displayName(folder),
+                QString::fromLocal8Bit(std::strerror(preview->folderError()))));
+    }
+    if (!preview->found()) {
+        return endWith(UsageExitCode, {},
+            u"arvelo: There is no move to undo in \"%1\".\n"_s.arg(displayName(folder)));
+    }
+    std::optional<UndoPass> undo;
+    if (!dryRun)
+        undo.emplace(folder).step();
+    const UndoPass &pass = undo ? *undo : *preview;
+    QString output;
+    for (const QString &file : pass.movedBack())
+        output += u"%1 \u2192 %2\n"_s.arg(displayName(file), displayName(file.section(u'/', 1)));
+    const QString report = moveReport(pass.summary());
+    return endWith(report.isEmpty() ? 0 : 1, dryRun ? output : QString(),
+        report.isEmpty() ? QString() : report + u'\n');
+}
+
 } // namespace
 
 QStringList argumentsOf(int argc, const char *const *argv)
@@ -116,8 +144,15 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
         u"Nothing is overwritten, deleted or moved outside the chosen folder."_s);
     const QCommandLineOption help({u"h"_s, u"help"_s}, u"Displays this help and exits."_s);
     const QCommandLineOption version({u"v"_s, u"version"_s}, u"Displays the version and exits."_s);
+    const QCommandLineOption undo(u"undo"_s,
+        u"Moves the files of the last move in FOLDER back, and removes the folders it made."_s,
+        u"FOLDER"_s);
+    const QCommandLineOption dryRun(
+        u"dry-run"_s, u"Prints what would be done, and changes nothing."_s);
     parser.addOption(help);
     parser.addOption(version);
+    parser.addOption(undo);
+    parser.addOption(dryRun);
     parser.addPositionalArgument(u"FOLDER"_s,
         u"The folder to start in, chosen in the drive, folder and file lists "
         u"(default: the current folder)."_s,
@@ -140,6 +175,14 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
         return endWith(0, u"Arvelo %1\n"_s.arg(QString::fromUtf8(ARVELO_VERSION)));
 
     const QStringList folders = parser.positionalArguments();
+    if (parser.isSet(undo)) {
+        if (!folders.isEmpty())
+            return usageError(u"--undo takes one folder"_s);
+        const QString given = parser.value(undo);
+        return undoLastMove(
+            given.isEmpty() ? given : QDir::cleanPath(QDir(currentFolder).absoluteFilePath(given)),
+            parser.isSet(dryRun));
+    }
     if (folders.size() > 1)
         return usageError(u"only one folder can be opened, %1 were given"_s.arg(folders.size()));
     if (folders.isEmpty())

@@ -8,6 +8,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -42,6 +43,7 @@ private slots:
     void builtProgramAnswersWithoutAWindow_data();
     void builtProgramAnswersWithoutAWindow();
     void builtProgramStartsOnAFolder();
+    void killedMoveIsTakenBack();
 };
 
 void TestCommandLine::initTestCase()
@@ -204,6 +206,60 @@ void TestCommandLine::builtProgramStartsOnAFolder()
     QVERIFY2(!program.waitForFinished(1500), program.readAllStandardError().constData());
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
+}
+
+void TestCommandLine::killedMoveIsTakenBack()
+{
+    QTemporaryDir folder, state;
+    QStringList songs;
+    for (int k = 0; k < 40; ++k)
+        songs.append(u"Artist %1 - %2"_s.arg(k % 4).arg(k));
+    for (const QString &song : std::as_const(songs)) {
+        QFile file(folder.filePath(song));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(song.toUtf8()) > 0);
+    }
+    const auto topLevel = [&] {
+        QStringList names = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    };
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_STATE_HOME"_s, state.path());
+    const auto run = [&](const QString &program, const QStringList &arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->start(program, arguments);
+        return process;
+    };
+
+    // Each rename takes 20 ms: the move is killed a few files in, with no chance to clean up.
+    environment.insert(u"LD_PRELOAD"_s, QString::fromUtf8(SLOW_RENAME));
+    environment.insert(u"ARVELO_SLOW_RENAME_US"_s, u"20000"_s);
+    const auto move = run(QString::fromUtf8(JOURNALED_MOVE), {folder.path()});
+    QVERIFY(move->waitForReadyRead(30000));
+    QTest::qWait(50);
+    move->kill();
+    QVERIFY(move->waitForFinished(10000));
+    QCOMPARE(move->exitStatus(), QProcess::CrashExit);
+    environment.remove(u"LD_PRELOAD"_s);
+    const qsizetype moved = songs.size() - QDir(folder.path()).entryList(QDir::Files).size();
+    QVERIFY2(moved > 0 && moved < songs.size(), qPrintable(topLevel().join(u", "_s)));
+
+    const auto preview
+        = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path(), u"--dry-run"_s});
+    QVERIFY(preview->waitForFinished(30000));
+    QCOMPARE(preview->exitCode(), 0);
+    QCOMPARE(preview->readAllStandardOutput().count('\n'), moved);
+    const auto undo = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path()});
+    QVERIFY(undo->waitForFinished(30000));
+    QCOMPARE(undo->readAllStandardError(), QByteArray());
+    QCOMPARE(undo->exitCode(), 0);
+    songs.sort();
+    QCOMPARE(topLevel(), songs);
+    for (const QString &song : std::as_const(songs)) {
+        QFile file(folder.filePath(song));
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == song.toUtf8());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

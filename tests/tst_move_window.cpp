@@ -4,6 +4,7 @@
 
 #include "MessageBoxes.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -26,10 +27,12 @@ class TestMoveWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void moveRunsBehindItsProgressWindow();
     void struckArtistStaysAndFoldersKeepFirstSpelling();
+    void ctrlZTakesTheMoveBack();
     void folderReplacedSinceListed();
 
 private:
@@ -40,7 +43,14 @@ private:
 
     QTemporaryDir *m_folder = nullptr;
     Form1 *m_form = nullptr;
+    // The journals of this run alone.
+    QTemporaryDir m_state;
 };
+
+void TestMoveWindow::initTestCase()
+{
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path()));
+}
 
 void TestMoveWindow::init()
 {
@@ -130,6 +140,33 @@ void TestMoveWindow::struckArtistStaysAndFoldersKeepFirstSpelling()
             u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s,
             u"kelo - b.mp3: kelo - b.mp3"_s, u"mira  vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_s,
             u"mira  vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s}));
+}
+
+void TestMoveWindow::ctrlZTakesTheMoveBack()
+{
+    const QStringList before = files();
+    QCOMPARE(pressMove(), QStringList());
+    const QStringList moved = files();
+    const QString folder = m_form->File1->Path();
+    const auto pressCtrlZ = [&](QMessageBox::StandardButton answer) {
+        MessageBoxAnswerer user(20, answer);
+        // The shortcut belongs to the window that has the keyboard.
+        QApplication::setActiveWindow(m_form);
+        QTest::keyClick(m_form, Qt::Key_Z, Qt::ControlModifier);
+        [] { QTRY_VERIFY(!Form2::slot().isOpen()); }();
+        return user.texts;
+    };
+    const QStringList asked {u"Move the 6 files of the last move back into \"%1\"?"_s.arg(folder)};
+    QCOMPARE(pressCtrlZ(QMessageBox::No), asked);
+    QCOMPARE(files(), moved);
+
+    QCOMPARE(pressCtrlZ(QMessageBox::Yes), asked);
+    QCOMPARE(files(), before);
+    // Both lists show the folder as it is again.
+    QCOMPARE(m_form->File1->ListCount(), 7);
+    QVERIFY(m_form->Dir1->findItems(u"Kelo"_s, Qt::MatchExactly).isEmpty());
+    QCOMPARE(pressCtrlZ(QMessageBox::Yes),
+        QStringList {u"There is no move to undo in \"%1\"."_s.arg(folder)});
 }
 
 void TestMoveWindow::folderReplacedSinceListed()
