@@ -1,5 +1,6 @@
 #include "core/ArtistScan.h"
 
+#include "core/FolderListing.h"
 #include "core/Module1.h"
 
 #include <QHash>
@@ -33,6 +34,24 @@ QStringList groupArtists(const QStringList &workList, KeyOptions options)
         }
     }
     return result;
+}
+
+std::optional<ScanOutcome> scanFolder(const QString &folder, const QStringList &files,
+    bool withSubFolders, KeyOptions options, const ListOrder &order)
+{
+    ScanOutcome outcome;
+    if (withSubFolders) {
+        std::optional<QStringList> folders = subFolderNames(folder);
+        if (!folders)
+            return std::nullopt;
+        // The files are in order already; only the few folders need sorting.
+        outcome.workList = order.merged(files, std::move(*folders));
+    } else {
+        outcome.workList = files;
+    }
+    outcome.artists = groupArtists(outcome.workList, options);
+    order.sort(outcome.artists);
+    return outcome;
 }
 
 } // namespace arvelo

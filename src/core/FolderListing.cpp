@@ -17,31 +17,18 @@ EntryKind kindOf(unsigned char type)
     return type == DT_DIR ? EntryKind::Folder : type == DT_REG ? EntryKind::File : EntryKind::Other;
 }
 
-std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
-{
-    const std::optional<QList<ListedEntry>> entries = visibleEntries(folder);
-    if (!entries)
-        return std::nullopt;
-    QStringList names;
-    names.reserve(entries->size());
-    for (const ListedEntry &entry : *entries) {
-        if (entry.kind == kind)
-            names.append(entry.name);
-    }
-    return names;
-}
-
-// Lists the folder open as fd, and closes it.
-std::optional<QList<ListedEntry>> entriesOf(int fd)
+// Hands each visible entry of the folder open as fd to `take` with its kind, then closes the
+// folder; false when it could not be read in full.
+template<typename Take>
+bool forEachVisible(int fd, Take take)
 {
     if (fd < 0)
-        return std::nullopt;
+        return false;
     DIR *dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
-        return std::nullopt;
+        return false;
     }
-    QList<ListedEntry> entries;
     for (;;) {
         // Only readdir's own errno tells an end from a failure.
         errno = 0;
@@ -61,24 +48,52 @@ std::optional<QList<ListedEntry>> entriesOf(int fd)
                 : S_ISREG(info.st_mode)                        ? EntryKind::File
                                                                : EntryKind::Other;
         }
-        entries.append({decodeName(QByteArrayView(entry->d_name)), kind});
+        take(entry->d_name, kind);
     }
     const bool complete = errno == 0;
     ::closedir(dir);
+    return complete;
+}
+
+int openFolder(const QString &folder)
+{
+    // The system's own listing: Qt's would skip names that are not valid UTF-8.
+    return folder.isEmpty()
+        ? -1
+        : ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+}
+
+std::optional<QList<ListedEntry>> entriesOf(int fd)
+{
+    QList<ListedEntry> entries;
+    const bool complete = forEachVisible(fd, [&entries](const char *name, EntryKind kind) {
+        entries.append({decodeName(QByteArrayView(name)), kind});
+    });
     // A folder that could only be read in part is not passed off as read.
     if (!complete)
         return std::nullopt;
     return entries;
 }
 
+// Only the names of entries of that kind are decoded: a folder of songs is mostly files.
+std::optional<QStringList> namesOfKind(const QString &folder, EntryKind wanted)
+{
+    QStringList names;
+    const bool complete
+        = forEachVisible(openFolder(folder), [&names, wanted](const char *name, EntryKind kind) {
+              if (kind == wanted)
+                  names.append(decodeName(QByteArrayView(name)));
+          });
+    if (!complete)
+        return std::nullopt;
+    return names;
+}
+
 } // namespace
 
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder)
 {
-    if (folder.isEmpty())
-        return std::nullopt;
-    // The system's own listing: Qt's would skip names that are not valid UTF-8.
-    return entriesOf(::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return entriesOf(openFolder(folder));
 }
 
 std::optional<QList<ListedEntry>> visibleEntriesAt(int dir)

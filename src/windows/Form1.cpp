@@ -16,9 +16,9 @@
 #include "windows/Caut.h"
 #include "windows/Form2.h"
 #include "windows/Help.h"
+#include "windows/OperationRunner.h"
 
 #include <QCheckBox>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -33,8 +33,6 @@ using arvelo::twipsRect;
 namespace {
 
 constexpr int OperationTickMs = 100;
-// A slice of the move is short enough for the windows to stay responsive between slices.
-constexpr int MoveSliceMs = 25;
 // Short moves look as they always did; a longer one shows how far it is.
 constexpr int ProgressAfterMs = 500;
 
@@ -77,18 +75,28 @@ QTimer *operationTimer(QObject *parent, const char *name)
 
 } // namespace
 
-struct Form1::RunningMove
+// The move on the real disk: the pass and the open folders it works through, handed to the
+// worker together.
+class DiskMove final : public arvelo::SteppedPass
 {
-    RunningMove(
+public:
+    DiskMove(
         const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
-        : pass(disk, entries, folder, files, beautify)
-    {
-        clock.start();
-    }
+        : m_pass(m_disk, entries, folder, files, beautify)
+    { }
 
-    arvelo::DiskFolders disk;
-    arvelo::MovePass pass;
-    QElapsedTimer clock;
+    bool step(QDeadlineTimer deadline, qsizetype units) override
+    {
+        return m_pass.step(deadline, units);
+    }
+    bool done() const override { return m_pass.done(); }
+    qsizetype filesToMove() const override { return m_pass.filesToMove(); }
+    qsizetype filesHandled() const override { return m_pass.filesHandled(); }
+    const arvelo::MoveSummary &summary() const override { return m_pass.summary(); }
+
+private:
+    arvelo::DiskFolders m_disk;
+    arvelo::MovePass m_pass;
 };
 
 Form1::Form1(const QString &startFolder)
@@ -104,8 +112,7 @@ Form1::Form1(const QString &startFolder)
     setFont(small);
     setFixedSize(arvelo::twipsSize(8175, 6225));
     createControls();
-    m_moveSlices = new QTimer(this);
-    m_moveSlices->setInterval(0);
+    m_runner = new OperationRunner(this);
 
     // Start on the folder given, as the three choosers would on their own; no handler runs
     // yet, so the folder list is not sent to the drive's root first. A folder on an unreadable
@@ -119,7 +126,11 @@ Form1::Form1(const QString &startFolder)
     wireEvents();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Work under way ends before the lists it reports to: a move after the file at hand.
+    m_runner->stop();
+}
 
 void Form1::Form_Load()
 {
@@ -195,12 +206,15 @@ void Form1::wireEvents()
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-    connect(m_moveSlices, &QTimer::timeout, this, &Form1::moveSlice);
+    connect(m_runner, &OperationRunner::scanFinished, this, &Form1::endScan);
+    connect(m_runner, &OperationRunner::passProgress, this, &Form1::showMoveProgress);
+    connect(m_runner, &OperationRunner::passFinished, this, &Form1::endMove);
 }
 
 void Form1::standAside()
 {
     m_busy = true;
+    emit busyChanged(true);
     hideInPlace();
 }
 
@@ -209,6 +223,7 @@ void Form1::comeBack()
     // Where the user left it, with the keyboard, not wherever the window manager likes.
     showInPlace();
     m_busy = false;
+    emit busyChanged(false);
 }
 
 void Form1::Drive1_Change()
@@ -244,20 +259,20 @@ void Form1::Timer1_Timer()
     List1->Clear();
     if (List3->ListCount() > 0)
         List3->Clear();
+    m_runner->startScan(File1->Path(), File1->items(), Check4->isChecked(), keyOptions());
+}
 
-    const QString folder = File1->Path();
-    std::optional<QStringList> candidates
-        = arvelo::scanCandidates(folder, File1->items(), Check4->isChecked());
-    if (candidates) {
-        List3->setItems(std::move(*candidates));
-        List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
+void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome)
+{
+    if (outcome) {
+        List3->setItemsInOrder(outcome->workList);
+        List1->setItemsInOrder(outcome->artists);
     }
-
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!candidates)
-        arvelo::showMessage(unreadableFolderMessage(folder));
+    if (!outcome)
+        arvelo::showMessage(unreadableFolderMessage(File1->Path()));
 }
 
 void Form1::List1_Click()
@@ -293,32 +308,25 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
+    m_moveClock.start();
     // Works from the listing as it stands; a file that has gone since simply stays unmoved.
-    m_move = std::make_unique<RunningMove>(
-        List1->items(), File1->Path(), File1->items(), Check3->isChecked());
-    m_moveSlices->start();
+    m_runner->startPass(std::make_unique<DiskMove>(
+        List1->items(), File1->Path(), File1->items(), Check3->isChecked()));
 }
 
-void Form1::moveSlice()
+void Form1::showMoveProgress(qsizetype handled, qsizetype total)
 {
-    arvelo::MovePass &pass = m_move->pass;
-    if (!pass.step(QDeadlineTimer(MoveSliceMs))) {
-        if (m_move->clock.elapsed() > ProgressAfterMs) {
-            if (Form2 *progress = Form2::slot().get())
-                progress->showProgress(pass.filesHandled(), pass.filesToMove());
-        }
+    if (m_moveClock.elapsed() <= ProgressAfterMs)
         return;
-    }
-    endMove();
+    if (Form2 *progress = Form2::slot().get())
+        progress->showProgress(handled, total);
 }
 
-void Form1::endMove()
+void Form1::endMove(const arvelo::MoveSummary &summary)
 {
-    m_moveSlices->stop();
-    const std::unique_ptr<RunningMove> finished = std::move(m_move);
     Form2::slot().unload();
     comeBack();
-    reportMove(finished->pass.summary());
+    reportMove(summary);
     // The folder has changed under the lists: show what is there now. The artist list is the
     // user's work and stays as it is.
     (void)Dir1->setPath(Dir1->Path()); // a drive gone meanwhile keeps what the list showed
