@@ -96,11 +96,6 @@ std::optional<QList<ListedEntry>> visibleEntries(const QString &folder)
     return entriesOf(openFolder(folder));
 }
 
-std::optional<QList<ListedEntry>> visibleEntriesAt(int dir)
-{
-    return entriesOf(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
 bool isReadableFolder(const QString &folder)
 {
     if (folder.isEmpty())
@@ -120,20 +115,6 @@ std::optional<QStringList> visibleFileNames(const QString &folder)
 std::optional<QStringList> subFolderNames(const QString &folder)
 {
     return namesOfKind(folder, EntryKind::Folder);
-}
-
-std::optional<QStringList> scanCandidates(
-    const QString &folder, const QStringList &files, bool withSubFolders)
-{
-    QStringList candidates;
-    if (withSubFolders) {
-        std::optional<QStringList> folders = subFolderNames(folder);
-        if (!folders)
-            return std::nullopt;
-        candidates = std::move(*folders);
-    }
-    candidates += files;
-    return candidates;
 }
 
 } // namespace arvelo

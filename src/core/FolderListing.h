@@ -22,9 +22,6 @@ struct ListedEntry
 // nothing when the folder is missing or cannot be read.
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder);
 
-// The same for a folder open as `dir`, which stays open.
-std::optional<QList<ListedEntry>> visibleEntriesAt(int dir);
-
 // A folder that can be opened for reading.
 bool isReadableFolder(const QString &folder);
 
@@ -33,10 +30,5 @@ std::optional<QStringList> visibleFileNames(const QString &folder);
 
 // The visible sub-folders (links to folders included) of a folder, unsorted.
 std::optional<QStringList> subFolderNames(const QString &folder);
-
-// What a scan compares: the folder's sub-folders when asked for, then the files as listed.
-// Nothing when the sub-folders are asked for and the folder cannot be read.
-std::optional<QStringList> scanCandidates(
-    const QString &folder, const QStringList &files, bool withSubFolders);
 
 } // namespace arvelo
