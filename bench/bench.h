@@ -19,6 +19,10 @@ using Section = std::function<void(QList<Row> &rows)>;
 
 // The order of the window run's section, the one --window keeps.
 constexpr int WindowOrder = 400;
+// The folder list's section, the one --folder-list keeps.
+constexpr int FolderListOrder = 110;
+
+bool flagGiven(const char *flag);
 
 // Each bench source registers its section at start-up; main runs them in order and prints.
 struct Registration

@@ -139,6 +139,6 @@ void folderListSection(QList<bench::Row> &rows)
 }
 
 const bench::Registration registration(100, scanSection);
-const bench::Registration folderRegistration(110, folderListSection);
+const bench::Registration folderRegistration(bench::FolderListOrder, folderListSection);
 
 } // namespace

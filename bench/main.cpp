@@ -86,9 +86,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
 
     QList<bench::Row> rows;
-    // Usage: arvelo-bench [--million] [--window]
+    // Usage: arvelo-bench [--million] [--window | --folder-list]
+    const bool folderListOnly = bench::flagGiven("--folder-list");
     for (const auto &[order, section] : bench::sections()) {
-        if (!bench::windowOnly() || order == bench::WindowOrder)
+        if (bench::windowOnly()  ? order == bench::WindowOrder
+                : folderListOnly ? order == bench::FolderListOrder
+                                 : true)
             section(rows);
     }
     rows.append({bench::windowOnly() ? u"peak memory (window run: start, Scan, Move)"_s
