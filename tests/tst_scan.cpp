@@ -151,8 +151,8 @@ private slots:
         QStringList artists = arvelo::groupArtists(everything, options);
         order.sort(artists);
 
-        const std::optional<ScanOutcome> outcome
-            = scanFolder(temp.path(), files, true, options, order);
+        const ListedFolder listed(temp.path(), listFiles(temp.path())->folder);
+        const std::optional<ScanOutcome> outcome = scanFolder(listed, files, true, options, order);
         QVERIFY(outcome);
         QCOMPARE(outcome->workList, everything);
         QCOMPARE(outcome->artists, artists);

@@ -2,6 +2,7 @@
 
 #include "core/ArtistName.h"
 #include "core/ListOrder.h"
+#include "core/ListedFolder.h"
 
 #include <QStringList>
 
@@ -21,10 +22,11 @@ struct ScanOutcome
     QStringList artists;
 };
 
-// The whole scan of `folder`, from plain values, on any thread: its sub-folders when asked
-// for, with `files` (already in list order, as the file list holds them), then the artists.
-// Nothing when the sub-folders are asked for and the folder cannot be read.
-std::optional<ScanOutcome> scanFolder(const QString &folder, const QStringList &files,
+// The whole scan of the folder that was listed, on any thread: its sub-folders when asked for,
+// with `files` (already in list order, as the file list holds them), then the artists. Nothing
+// when the folder has changed since it was listed, or the sub-folders are asked for and it
+// cannot be read.
+std::optional<ScanOutcome> scanFolder(const ListedFolder &folder, const QStringList &files,
     bool withSubFolders, KeyOptions options, const ListOrder &order);
 
 } // namespace arvelo

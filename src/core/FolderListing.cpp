@@ -3,6 +3,7 @@
 #include "core/NameCodec.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,18 +18,37 @@ EntryKind kindOf(unsigned char type)
     return type == DT_DIR ? EntryKind::Folder : type == DT_REG ? EntryKind::File : EntryKind::Other;
 }
 
-// Hands each visible entry of the folder open as fd to `take` with its kind, then closes the
-// folder; false when it could not be read in full.
-template<typename Take>
-bool forEachVisible(int fd, Take take)
+std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> only = {});
+
+std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
+{
+    const std::optional<QList<ListedEntry>> entries = folder.isEmpty()
+        ? std::nullopt
+        : entriesOf(
+            ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), kind);
+    if (!entries)
+        return std::nullopt;
+    QStringList names;
+    names.reserve(entries->size());
+    for (const ListedEntry &entry : *entries) {
+        if (entry.kind == kind)
+            names.append(entry.name);
+    }
+    return names;
+}
+
+// Lists the folder open as fd, and closes it; with `only`, just the entries of that kind, and
+// no other name is decoded.
+std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> only)
 {
     if (fd < 0)
-        return false;
+        return std::nullopt;
     DIR *dir = ::fdopendir(fd);
     if (!dir) {
         ::close(fd);
-        return false;
+        return std::nullopt;
     }
+    QList<ListedEntry> entries;
     for (;;) {
         // Only readdir's own errno tells an end from a failure.
         errno = 0;
@@ -48,52 +68,34 @@ bool forEachVisible(int fd, Take take)
                 : S_ISREG(info.st_mode)                        ? EntryKind::File
                                                                : EntryKind::Other;
         }
-        take(entry->d_name, kind);
+        if (only && kind != *only)
+            continue;
+        // The name's own length: FUSE drivers for exFAT and NTFS give names longer than the
+        // array is declared.
+        entries.append(
+            {decodeName(QByteArrayView(entry->d_name, std::strlen(entry->d_name))), kind});
     }
     const bool complete = errno == 0;
     ::closedir(dir);
-    return complete;
-}
-
-int openFolder(const QString &folder)
-{
-    // The system's own listing: Qt's would skip names that are not valid UTF-8.
-    return folder.isEmpty()
-        ? -1
-        : ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-}
-
-std::optional<QList<ListedEntry>> entriesOf(int fd)
-{
-    QList<ListedEntry> entries;
-    const bool complete = forEachVisible(fd, [&entries](const char *name, EntryKind kind) {
-        entries.append({decodeName(QByteArrayView(name)), kind});
-    });
     // A folder that could only be read in part is not passed off as read.
     if (!complete)
         return std::nullopt;
     return entries;
 }
 
-// Only the names of entries of that kind are decoded: a folder of songs is mostly files.
-std::optional<QStringList> namesOfKind(const QString &folder, EntryKind wanted)
-{
-    QStringList names;
-    const bool complete
-        = forEachVisible(openFolder(folder), [&names, wanted](const char *name, EntryKind kind) {
-              if (kind == wanted)
-                  names.append(decodeName(QByteArrayView(name)));
-          });
-    if (!complete)
-        return std::nullopt;
-    return names;
-}
-
 } // namespace
 
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder)
 {
-    return entriesOf(openFolder(folder));
+    if (folder.isEmpty())
+        return std::nullopt;
+    // The system's own listing: Qt's would skip names that are not valid UTF-8.
+    return entriesOf(::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+}
+
+std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only)
+{
+    return entriesOf(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), only);
 }
 
 bool isReadableFolder(const QString &folder)
@@ -109,12 +111,67 @@ bool isReadableFolder(const QString &folder)
 
 std::optional<QStringList> visibleFileNames(const QString &folder)
 {
-    return namesOfKind(folder, EntryKind::File);
+    std::optional<ListedFiles> listed = listFiles(folder);
+    if (!listed)
+        return std::nullopt;
+    return std::move(listed->names);
+}
+
+std::optional<ListedFiles> listFiles(const QString &folder)
+{
+    if (folder.isEmpty())
+        return std::nullopt;
+    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const FolderId id = folderIdOf(fd);
+    std::optional<QList<ListedEntry>> entries = entriesOf(fd);
+    if (!entries)
+        return std::nullopt;
+    ListedFiles listed {{}, id};
+    listed.names.reserve(entries->size());
+    for (const ListedEntry &entry : std::as_const(*entries)) {
+        if (entry.kind == EntryKind::File)
+            listed.names.append(entry.name);
+    }
+    return listed;
 }
 
 std::optional<QStringList> subFolderNames(const QString &folder)
 {
     return namesOfKind(folder, EntryKind::Folder);
+}
+
+std::optional<QStringList> scanCandidates(
+    const QString &folder, const QStringList &files, bool withSubFolders)
+{
+    QStringList candidates;
+    if (withSubFolders) {
+        std::optional<QStringList> folders = subFolderNames(folder);
+        if (!folders)
+            return std::nullopt;
+        candidates = std::move(*folders);
+    }
+    candidates += files;
+    return candidates;
+}
+
+std::optional<QStringList> scanCandidates(
+    const ListedFolder &folder, const QStringList &files, bool withSubFolders)
+{
+    // Nothing of another folder is mixed into what was listed.
+    if (folder.changed())
+        return std::nullopt;
+    QStringList candidates;
+    if (withSubFolders) {
+        const std::optional<QList<ListedEntry>> entries = visibleEntriesAt(folder.fd());
+        if (!entries)
+            return std::nullopt;
+        for (const ListedEntry &entry : *entries) {
+            if (entry.kind == EntryKind::Folder)
+                candidates.append(entry.name);
+        }
+    }
+    candidates += files;
+    return candidates;
 }
 
 } // namespace arvelo

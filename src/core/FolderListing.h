@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ListedFolder.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -22,13 +24,34 @@ struct ListedEntry
 // nothing when the folder is missing or cannot be read.
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder);
 
+// The same for a folder open as `dir`, which stays open; with `only`, just the entries of that
+// kind (the other names are not even decoded).
+std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only = {});
+
 // A folder that can be opened for reading.
 bool isReadableFolder(const QString &folder);
 
 // The visible files (regular files and links to them) of a folder, unsorted.
 std::optional<QStringList> visibleFileNames(const QString &folder);
 
+// The visible files of a folder, unsorted, and which folder they were read from.
+struct ListedFiles
+{
+    QStringList names;
+    FolderId folder;
+};
+std::optional<ListedFiles> listFiles(const QString &folder);
+
 // The visible sub-folders (links to folders included) of a folder, unsorted.
 std::optional<QStringList> subFolderNames(const QString &folder);
+
+// What a scan compares: the folder's sub-folders when asked for, then the files as listed.
+// Nothing when the sub-folders are asked for and the folder cannot be read.
+std::optional<QStringList> scanCandidates(
+    const QString &folder, const QStringList &files, bool withSubFolders);
+
+// The same in the folder that was listed, open once; nothing when it has changed since.
+std::optional<QStringList> scanCandidates(
+    const ListedFolder &folder, const QStringList &files, bool withSubFolders);
 
 } // namespace arvelo

@@ -13,7 +13,9 @@ void FileList::setPath(const QString &path)
 {
     m_path = absoluteClean(path);
     // A folder that cannot be read lists nothing.
-    setItems(visibleFileNames(m_path).value_or(QStringList()));
+    std::optional<ListedFiles> listed = listFiles(m_path);
+    m_folderId = listed ? listed->folder : FolderId();
+    setItems(listed ? std::move(listed->names) : QStringList());
 }
 
 } // namespace arvelo

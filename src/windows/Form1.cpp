@@ -5,6 +5,7 @@
 #include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/ListedFolder.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
@@ -80,9 +81,11 @@ QTimer *operationTimer(QObject *parent, const char *name)
 class DiskMove final : public arvelo::SteppedPass
 {
 public:
-    DiskMove(
-        const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
-        : m_pass(m_disk, entries, folder, files, beautify)
+    DiskMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
+        bool beautify)
+        : m_path(folder.path())
+        , m_disk(std::move(folder))
+        , m_pass(m_disk, entries, m_path, files, beautify)
     { }
 
     bool step(QDeadlineTimer deadline, qsizetype units) override
@@ -95,6 +98,7 @@ public:
     const arvelo::MoveSummary &summary() const override { return m_pass.summary(); }
 
 private:
+    const QString m_path;
     arvelo::DiskFolders m_disk;
     arvelo::MovePass m_pass;
 };
@@ -259,10 +263,11 @@ void Form1::Timer1_Timer()
     List1->Clear();
     if (List3->ListCount() > 0)
         List3->Clear();
-    m_runner->startScan(File1->Path(), File1->items(), Check4->isChecked(), keyOptions());
+    m_runner->startScan(
+        File1->Path(), File1->folderId(), File1->items(), Check4->isChecked(), keyOptions());
 }
 
-void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome)
+void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged)
 {
     if (outcome) {
         List3->setItemsInOrder(outcome->workList);
@@ -271,8 +276,10 @@ void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome)
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!outcome)
-        arvelo::showMessage(unreadableFolderMessage(File1->Path()));
+    if (!outcome) {
+        arvelo::showMessage(folderChanged ? arvelo::folderChangedMessage(File1->Path())
+                                          : unreadableFolderMessage(File1->Path()));
+    }
 }
 
 void Form1::List1_Click()
@@ -308,10 +315,18 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
+    // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
+    // folder must be the one listed, though, or the listing says nothing about it.
+    arvelo::ListedFolder folder(File1->Path(), File1->folderId());
+    if (folder.changed()) {
+        Form2::slot().unload();
+        comeBack();
+        arvelo::showMessage(arvelo::folderChangedMessage(folder.path()));
+        return;
+    }
     m_moveClock.start();
-    // Works from the listing as it stands; a file that has gone since simply stays unmoved.
     m_runner->startPass(std::make_unique<DiskMove>(
-        List1->items(), File1->Path(), File1->items(), Check3->isChecked()));
+        std::move(folder), List1->items(), File1->items(), Check3->isChecked()));
 }
 
 void Form1::showMoveProgress(qsizetype handled, qsizetype total)

@@ -77,7 +77,7 @@ private:
     // The main window steps aside while a progress window stands in for it, and comes back.
     void standAside();
     void comeBack();
-    void endScan(const std::optional<arvelo::ScanOutcome> &outcome);
+    void endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
     void showMoveProgress(qsizetype handled, qsizetype total);
     void endMove(const arvelo::MoveSummary &summary);
     // Tells the user which files of the listed artists stayed where they were, if any did.

@@ -51,15 +51,17 @@ void OperationRunner::report(Report report)
     QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
 }
 
-void OperationRunner::startScan(const QString &folder, const QStringList &files,
-    bool withSubFolders, arvelo::KeyOptions options)
+void OperationRunner::startScan(const QString &folder, arvelo::FolderId listed,
+    const QStringList &files, bool withSubFolders, arvelo::KeyOptions options)
 {
-    onWorker([this, folder, files, withSubFolders, options] {
+    onWorker([this, folder, listed, files, withSubFolders, options] {
+        // Opened here: a folder on a disk that hangs keeps only the worker waiting.
+        const arvelo::ListedFolder opened(folder, listed);
         std::optional<arvelo::ScanOutcome> outcome
-            = arvelo::scanFolder(folder, files, withSubFolders, options, arvelo::ListOrder());
-        report([this, outcome = std::move(outcome)] {
+            = arvelo::scanFolder(opened, files, withSubFolders, options, arvelo::ListOrder());
+        report([this, outcome = std::move(outcome), changed = opened.changed()] {
             m_running = false;
-            emit scanFinished(outcome);
+            emit scanFinished(outcome, changed);
         });
     });
 }

@@ -24,9 +24,10 @@ public:
 
     bool isRunning() const { return m_running; }
 
-    // Reads the folder and groups the artists; scanFinished follows.
-    void startScan(
-        const QString &folder, const QStringList &files, bool withSubFolders, arvelo::KeyOptions);
+    // Reads the folder (which must still be the one listed) and groups the artists;
+    // scanFinished follows.
+    void startScan(const QString &folder, arvelo::FolderId listed, const QStringList &files,
+        bool withSubFolders, arvelo::KeyOptions);
     // Runs the pass to its end in slices; passProgress after each slice, then passFinished.
     // From now on the pass belongs to the worker.
     void startPass(std::unique_ptr<arvelo::SteppedPass> pass);
@@ -36,8 +37,8 @@ public:
     void stop();
 
 signals:
-    // Nothing when the folder could not be read.
-    void scanFinished(const std::optional<arvelo::ScanOutcome> &outcome);
+    // Nothing when the folder could not be read, or has changed since it was listed.
+    void scanFinished(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
     void passProgress(qsizetype handled, qsizetype total);
     void passFinished(const arvelo::MoveSummary &summary);
 
