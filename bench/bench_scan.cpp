@@ -98,6 +98,15 @@ void scanSection(QList<bench::Row> &rows)
                 + u" artists)"_s,
             bench::beside(bench::median(scan), bench::median(bareScan)),
             atTarget ? u"<= 1.5 x bare readdir + sort + grouping"_s : QString()});
+        // What another program's change costs: the same folder again, selection kept.
+        file1.setListIndex(int(files / 2));
+        QList<double> reread;
+        for (int round = 0; round < Rounds; ++round)
+            reread.append(bench::secondsFor([&] { file1.reread(); }));
+        if (file1.ListIndex() != files / 2)
+            qFatal("the re-read lost the selection");
+        rows.append({u"file-list re-read, "_s + english.toString(files) + u" files"_s,
+            bench::seconds(bench::median(reread)), atTarget ? u"<= 0.5 s"_s : QString()});
     }
 }
 
