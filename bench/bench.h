@@ -17,11 +17,28 @@ struct Row
 
 using Section = std::function<void(QList<Row> &rows)>;
 
+// The order of the window run's section, the one --window keeps.
+constexpr int WindowOrder = 400;
+// The folder list's section, the one --folder-list keeps.
+constexpr int FolderListOrder = 110;
+
+bool flagGiven(const char *flag);
+
 // Each bench source registers its section at start-up; main runs them in order and prints.
 struct Registration
 {
     Registration(int order, Section section);
 };
+
+// Set by --million: the rows at a million files (and the largest folder lists) run too.
+bool million();
+// Set by --window: only the window run, so that the peak memory is that run's alone.
+bool windowOnly();
+
+// Median of runs, each a vector of paired timings taken in turns.
+double median(QList<double> runs);
+// "0.123 s (bare 0.100 s, ratio 1.23)"
+QString beside(double measured, double bare);
 
 // Seconds taken by one call of work.
 double secondsFor(const std::function<void()> &work);

@@ -162,6 +162,10 @@ private slots:
             u"ZETA/, ZETA/Zeta - a", {1, 0, 0});
         row("folder in decomposed form", u"C\u00e9line", u"C\u00e9line - a, sel/CE\u0301LINE/",
             true, u"CE\u0301LINE/, CE\u0301LINE/C\u00e9line - a", {1, 0, 0});
+        // Two entries, one folder: the second finds the folder the pass made for the first.
+        row("folder made by the pass, in another form", u"C\u00e9line, Ce\u0301line",
+            u"C\u00e9line - a, Ce\u0301line - b", true,
+            u"C\u00e9line/, C\u00e9line/Ce\u0301line - b, C\u00e9line/C\u00e9line - a", {2, 0, 1});
         row("file already in the folder stays", u"Zeta",
             u"Zeta - a, Zeta - b, sel/Zeta/, sel/Zeta/Zeta - a", true,
             u"Zeta - a, Zeta/, Zeta/Zeta - a=Zeta/Zeta - a, Zeta/Zeta - b", {1, 1, 0});

@@ -119,6 +119,45 @@ private slots:
         QCOMPARE(sorted(arvelo::groupArtists(workList, options)), sorted(expected));
     }
 
+    // The scan as the window runs it (sorted folders merged into the files, which come in list
+    // order) gives what sorting every candidate and then grouping gives.
+    void scanFolderMatchesSortingEverything_data()
+    {
+        QTest::addColumn<int>("count");
+        QTest::newRow("1,000 names") << 1'000;
+        QTest::newRow("100,000 names") << 100'000;
+    }
+    void scanFolderMatchesSortingEverything()
+    {
+        QFETCH(int, count);
+        const ListOrder order;
+        const KeyOptions options;
+        QRandomGenerator random(20240612);
+        QTemporaryDir temp;
+        QStringList folders;
+        for (int n = 0; n < 300; ++n) {
+            const QString name = randomName(random, options).trimmed();
+            if (!name.isEmpty() && !name.startsWith(u'.') && !folders.contains(name)
+                && QDir(temp.path()).mkdir(name))
+                folders.append(name);
+        }
+        QStringList files;
+        for (int n = 0; n < count; ++n)
+            files.append(randomName(random, options) + QString::number(n));
+        order.sort(files);
+
+        QStringList everything = files + folders;
+        order.sort(everything);
+        QStringList artists = arvelo::groupArtists(everything, options);
+        order.sort(artists);
+
+        const ListedFolder listed(temp.path(), listFiles(temp.path())->folder);
+        const std::optional<ScanOutcome> outcome = scanFolder(listed, files, true, options, order);
+        QVERIFY(outcome);
+        QCOMPARE(outcome->workList, everything);
+        QCOMPARE(outcome->artists, artists);
+    }
+
     void subFolderNamesListsVisibleFolders()
     {
         QTemporaryDir temp;

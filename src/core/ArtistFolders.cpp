@@ -1,12 +1,13 @@
 #include "core/ArtistFolders.h"
 
 #include "core/ArtistName.h"
-#include "core/FolderListing.h"
-
 #include "core/NameCodec.h"
+
+#include <QVarLengthArray>
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -47,26 +48,73 @@ QString foldedName(const QString &name)
     return name.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
-EntryIndex::EntryIndex(const QStringList &names)
+namespace {
+
+// The hash of a name's folded form; names of plain ASCII, most of them, are folded in line.
+size_t foldedHash(QByteArrayView name)
 {
-    m_byFolded.reserve(names.size());
-    for (const QString &name : names)
-        add(name);
+    QVarLengthArray<char, 256> lower(name.size());
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const char c = name.at(i);
+        if (static_cast<unsigned char>(c) >= 0x80)
+            return qHash(QByteArrayView(encodeName(foldedName(decodeName(name)))));
+        lower[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
+    }
+    return qHash(QByteArrayView(lower.constData(), lower.size()));
+}
+
+} // namespace
+
+void EntryIndex::reserve(qsizetype entries)
+{
+    m_byHash.reserve(entries);
+    m_names.reserve(entries * 48);
+}
+
+void EntryIndex::add(QByteArrayView name)
+{
+    if (name.startsWith('.'))
+        return;
+    m_byHash.emplace_back(foldedHash(name), m_names.size());
+    m_names.append(name);
+    m_names.append('\0');
+}
+
+void EntryIndex::finish()
+{
+    std::sort(m_byHash.begin(), m_byHash.end());
+    m_byHash.shrink_to_fit();
+    m_names.squeeze();
+    m_finished = true;
 }
 
 void EntryIndex::add(const QString &name)
 {
+    if (!m_finished) {
+        add(QByteArrayView(encodeName(name)));
+        return;
+    }
     if (name.startsWith(u'.'))
         return;
-    QStringList &same = m_byFolded[foldedName(name)];
-    const auto at = std::lower_bound(same.begin(), same.end(), name);
-    if (at == same.end() || *at != name)
-        same.insert(at, name);
+    QStringList &same = m_made[foldedName(name)];
+    if (!same.contains(name))
+        same.append(name);
 }
 
 QStringList EntryIndex::foldMatches(const QString &name) const
 {
-    return m_byFolded.value(foldedName(name));
+    const QString folded = foldedName(name);
+    QStringList found = m_made.value(folded);
+    const size_t hash = foldedHash(encodeName(name));
+    auto at = std::lower_bound(m_byHash.cbegin(), m_byHash.cend(), std::pair(hash, qsizetype(0)));
+    for (; at != m_byHash.cend() && at->first == hash; ++at) {
+        // Equal hashes are checked name by name.
+        const QString candidate = decodeName(QByteArrayView(m_names.constData() + at->second));
+        if (foldedName(candidate) == folded && !found.contains(candidate))
+            found.append(candidate);
+    }
+    found.sort();
+    return found;
 }
 
 DiskFolders::DiskFolders(const MoveSyscalls &calls)
@@ -85,6 +133,8 @@ DiskFolders::DiskFolders(ListedFolder folder, const MoveSyscalls &calls)
 
 DiskFolders::~DiskFolders()
 {
+    if (m_listing)
+        ::closedir(m_listing);
     if (m_subFd >= 0)
         ::close(m_subFd);
     if (m_fd >= 0)
@@ -101,6 +151,9 @@ int DiskFolders::folderFd(const QString &folder)
         m_subFd = -1;
         m_subName.clear();
         m_index.reset();
+        if (m_listing)
+            ::closedir(m_listing);
+        m_listing = nullptr;
         m_folder = folder;
         // The folder the user chose may itself be reached through a link; it is followed this
         // once, and from then on every name is looked up inside the folder it led to.
@@ -191,13 +244,50 @@ MoveResult DiskFolders::moveInto(
     return moveNoReplaceAt(m_fd, name.constData(), m_subFd, name.constData(), info, m_calls);
 }
 
+bool DiskFolders::prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline)
+{
+    if (folderFd(folder) < 0 || (m_index && !m_listing))
+        return true;
+    if (!m_index) {
+        m_index.emplace();
+        m_index->reserve(entries);
+        const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+        m_listing = fd < 0 ? nullptr : ::fdopendir(fd);
+        if (!m_listing) {
+            if (fd >= 0)
+                ::close(fd);
+            m_index->finish();
+            return true;
+        }
+    }
+    // Looking at the clock costs more than indexing a name.
+    constexpr int Batch = 256;
+    for (;;) {
+        for (int k = 0; k < Batch; ++k) {
+            const dirent *entry = ::readdir(m_listing);
+            if (!entry) {
+                // The end, or a folder that could not be read in full: lookups go by what was
+                // read, and by the exact name, which never needs the index.
+                ::closedir(m_listing);
+                m_listing = nullptr;
+                m_index->finish();
+                return true;
+            }
+            // Read whole: some file systems give names longer than d_name's declared size.
+            m_index->add(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+        }
+        if (deadline.hasExpired())
+            return false;
+    }
+}
+
 EntryIndex &DiskFolders::index()
 {
+    // Not prepared beforehand (or cut short): done now, in one go.
+    while (!prepare(m_folder, 0, QDeadlineTimer(QDeadlineTimer::Forever))) { }
     if (!m_index) {
-        QStringList names;
-        for (const ListedEntry &entry : visibleEntriesAt(m_fd).value_or(QList<ListedEntry>()))
-            names.append(entry.name);
-        m_index.emplace(names);
+        m_index.emplace();
+        m_index->finish();
     }
     return *m_index;
 }

@@ -7,7 +7,11 @@
 #include <QString>
 #include <QStringList>
 
+#include <QDeadlineTimer>
+
+#include <dirent.h>
 #include <optional>
+#include <vector>
 
 namespace arvelo {
 
@@ -24,19 +28,26 @@ bool isUsableFolderName(const QString &name);
 // The form in which a folder name is compared when no entry has exactly that name.
 QString foldedName(const QString &name);
 
-// Names of a folder's visible entries, reachable by their folded form.
+// Names of a folder's visible entries, reachable by their folded form. Compact, for folders of
+// a million entries: the names as the folder gives them, one after another, and a table of
+// their folded forms' hashes, sorted once the folder has been read.
 class EntryIndex
 {
 public:
-    EntryIndex() = default;
-    explicit EntryIndex(const QStringList &names);
-
+    void reserve(qsizetype entries);
+    // A name read from the folder, as bytes.
+    void add(QByteArrayView name);
+    // The folder has been read; names added from now on are those the pass made.
+    void finish();
     void add(const QString &name);
     // Every indexed name that folds to the same form as `name`, in code-unit order.
     QStringList foldMatches(const QString &name) const;
 
 private:
-    QHash<QString, QStringList> m_byFolded;
+    QByteArray m_names; // each followed by a NUL
+    std::vector<std::pair<size_t, qsizetype>> m_byHash; // folded form's hash, offset in m_names
+    bool m_finished = false;
+    QHash<QString, QStringList> m_made;
 };
 
 struct FolderEntry
@@ -63,6 +74,15 @@ public:
     virtual MoveResult moveInto(
         const QString &folder, const QString &file, const QString &subFolder)
         = 0;
+    // Work done before the first lookup, in slices: true once ready. `entries` is about how
+    // many entries `folder` holds.
+    virtual bool prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline)
+    {
+        Q_UNUSED(folder);
+        Q_UNUSED(entries);
+        Q_UNUSED(deadline);
+        return true;
+    }
 };
 
 // The real file system, worked on through open folders: the selected folder is opened once,
@@ -84,6 +104,8 @@ public:
     bool createFolder(const QString &folder, const QString &name) override;
     MoveResult moveInto(
         const QString &folder, const QString &file, const QString &subFolder) override;
+    // Reads the folder's names into the index for lookups by folded name, in slices.
+    bool prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline) override;
 
 private:
     // The open selected folder, or -1 with errno set.
@@ -99,6 +121,8 @@ private:
     int m_fd = -1;
     int m_folderError = 0;
     std::optional<EntryIndex> m_index;
+    // The folder being read into the index, across slices.
+    DIR *m_listing = nullptr;
     // The artist folder in use; the pass works through one artist at a time.
     QString m_subName;
     int m_subFd = -1;

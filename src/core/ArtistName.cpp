@@ -69,11 +69,40 @@ std::optional<QString> titlePart(const QString &name)
 
 QString artistKey(const QString &name, KeyOptions options)
 {
-    QString key = withoutTrailingBlanks(artistPart(name));
-    if (options.convertToUppercase)
-        key = upperEach(key);
-    if (options.overlookSpaces)
-        key.remove(Blank);
+    // One pass over the artist part into one string of at most its length: the trailing blanks
+    // go first, then each character is upper-cased or dropped as the options say.
+    const QStringView all(name);
+    qsizetype end = all.indexOf(Separator);
+    if (end < 0)
+        end = all.size();
+    while (end > 0 && all.at(end - 1) == Blank)
+        --end;
+    QString key(end, Qt::Uninitialized);
+    const char16_t *in = all.utf16();
+    char16_t *const begin = reinterpret_cast<char16_t *>(key.data());
+    char16_t *out = begin;
+    for (qsizetype i = 0; i < end; ++i) {
+        const char16_t unit = in[i];
+        if (options.overlookSpaces && unit == Blank)
+            continue;
+        if (!options.convertToUppercase) {
+            *out++ = unit;
+        } else if (unit < 0x80) {
+            *out++ = unit >= u'a' && unit <= u'z' ? char16_t(unit - (u'a' - u'A')) : unit;
+        } else if (QChar::isHighSurrogate(unit) && i + 1 < end
+            && QChar::isLowSurrogate(in[i + 1])) {
+            // As upperEach: a pair is mapped as one character, and stays a pair.
+            const char32_t mapped = QChar::toUpper(QChar::surrogateToUcs4(unit, in[i + 1]));
+            const bool pair = QChar::requiresSurrogates(mapped);
+            *out++ = pair ? QChar::highSurrogate(mapped) : unit;
+            *out++ = pair ? QChar::lowSurrogate(mapped) : in[i + 1];
+            ++i;
+        } else {
+            const char32_t mapped = QChar::toUpper(char32_t(unit));
+            *out++ = QChar::requiresSurrogates(mapped) ? unit : char16_t(mapped);
+        }
+    }
+    key.truncate(out - begin);
     return key;
 }
 

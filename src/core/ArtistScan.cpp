@@ -1,5 +1,6 @@
 #include "core/ArtistScan.h"
 
+#include "core/FolderListing.h"
 #include "core/Module1.h"
 
 #include <QHash>
@@ -33,6 +34,32 @@ QStringList groupArtists(const QStringList &workList, KeyOptions options)
         }
     }
     return result;
+}
+
+std::optional<ScanOutcome> scanFolder(const ListedFolder &folder, const QStringList &files,
+    bool withSubFolders, KeyOptions options, const ListOrder &order)
+{
+    // Nothing of another folder is mixed into what was listed.
+    if (folder.changed())
+        return std::nullopt;
+    ScanOutcome outcome;
+    if (withSubFolders) {
+        const std::optional<QList<ListedEntry>> entries
+            = visibleEntriesAt(folder.fd(), EntryKind::Folder);
+        if (!entries)
+            return std::nullopt;
+        QStringList folders;
+        folders.reserve(entries->size());
+        for (const ListedEntry &entry : *entries)
+            folders.append(entry.name);
+        // The files are in order already; only the few folders need sorting.
+        outcome.workList = order.merged(files, std::move(folders));
+    } else {
+        outcome.workList = files;
+    }
+    outcome.artists = groupArtists(outcome.workList, options);
+    order.sort(outcome.artists);
+    return outcome;
 }
 
 } // namespace arvelo

@@ -18,9 +18,14 @@ EntryKind kindOf(unsigned char type)
     return type == DT_DIR ? EntryKind::Folder : type == DT_REG ? EntryKind::File : EntryKind::Other;
 }
 
+std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> only = {});
+
 std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
 {
-    const std::optional<QList<ListedEntry>> entries = visibleEntries(folder);
+    const std::optional<QList<ListedEntry>> entries = folder.isEmpty()
+        ? std::nullopt
+        : entriesOf(
+            ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), kind);
     if (!entries)
         return std::nullopt;
     QStringList names;
@@ -32,8 +37,9 @@ std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
     return names;
 }
 
-// Lists the folder open as fd, and closes it.
-std::optional<QList<ListedEntry>> entriesOf(int fd)
+// Lists the folder open as fd, and closes it; with `only`, just the entries of that kind, and
+// no other name is decoded.
+std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> only)
 {
     if (fd < 0)
         return std::nullopt;
@@ -62,6 +68,8 @@ std::optional<QList<ListedEntry>> entriesOf(int fd)
                 : S_ISREG(info.st_mode)                        ? EntryKind::File
                                                                : EntryKind::Other;
         }
+        if (only && kind != *only)
+            continue;
         // The name's own length: FUSE drivers for exFAT and NTFS give names longer than the
         // array is declared.
         entries.append(
@@ -85,9 +93,9 @@ std::optional<QList<ListedEntry>> visibleEntries(const QString &folder)
     return entriesOf(::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
 }
 
-std::optional<QList<ListedEntry>> visibleEntriesAt(int dir)
+std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only)
 {
-    return entriesOf(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    return entriesOf(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), only);
 }
 
 bool isReadableFolder(const QString &folder)

@@ -24,8 +24,9 @@ struct ListedEntry
 // nothing when the folder is missing or cannot be read.
 std::optional<QList<ListedEntry>> visibleEntries(const QString &folder);
 
-// The same for a folder open as `dir`, which stays open.
-std::optional<QList<ListedEntry>> visibleEntriesAt(int dir);
+// The same for a folder open as `dir`, which stays open; with `only`, just the entries of that
+// kind (the other names are not even decoded).
+std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only = {});
 
 // A folder that can be opened for reading.
 bool isReadableFolder(const QString &folder);

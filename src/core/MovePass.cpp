@@ -76,6 +76,12 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
 {
     if (!groupSome(deadline, units))
         return false;
+    // The folder's names are indexed before the first lookup, in slices of their own.
+    if (!m_prepared && !done()) {
+        if (!m_folders.prepare(m_folder, m_files.size(), deadline))
+            return false;
+        m_prepared = true;
+    }
     while (!done()) {
         if (m_entry < 0 || m_next == m_mine.size()) {
             nextEntry();

@@ -64,6 +64,7 @@ private:
     // Each file's artist is worked out once; each entry then reaches its own files directly.
     QHash<QString, QList<qsizetype>> m_filesOf;
     qsizetype m_grouped = 0;
+    bool m_prepared = false;
     qsizetype m_toMove = 0;
 
     // The entry being worked on, its files, how far along them the pass is, and the name of

@@ -5,6 +5,7 @@
 #include "core/NameCodec.h"
 #include "widgets/MessageBox.h"
 #include "widgets/SortedListBox.h"
+#include "widgets/WindowThread.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -144,21 +145,27 @@ void FolderList::showFolder(const QString &wanted, const QString &drive)
         chain.prepend(step);
     chain.prepend(drive);
 
+    requireWindowThread(this);
     clear();
     const QIcon open = style()->standardIcon(QStyle::SP_DirOpenIcon);
     const QIcon closed = style()->standardIcon(QStyle::SP_DirClosedIcon);
+    // Items are made on their own and then added: one made with the list as its parent costs
+    // time in proportion to the rows already there, which grows to minutes for large folders.
+    const auto add
+        = [this](const QIcon &icon, const QString &text, const QString &path, int depth) {
+              auto *entry = new QListWidgetItem(icon, text);
+              entry->setData(FolderRole, path);
+              entry->setData(DepthRole, depth);
+              addItem(entry);
+          };
     int depth = 0;
     for (const QString &step : std::as_const(chain)) {
-        auto *entry
-            = new QListWidgetItem(open, displayName(depth == 0 ? step : lastName(step)), this);
-        entry->setData(FolderRole, step);
-        entry->setData(DepthRole, depth++);
+        add(open, displayName(depth == 0 ? step : lastName(step)), step, depth);
+        ++depth;
     }
-    for (const QString &child : std::as_const(names)) {
-        auto *entry = new QListWidgetItem(closed, displayName(child), this);
-        entry->setData(FolderRole, folder.endsWith(u'/') ? folder + child : folder + u'/' + child);
-        entry->setData(DepthRole, depth);
-    }
+    for (const QString &child : std::as_const(names))
+        add(closed, displayName(child),
+            folder.endsWith(u'/') ? folder + child : folder + u'/' + child, depth);
     setCurrentRow(int(chain.size()) - 1);
 
     const bool changed = folder != m_path;

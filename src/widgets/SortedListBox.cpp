@@ -1,66 +1,14 @@
 #include "widgets/SortedListBox.h"
 
 #include "core/NameCodec.h"
+#include "widgets/WindowThread.h"
 
-#include <QCollatorSortKey>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 
 #include <algorithm>
-#include <numeric>
-#include <vector>
 
 namespace arvelo {
-
-ListOrder::ListOrder(const QLocale &locale)
-    : m_collator(locale)
-    // The C locale's collation is plain code-unit order, which would not ignore letter case.
-    , m_plainLocale(locale.language() == QLocale::C)
-{
-    m_collator.setCaseSensitivity(Qt::CaseInsensitive);
-}
-
-int ListOrder::compare(const QString &a, const QString &b) const
-{
-    int result
-        = m_plainLocale ? QString::compare(a, b, Qt::CaseInsensitive) : m_collator.compare(a, b);
-    if (result == 0)
-        result = QString::compare(a, b, Qt::CaseSensitive);
-    return result;
-}
-
-void ListOrder::sort(QStringList &items) const
-{
-    std::vector<qsizetype> order(items.size());
-    std::iota(order.begin(), order.end(), 0);
-    const auto byKeyThenCodeUnits = [&items](const auto &keys) {
-        return [&items, &keys](qsizetype a, qsizetype b) {
-            const int byKey = keys[a].compare(keys[b]);
-            if (byKey != 0)
-                return byKey < 0;
-            return QString::compare(items.at(a), items.at(b), Qt::CaseSensitive) < 0;
-        };
-    };
-    // Each item's key is worked out once, not once per comparison.
-    if (m_plainLocale) {
-        std::vector<QString> folded;
-        folded.reserve(items.size());
-        for (const QString &item : std::as_const(items))
-            folded.push_back(item.toCaseFolded());
-        std::sort(order.begin(), order.end(), byKeyThenCodeUnits(folded));
-    } else {
-        std::vector<QCollatorSortKey> keys;
-        keys.reserve(items.size());
-        for (const QString &item : std::as_const(items))
-            keys.push_back(m_collator.sortKey(item));
-        std::sort(order.begin(), order.end(), byKeyThenCodeUnits(keys));
-    }
-    QStringList sorted;
-    sorted.reserve(items.size());
-    for (qsizetype index : order)
-        sorted.append(items.at(index));
-    items = std::move(sorted);
-}
 
 SortedListModel::SortedListModel(QObject *parent)
     : QAbstractListModel(parent)
@@ -85,6 +33,7 @@ QVariant SortedListModel::data(const QModelIndex &index, int role) const
 
 int SortedListModel::add(const QString &item)
 {
+    requireWindowThread(this);
     const auto place = std::upper_bound(m_items.cbegin(), m_items.cend(), item,
         [this](const QString &a, const QString &b) { return m_order.lessThan(a, b); });
     const int row = int(place - m_items.cbegin());
@@ -96,6 +45,7 @@ int SortedListModel::add(const QString &item)
 
 void SortedListModel::removeAt(int row)
 {
+    requireWindowThread(this);
     if (row < 0 || row >= m_items.size())
         return;
     beginRemoveRows(QModelIndex(), row, row);
@@ -105,6 +55,7 @@ void SortedListModel::removeAt(int row)
 
 void SortedListModel::clear()
 {
+    requireWindowThread(this);
     beginResetModel();
     m_items.clear();
     endResetModel();
@@ -113,6 +64,12 @@ void SortedListModel::clear()
 void SortedListModel::setItems(QStringList items)
 {
     m_order.sort(items);
+    setItemsInOrder(std::move(items));
+}
+
+void SortedListModel::setItemsInOrder(QStringList items)
+{
+    requireWindowThread(this);
     beginResetModel();
     m_items = std::move(items);
     endResetModel();
@@ -196,6 +153,11 @@ void SortedListBox::Clear()
 void SortedListBox::setItems(QStringList items)
 {
     m_model->setItems(std::move(items));
+}
+
+void SortedListBox::setItemsInOrder(QStringList items)
+{
+    m_model->setItemsInOrder(std::move(items));
 }
 
 } // namespace arvelo

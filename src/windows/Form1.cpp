@@ -20,6 +20,7 @@
 #include "windows/Caut.h"
 #include "windows/Form2.h"
 #include "windows/Help.h"
+#include "windows/OperationRunner.h"
 
 #include <QCheckBox>
 #include <QDropEvent>
@@ -44,8 +45,6 @@ using arvelo::twipsRect;
 namespace {
 
 constexpr int OperationTickMs = 100;
-// A slice of the move is short enough for the windows to stay responsive between slices.
-constexpr int MoveSliceMs = 25;
 // Short moves look as they always did; a longer one shows how far it is.
 constexpr int ProgressAfterMs = 500;
 
@@ -114,34 +113,41 @@ std::optional<QString> droppedFolder(const QMimeData *data)
 
 } // namespace
 
-// A move, written to its journal as it goes, or the undo of one; both run alike.
-struct Form1::RunningMove
+// A move on the real disk, written to its journal as it goes, or the undo of the last one: the
+// pass and what it works through, handed to the worker together.
+class DiskMove final : public arvelo::SteppedPass
 {
-    RunningMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
+public:
+    DiskMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
         bool beautify)
-        : path(folder.path())
-        , disk(std::move(folder))
+        : m_path(folder.path())
+        , m_disk(std::move(folder))
+        , m_journal(std::in_place, m_path)
     {
-        journal.emplace(path);
-        auto move = std::make_unique<arvelo::MovePass>(disk, entries, path, files, beautify);
-        move->keepJournal(&*journal);
-        pass = std::move(move);
-        clock.start();
+        auto move = std::make_unique<arvelo::MovePass>(m_disk, entries, m_path, files, beautify);
+        move->keepJournal(&*m_journal);
+        m_pass = std::move(move);
     }
-    explicit RunningMove(const QString &folder)
-        : path(folder)
-        , pass(std::make_unique<arvelo::UndoPass>(folder))
-        , undo(true)
-    {
-        clock.start();
-    }
+    explicit DiskMove(const QString &folder)
+        : m_path(folder)
+        , m_pass(std::make_unique<arvelo::UndoPass>(folder))
+    { }
 
-    const QString path;
-    arvelo::DiskFolders disk;
-    std::optional<arvelo::Journal> journal;
-    std::unique_ptr<arvelo::SteppedPass> pass;
-    bool undo = false;
-    QElapsedTimer clock;
+    bool step(QDeadlineTimer deadline, qsizetype units) override
+    {
+        return m_pass->step(deadline, units);
+    }
+    bool done() const override { return m_pass->done(); }
+    qsizetype filesToMove() const override { return m_pass->filesToMove(); }
+    qsizetype filesHandled() const override { return m_pass->filesHandled(); }
+    const arvelo::MoveSummary &summary() const override { return m_pass->summary(); }
+
+private:
+    const QString m_path;
+    arvelo::DiskFolders m_disk;
+    // Declared before the pass, which writes to it, so that it outlives the pass.
+    std::optional<arvelo::Journal> m_journal;
+    std::unique_ptr<arvelo::SteppedPass> m_pass;
 };
 
 Form1::Form1(const QString &startFolder)
@@ -157,8 +163,7 @@ Form1::Form1(const QString &startFolder)
     setFont(small);
     setFixedSize(arvelo::twipsSize(8175, 6225));
     createControls();
-    m_moveSlices = new QTimer(this);
-    m_moveSlices->setInterval(0);
+    m_runner = new OperationRunner(this);
     m_folderWatch = new arvelo::FolderWatch(this);
     setAcceptDrops(true);
 
@@ -175,7 +180,11 @@ Form1::Form1(const QString &startFolder)
     wireEvents();
 }
 
-Form1::~Form1() = default;
+Form1::~Form1()
+{
+    // Work under way ends before the lists it reports to: a move after the file at hand.
+    m_runner->stop();
+}
 
 void Form1::Form_Load()
 {
@@ -273,7 +282,9 @@ void Form1::wireEvents()
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-    connect(m_moveSlices, &QTimer::timeout, this, &Form1::moveSlice);
+    connect(m_runner, &OperationRunner::scanFinished, this, &Form1::endScan);
+    connect(m_runner, &OperationRunner::passProgress, this, &Form1::showMoveProgress);
+    connect(m_runner, &OperationRunner::passFinished, this, &Form1::endMove);
     connect(m_folderWatch, &arvelo::FolderWatch::changed, this, &Form1::rereadLists);
     // Delete strikes the selected artist, as "Remove artist from list" does.
     auto *remove = new QShortcut(Qt::Key_Delete, List1, nullptr, nullptr, Qt::WidgetShortcut);
@@ -365,22 +376,22 @@ void Form1::Timer1_Timer()
     List1->Clear();
     if (List3->ListCount() > 0)
         List3->Clear();
+    m_runner->startScan(
+        File1->Path(), File1->folderId(), File1->items(), Check4->isChecked(), keyOptions());
+}
 
-    const QString folder = File1->Path();
-    const arvelo::ListedFolder listed(folder, File1->folderId());
-    std::optional<QStringList> candidates
-        = arvelo::scanCandidates(listed, File1->items(), Check4->isChecked());
-    if (candidates) {
-        List3->setItems(std::move(*candidates));
-        List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
+void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged)
+{
+    if (outcome) {
+        List3->setItemsInOrder(outcome->workList);
+        List1->setItemsInOrder(outcome->artists);
     }
-
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!candidates) {
-        arvelo::showMessage(listed.changed() ? arvelo::folderChangedMessage(folder)
-                                             : unreadableFolderMessage(folder));
+    if (!outcome) {
+        arvelo::showMessage(folderChanged ? arvelo::folderChangedMessage(File1->Path())
+                                          : unreadableFolderMessage(File1->Path()));
     }
 }
 
@@ -417,9 +428,10 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
-    if (std::exchange(m_undoNext, false)) {
-        m_move = std::make_unique<RunningMove>(File1->Path());
-        m_moveSlices->start();
+    m_undoing = std::exchange(m_undoNext, false);
+    m_moveClock.start();
+    if (m_undoing) {
+        m_runner->startPass(std::make_unique<DiskMove>(File1->Path()));
         return;
     }
     // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
@@ -431,34 +443,26 @@ void Form1::Timer2_Timer()
         arvelo::showMessage(arvelo::folderChangedMessage(folder.path()));
         return;
     }
-    m_move = std::make_unique<RunningMove>(
-        std::move(folder), List1->items(), File1->items(), Check3->isChecked());
-    m_moveSlices->start();
+    m_runner->startPass(std::make_unique<DiskMove>(
+        std::move(folder), List1->items(), File1->items(), Check3->isChecked()));
 }
 
-void Form1::moveSlice()
+void Form1::showMoveProgress(qsizetype handled, qsizetype total)
 {
-    arvelo::SteppedPass &pass = *m_move->pass;
-    if (!pass.step(QDeadlineTimer(MoveSliceMs), std::numeric_limits<qsizetype>::max())) {
-        if (m_move->clock.elapsed() > ProgressAfterMs) {
-            if (Form2 *progress = Form2::slot().get())
-                progress->showProgress(pass.filesHandled(), pass.filesToMove());
-        }
+    if (m_moveClock.elapsed() <= ProgressAfterMs)
         return;
-    }
-    endMove();
+    if (Form2 *progress = Form2::slot().get())
+        progress->showProgress(handled, total);
 }
 
-void Form1::endMove()
+void Form1::endMove(const arvelo::MoveSummary &summary)
 {
-    m_moveSlices->stop();
-    const std::unique_ptr<RunningMove> finished = std::move(m_move);
     Form2::slot().unload();
     comeBack();
     // The folder has changed under the lists: show what is there now, behind the report. The
     // artist list is the user's work and stays as it is.
     rereadLists();
-    reportMove(finished->pass->summary(), !finished->undo);
+    reportMove(summary, !m_undoing);
 }
 
 void Form1::reportMove(const arvelo::MoveSummary &summary, bool canUndo)

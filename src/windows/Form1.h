@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ArtistName.h"
+#include "core/ArtistScan.h"
 // The start folder is given byte for byte: currentFolder() comes with the window.
 #include "core/NameCodec.h"
 #include "widgets/AppWindow.h"
@@ -10,13 +11,16 @@
 #include "widgets/SortedListBox.h"
 #include "widgets/WindowSlot.h"
 
-#include <memory>
+#include <QElapsedTimer>
+
+#include <optional>
 
 namespace arvelo {
 class FolderWatch;
 struct MoveSummary;
 } // namespace arvelo
 
+class OperationRunner;
 class QCheckBox;
 class QDragEnterEvent;
 class QDropEvent;
@@ -38,6 +42,11 @@ public:
 
     // The artist key of a name under the options as they stand now.
     QString FCnv(const QString &Imputs) const;
+
+    // From a Scan or Move click until the main window is back. Meanwhile the lists are the
+    // input of the work under way: nothing else may change them (not even a re-read of the
+    // folder), and no second scan or move starts.
+    bool isBusy() const { return m_busy; }
 
     QGroupBox *Frame1 = nullptr;
     arvelo::FolderList *Dir1 = nullptr;
@@ -77,9 +86,9 @@ private:
     // The main window steps aside while a progress window stands in for it, and comes back.
     void standAside();
     void comeBack();
-    // One slice of a running move; the last one ends it.
-    void moveSlice();
-    void endMove();
+    void endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
+    void showMoveProgress(qsizetype handled, qsizetype total);
+    void endMove(const arvelo::MoveSummary &summary);
     // Tells the user which files of the listed artists stayed where they were, if any did.
     void reportMove(const arvelo::MoveSummary &summary, bool canUndo);
     // Ctrl+Z: asks, then takes the folder's last move back the way a move runs.
@@ -98,14 +107,15 @@ private:
 
     // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.
     bool m_restoringDrive = false;
-    // From a Scan or Move click until the main window is back; no second one starts meanwhile.
     bool m_busy = false;
-    // The move under way, run in slices so that the windows keep painting.
-    struct RunningMove;
-    std::unique_ptr<RunningMove> m_move;
-    QTimer *m_moveSlices = nullptr;
-    // Set when the next run of Timer2 takes the last move back instead of moving.
+    // Runs the scan and the move off this thread, so the windows keep painting whatever the
+    // disk does.
+    OperationRunner *m_runner = nullptr;
+    QElapsedTimer m_moveClock;
+    // Set when the next run of Timer2 takes the last move back instead of moving, and while it
+    // does.
     bool m_undoNext = false;
+    bool m_undoing = false;
     // The start folder, when it could not be read and a parent is shown instead.
     QString m_unreadableStart;
     // Changes other programs make to the folder shown; held while a scan or move runs.

@@ -2,6 +2,7 @@
 
 #include "widgets/Layout.h"
 #include "widgets/Twips.h"
+#include "widgets/WindowThread.h"
 
 #include <QProgressBar>
 
@@ -36,6 +37,7 @@ Form2::Form2()
 
 void Form2::showProgress(qsizetype done, qsizetype total)
 {
+    arvelo::requireWindowThread(this);
     if (m_progress->isHidden()) {
         // Room for the bar below the message; the message itself stays where it was.
         resize(width(), arvelo::twips(BarTop + BarHeight + Margin));
