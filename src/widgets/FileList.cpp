@@ -1,7 +1,7 @@
 #include "widgets/FileList.h"
 
 #include "core/Drives.h"
-#include "core/FolderListing.h"
+#include "core/Lists.h"
 
 namespace arvelo {
 
@@ -13,7 +13,7 @@ void FileList::setPath(const QString &path)
 {
     m_path = absoluteClean(path);
     // A folder that cannot be read lists nothing.
-    setItems(visibleFileNames(m_path).value_or(QStringList()));
+    setItemsInOrder(listedFiles(m_path).value_or(QStringList()));
 }
 
 } // namespace arvelo

@@ -1,28 +1,12 @@
 #pragma once
 
+#include "core/ListOrder.h"
+
 #include <QAbstractListModel>
-#include <QCollator>
 #include <QListView>
 #include <QStringList>
 
 namespace arvelo {
-
-// The order of every list of the program: locale-aware and blind to letter case, with ties
-// broken by plain code-unit order so that two different texts never compare equal.
-class ListOrder
-{
-public:
-    explicit ListOrder(const QLocale &locale = QLocale());
-
-    int compare(const QString &a, const QString &b) const;
-    bool lessThan(const QString &a, const QString &b) const { return compare(a, b) < 0; }
-    // Sorts many items at once, computing each item's collation key a single time.
-    void sort(QStringList &items) const;
-
-private:
-    QCollator m_collator;
-    bool m_plainLocale = false;
-};
 
 class SortedListModel : public QAbstractListModel
 {
@@ -38,6 +22,8 @@ public:
     void removeAt(int row);
     void clear();
     void setItems(QStringList items);
+    // Items that the core has already put in list order.
+    void setItemsInOrder(QStringList items);
 
 private:
     QStringList m_items;
@@ -63,6 +49,8 @@ public:
     void Clear();
     // Replaces every item in one go; sorts once instead of once per item.
     void setItems(QStringList items);
+    // Replaces every item with items already in list order (see core/Lists.h), unsorted again.
+    void setItemsInOrder(QStringList items);
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;

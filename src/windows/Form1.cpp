@@ -1,10 +1,9 @@
 #include "windows/Form1.h"
 
 #include "core/ArtistFolders.h"
-#include "core/ArtistScan.h"
-#include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/Lists.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
@@ -246,25 +245,25 @@ void Form1::Timer1_Timer()
         List3->Clear();
 
     const QString folder = File1->Path();
-    std::optional<QStringList> candidates
-        = arvelo::scanCandidates(folder, File1->items(), Check4->isChecked());
-    if (candidates) {
-        List3->setItems(std::move(*candidates));
-        List1->setItems(arvelo::groupArtists(List3->items(), keyOptions()));
+    std::optional<arvelo::ScanLists> scan
+        = arvelo::scanLists(folder, File1->items(), Check4->isChecked(), keyOptions());
+    if (scan) {
+        List3->setItemsInOrder(std::move(scan->workList));
+        List1->setItemsInOrder(std::move(scan->artists));
     }
 
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!candidates)
+    if (!scan)
         arvelo::showMessage(unreadableFolderMessage(folder));
 }
 
 void Form1::List1_Click()
 {
     const int selected = List1->ListIndex();
-    List2->setItems(
-        selected < 0 ? QStringList() : arvelo::songTitles(File1->items(), List1->List(selected)));
+    List2->setItemsInOrder(
+        selected < 0 ? QStringList() : arvelo::songList(File1->items(), List1->List(selected)));
 }
 
 void Form1::Command2_Click()
