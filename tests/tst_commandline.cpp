@@ -190,7 +190,7 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow()
     QVERIFY2(output.isEmpty() ? out.isEmpty() : out.startsWith(output), qPrintable(out));
     QVERIFY2(error.isEmpty() ? err.isEmpty() : err.startsWith(error), qPrintable(err));
     if (output == u"Usage: arvelo [options] [FOLDER]\n"_s) {
-        for (const QString &option : {u"--help"_s, u"--version"_s, u"FOLDER"_s})
+        for (const QString &option : {u"--help"_s, u"--version"_s, u"FOLDER"_s, u"\nExamples:\n"_s})
             QVERIFY2(out.contains(option), qPrintable(out));
     }
 }
