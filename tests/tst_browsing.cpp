@@ -112,8 +112,21 @@ private slots:
         QTest::keyClick(form.Dir1, Qt::Key_Return);
         QCOMPARE(form.Dir1->Path(), at(u"A/music/Sub"_s));
         QCOMPARE(form.File1->items(), QStringList {u"x - y.mp3"_s});
+        // The keypad's Enter opens too: back up the chain to music.
+        form.Dir1->setCurrentRow(1);
+        QTest::keyClick(form.Dir1, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(form.Dir1->Path(), at(u"A/music"_s));
         QCOMPARE(form.List1->items() + form.List2->items(),
             (QStringList {u"Kept artist"_s, u"Kept song"_s}));
+    }
+
+    void driveInUseStaysListedWhenItGoes()
+    {
+        Form1 &form = showForm(u"A/music"_s);
+        m_volumes->list.removeOne(at(u"A"_s));
+        form.Drive1->refresh();
+        m_volumes->list.prepend(at(u"A"_s));
+        QCOMPARE(form.Drive1->Drive(), at(u"A"_s));
     }
 
     void fileListKeepsItsListingUntilItsPathIsSet()

@@ -11,9 +11,10 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 
-#include <csignal>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -58,10 +59,11 @@ private slots:
 void TestCommandLine::initTestCase()
 {
     QVERIFY(m_base.isValid());
-    for (const char *folder : {"music", "music/Mira Vell", "-dash folder", "locked"})
+    for (const char *folder : {"music", "music/Mira Vell", "-dash folder", "locked", "listed only"})
         QVERIFY(QDir(m_base.path()).mkdir(QString::fromUtf8(folder)));
     QVERIFY(QFile(at(u"song.mp3"_s)).open(QIODevice::WriteOnly));
     QVERIFY(QFile::setPermissions(at(u"locked"_s), {}));
+    QVERIFY(QFile::setPermissions(at(u"listed only"_s), QFile::ReadOwner));
     // Two artists, one of them spelt in Latin-1 bytes, which are not UTF-8.
     QVERIFY(QDir(m_base.path()).mkdir(u"songs"_s));
     for (const char *name : {"Caf\xe9 - One.mp3", "CAF\xe9 - Two.mp3", "Zeta - a", "ZETA - b"})
@@ -160,6 +162,8 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow_data()
         << QStringList {u"-h"_s, u"music"_s} << 0 << usage << QString();
     QTest::newRow("missing folder")
         << QStringList {u"nowhere"_s} << 2 << QString() << cannotOpen("nowhere", ENOENT);
+    QTest::newRow("listed, not entered")
+        << QStringList {u"listed only"_s} << 2 << QString() << cannotOpen("listed only", EACCES);
     QTest::newRow("two folders") << QStringList {u"music"_s, u"music/Mira Vell"_s} << 2 << QString()
                                  << u"arvelo: only one folder"_s;
     QTest::newRow("unknown option") << QStringList {u"--frobnicate"_s} << 2 << QString()
@@ -180,7 +184,18 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow()
         environment.remove(name);
     program.setProcessEnvironment(environment);
     program.setWorkingDirectory(m_base.path());
-    program.start(QString::fromUtf8(ARVELO_BINARY), arguments);
+    QString binary = QString::fromUtf8(ARVELO_BINARY);
+    // Root enters every folder: the folder's owner, unprivileged, runs a copy it can reach.
+    if (QByteArrayView(QTest::currentDataTag()) == "listed, not entered" && ::geteuid() == 0) {
+        const QString copy = at(u"arvelo"_s);
+        QVERIFY(::chmod(QFile::encodeName(m_base.path()), 0711) == 0
+            && ::chown(QFile::encodeName(at(u"listed only"_s)), 65534, 65534) == 0);
+        QVERIFY(QFile::copy(binary, copy) && ::chmod(QFile::encodeName(copy), 0755) == 0);
+        arguments = QStringList {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, copy}
+            + arguments;
+        binary = u"setpriv"_s;
+    }
+    program.start(binary, arguments);
     QVERIFY(program.waitForFinished(30000));
     const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(program.readAllStandardError());

@@ -32,6 +32,7 @@ private slots:
         QCOMPARE(
             arvelo::driveOf(path, drive.isEmpty() ? roots : roots + QStringList {u"/"_s}), drive);
     }
+    void parentFolderOfATopFolderIsTheRoot() { QCOMPARE(arvelo::parentFolder(u"/x"_s), u"/"_s); }
 };
 
 QTEST_APPLESS_MAIN(TestDrives)

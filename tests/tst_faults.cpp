@@ -37,7 +37,9 @@ struct Fault
 };
 
 // What the test does to the folders between two steps of the pass.
-enum class Meddle { None, SwapArtistFolder, SwapSelectedFolder, RemoveListedFile };
+// LinkedFolder: before the pass, a link to ../outside stands where the artist folder should be,
+// and the look at it follows links, as if the link came between the look and the open.
+enum class Meddle { None, SwapArtistFolder, SwapSelectedFolder, RemoveListedFile, LinkedFolder };
 
 struct Found
 {
@@ -192,6 +194,8 @@ private slots:
         row("artist folder swapped for a link", {}, 7, u"", 4, Meddle::SwapArtistFolder);
         row("selected folder swapped for a link", {}, 7, u"", 4, Meddle::SwapSelectedFolder);
         row("file removed after the listing", {}, 6, u"vanished", 4, Meddle::RemoveListedFile);
+        row("artist folder a link from the start", {}, 5, u"refused refused", 3,
+            Meddle::LinkedFolder);
     }
 
     void pass()
@@ -223,10 +227,16 @@ private slots:
                 return call(args...);
             };
         };
-        const MoveSyscalls calls {faulty(u"renameNoReplace"_s, real.renameNoReplace),
+        MoveSyscalls calls {faulty(u"renameNoReplace"_s, real.renameNoReplace),
             faulty(u"link"_s, real.link), faulty(u"unlink"_s, real.unlink),
             faulty(u"lstat"_s, real.lstat), faulty(u"rename"_s, real.rename),
             faulty(u"mkdir"_s, real.mkdir)};
+        if (meddle == Meddle::LinkedFolder) {
+            QCOMPARE(::symlink("../outside", m_root + "/sel/Alpha"), 0);
+            calls.lstat = [](int dir, const char *name, struct stat *info) {
+                return ::fstatat(dir, name, info, 0);
+            };
+        }
 
         const QString selected = decodeName(m_root + "/sel");
         const QStringList files = visibleFileNames(selected).value_or(QStringList());
@@ -302,8 +312,11 @@ private slots:
                 struct stat info
                 { };
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
-                // The user is told both names.
-                QVERIFY(moveReport(summary).contains(
+                // The user is told how many, and both names.
+                const QString report = moveReport(summary);
+                QVERIFY(report.contains(u"The move could not be finished nor undone, so the file "
+                                        u"now has two names: 1\n"_s));
+                QVERIFY(report.contains(
                     u"%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt))));
             }
         }

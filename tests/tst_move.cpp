@@ -147,20 +147,26 @@ private slots:
             u"  - b, - a, Zeta/, Zeta/Zeta - c", {1, 2, 1});
         row("file in another case where the folder should be", u"Zeta", u"Zeta - a, sel/zeta", true,
             u"Zeta - a, zeta", {0, 1, 0});
+        row("file and folder in other cases", u"Zeta", u"Zeta - a, sel/ZETA, sel/zeta/", true,
+            u"ZETA, zeta/, zeta/Zeta - a", {1, 0, 0});
         row("link where the folder should be", u"Zeta", u"Zeta - a, sel/Zeta@../outside", true,
             u"Zeta - a, Zeta@", {0, 1, 0});
         // An entry no file matches gets no folder; one listed twice finds its files handled.
         row("entry without files, entry twice", u"Omega, Zeta, Zeta", u"Other - a, Zeta - b", true,
             u"Other - a, Zeta/, Zeta/Zeta - b", {1, 0, 1});
-        // Beautified, each word's first letter takes a byte more: 319 bytes, too long for a
-        // folder name, although the name as written (239 bytes) fits and is there.
-        const QString turned = QStringList(80, u"\u0250"_s).join(u' ');
-        const QString upright = QStringList(80, u"\u2c6f"_s).join(u' ');
-        row("folder name too long", upright, turned + u" - 1, "_s + turned + u" - 2"_s, true,
-            turned + u" - 1, "_s + turned + u" - 2"_s, {0, 2, 0});
-        row("folder name too long, folded form there", upright,
-            turned + u" - 1, "_s + turned + u" - 2, sel/"_s + turned + u"/"_s, true,
-            turned + u" - 1, "_s + turned + u" - 2, "_s + turned + u"/"_s, {0, 2, 0});
+        // Beautified, each word's first letter takes a byte more: 64 words make a folder name of
+        // 255 bytes, which is made; one letter more is too long, although the name as written
+        // (192 bytes) fits and is there.
+        const QString turned = QStringList(64, u"\u0250"_s).join(u' ');
+        const QString upright = QStringList(64, u"\u2c6f"_s).join(u' ');
+        row("folder name too long", upright + u'a', turned + u"a - 1, "_s + turned + u"a - 2"_s,
+            true, turned + u"a - 1, "_s + turned + u"a - 2"_s, {0, 2, 0});
+        row("255 bytes made, 256 too long with the folded form there",
+            upright + u", "_s + upright + u'a',
+            turned + u" - 1, "_s + turned + u"a - 2, sel/"_s + turned + u"a/"_s, true,
+            turned + u"a - 2, "_s + turned + u"a/, "_s + upright + u"/, "_s + upright + u'/'
+                + turned + u" - 1"_s,
+            {1, 1, 1});
         // Joined naively, this name would pull a file from outside into the selected folder.
         row("listed name with a separator", u"Zeta",
             u"Zeta - x/../../Zeta - beside, sel/Zeta - x/, sel/Zeta/Zeta - x/", true,
@@ -305,14 +311,17 @@ private slots:
         row("one file", u"Zeta", u"Zeta - a, sel/Zeta", {}, {},
             u"1 file stayed where it was.\n\n"
             u"A file or link stands where the artist's folder should be: 1\n\nZeta - a");
-        row("more than ten named", u"Zeta",
-            u"Zeta - 01, Zeta - 02, Zeta - 03, Zeta - 04, Zeta - 05, Zeta - 06, Zeta - 07, "
-            u"Zeta - 08, Zeta - 09, Zeta - 10, Zeta - 11, Zeta - 12, Zeta - 13",
-            u"Zeta", {},
-            u"13 files stayed where they were.\n\n"
-            u"The artist's folder could not be created: 13\n\n"
-            u"Zeta - 01\nZeta - 02\nZeta - 03\nZeta - 04\nZeta - 05\nZeta - 06\nZeta - 07\n"
-            u"Zeta - 08\nZeta - 09\nZeta - 10\nand 3 more");
+        // Ten are named; from the eleventh on they are only counted.
+        for (const auto &[n, more] : {std::pair {10, u""_s}, std::pair {11, u"\nand 1 more"_s}}) {
+            QStringList zetas;
+            for (int i = 1; i <= n; ++i)
+                zetas.append(u"Zeta - %1"_s.arg(i, 2, 10, QChar(u'0')));
+            row(n == 10 ? "ten named" : "eleven, ten named", u"Zeta", zetas.join(u", "_s), u"Zeta",
+                {},
+                u"%1 files stayed where they were.\n\nThe artist's folder could not be created: %1"
+                u"\n\n"_s.arg(n)
+                    + zetas.first(10).join(u'\n') + more);
+        }
     }
 
     void report()

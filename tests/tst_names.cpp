@@ -128,7 +128,8 @@ void TestNames::beautifyName_data()
     QTest::newRow("sharp s") << u"STRAßE ßa"_s << u"Straße ßa"_s;
     QTest::newRow("accents") << u"éLAN ÀB"_s << u"Élan Àb"_s;
     QTest::newRow("bracket first") << u"(LIVE) set"_s << u"(live) Set"_s;
-    QTest::newRow("astral letter") << u"\U00010428X"_s << u"\U00010400x"_s;
+    QTest::newRow("astral letter, alone and first")
+        << u"ab \U00010428 \U00010428X"_s << u"Ab \U00010400 \U00010400x"_s;
     // Letters without a one-character case partner stay as they are; lengths never change.
     QTest::newRow("ligature") << u"ﬁx ß"_s << u"ﬁx ß"_s;
     QTest::newRow("dotted capital I") << u"İİ"_s << u"İİ"_s;

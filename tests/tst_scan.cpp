@@ -130,13 +130,18 @@ private slots:
         QVERIFY(QFile::link(temp.filePath(u".hidden"_s), temp.filePath(u"Linked"_s)));
         QVERIFY(QFile::link(song, temp.filePath(u"Song link"_s)));
         QVERIFY(QFile::link(temp.filePath(u"gone"_s), temp.filePath(u"Dangling"_s)));
+        // Its listing breaks off with EIO after this entry (the shim this suite runs with).
+        QVERIFY(QFile(temp.filePath(u"Zeno Quill - Live/then EIO"_s)).open(QIODevice::WriteOnly));
 
         QCOMPARE(sorted(subFolderNames(temp.path()).value_or(QStringList())),
             (QStringList {u"Linked"_s, u"Zeno Quill"_s, u"Zeno Quill - Live"_s}));
         QCOMPARE(subFolderNames(temp.filePath(u"Zeno Quill"_s)), std::optional(QStringList()));
-        // A folder that is missing, a file or a link to nothing gives nothing to scan.
-        for (const QString &name : {u"vanished"_s, u"Mira Vell - One.mp3"_s, u"Dangling"_s})
-            QVERIFY2(!subFolderNames(temp.filePath(name)), qPrintable(name));
+        // A folder that is missing, a file, a link to nothing or a listing cut short gives
+        // nothing to scan and no list of files: not even a shorter one.
+        for (const QString &name :
+            {u"vanished"_s, u"Mira Vell - One.mp3"_s, u"Dangling"_s, u"Zeno Quill - Live"_s})
+            QVERIFY2(!subFolderNames(temp.filePath(name)) && !visibleFileNames(temp.filePath(name)),
+                qPrintable(name));
     }
 };
 

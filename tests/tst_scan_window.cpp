@@ -108,8 +108,13 @@ void TestScanWindow::progressWindowStandsInWhileScanning()
         QVERIFY(Caut::slot().isOpen() && Caut::slot().get()->isVisible());
         QVERIFY(!m_form->isVisible());
         QVERIFY(m_form->Timer1->isActive());
-        if (round == 0)
+        if (round == 0) {
             QCOMPARE(m_form->List1->items(), QStringList {u"left from before"_s});
+            // Three lines, broken at the runs of blanks only.
+            QCOMPARE(Caut::slot().get()->Label1->displayText(),
+                u"The program is scaning fo songs\nthat have the same artist.\n"
+                u"Please be patient .............."_s);
+        }
         QTRY_VERIFY(!Caut::slot().isOpen());
         QVERIFY(m_form->isVisible());
         QVERIFY(!m_form->Timer1->isActive());
