@@ -36,7 +36,8 @@ extern "C" void onInterrupt(int)
 
 void write(std::FILE *stream, QByteArrayView bytes)
 {
-    std::fwrite(bytes.data(), 1, size_t(bytes.size()), stream);
+    if (!bytes.isEmpty())
+        std::fwrite(bytes.data(), 1, size_t(bytes.size()), stream);
 }
 
 // A name printed as its own bytes, so that a name that is not UTF-8 reaches the next tool
@@ -215,6 +216,8 @@ int runSongs(const VerbRequest &request)
 
 int runMove(const VerbRequest &request)
 {
+    // From here on an interrupt stops the work with a report, even before the first file.
+    const InterruptFlag interrupt;
     const std::optional<Scanned> scanned = scanFor(request);
     if (!scanned)
         return UsageExitCode;
@@ -231,7 +234,6 @@ int runMove(const VerbRequest &request)
     MovePass pass(
         folders, scanned->artists, request.folder, scanned->files, request.beautifyFolderNames);
 
-    const InterruptFlag interrupt;
     Progress progress;
     bool stopped = false;
     while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever), FilesPerStep)) {

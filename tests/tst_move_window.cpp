@@ -65,6 +65,7 @@ void TestMoveWindow::init()
 void TestMoveWindow::cleanup()
 {
     Form1::slot().unload();
+    bytetree::removeTree(QFile::encodeName(m_folder->path())); // Qt misses names not UTF-8
     delete m_folder;
 }
 
