@@ -125,14 +125,16 @@ int coreMove(const char *folderName)
 {
     // The window's work, called directly: list, scan, move every listed artist.
     const QString folder = arvelo::decodeName(folderName);
-    const std::optional<QStringList> listed = arvelo::listedFiles(folder);
-    const std::optional<arvelo::ScanLists> scan
-        = listed ? arvelo::scanLists(folder, *listed, true, {}) : std::nullopt;
+    const std::optional<arvelo::ListedFiles> listed = arvelo::listedFiles(folder);
+    if (!listed)
+        return 2;
+    arvelo::ListedFolder open(folder, listed->folder);
+    const std::optional<arvelo::ScanLists> scan = arvelo::scanLists(open, listed->names, true, {});
     if (!scan)
         return 2;
-    arvelo::DiskFolders disk;
+    arvelo::DiskFolders disk(std::move(open));
     const arvelo::MoveSummary summary
-        = arvelo::moveIntoArtistFolders(disk, scan->artists, folder, *listed, true);
+        = arvelo::moveIntoArtistFolders(disk, scan->artists, folder, listed->names, true);
     return summary.stayed.isEmpty() ? 0 : 1;
 }
 

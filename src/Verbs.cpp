@@ -1,6 +1,7 @@
 #include "Verbs.h"
 
 #include "core/ArtistFolders.h"
+#include "core/ListedFolder.h"
 #include "core/Lists.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
@@ -54,21 +55,33 @@ void printError(const QString &text)
     write(stderr, text.toLocal8Bit());
 }
 
+// Says that the folder is no longer the one whose files were listed.
+std::nullopt_t changed(const QString &folder)
+{
+    printError(u"arvelo: "_s + folderChangedMessage(folder) + u'\n');
+    return std::nullopt;
+}
+
 // The folder's files and the artists the request keeps, listed and scanned as the window
 // does; nothing, with the reason told, when the folder cannot be read or an artist named on
 // the command line is not listed.
 struct Scanned
 {
     QStringList files;
+    FolderId folder;
     QStringList artists;
 };
 
 std::optional<Scanned> scanFor(const VerbRequest &request, const QStringList &mustBeListed = {})
 {
-    std::optional<QStringList> files = listedFiles(request.folder);
+    std::optional<ListedFiles> files = listedFiles(request.folder);
     std::optional<ScanLists> scan;
-    if (files)
-        scan = scanLists(request.folder, *files, request.withSubFolders, request.keyOptions);
+    if (files) {
+        const ListedFolder listed(request.folder, files->folder);
+        scan = scanLists(listed, files->names, request.withSubFolders, request.keyOptions);
+        if (listed.changed())
+            return changed(request.folder);
+    }
     if (!scan) {
         printError(
             u"arvelo: the folder \"%1\" could not be read\n"_s.arg(displayName(request.folder)));
@@ -82,7 +95,7 @@ std::optional<Scanned> scanFor(const VerbRequest &request, const QStringList &mu
             return std::nullopt;
         }
     }
-    Scanned scanned {std::move(*files), std::move(scan->artists)};
+    Scanned scanned {std::move(files->names), files->folder, std::move(scan->artists)};
     if (!request.only.isEmpty())
         scanned.artists.removeIf([&](const QString &a) { return !request.only.contains(a); });
     scanned.artists.removeIf([&](const QString &a) { return request.except.contains(a); });
@@ -221,14 +234,17 @@ int runMove(const VerbRequest &request)
     const std::optional<Scanned> scanned = scanFor(request);
     if (!scanned)
         return UsageExitCode;
-    // Here, between the listing and the move, goes the check that the folder has not changed
-    // since it was listed (exit UsageExitCode with its message), once the core has one.
-
+    // The move works in the folder that was listed, or not at all.
+    ListedFolder listed(request.folder, scanned->folder);
+    if (listed.changed()) {
+        changed(request.folder);
+        return UsageExitCode;
+    }
     std::unique_ptr<FolderAccess> disk;
     if (request.dryRun)
         disk = std::make_unique<PlannedFolders>();
     else
-        disk = std::make_unique<DiskFolders>();
+        disk = std::make_unique<DiskFolders>(std::move(listed));
     TellingFolders telling(*disk, request.end);
     FolderAccess &folders = request.dryRun || request.verbose ? telling : *disk;
     MovePass pass(

@@ -3,6 +3,7 @@
 // and the pass's counts say what is on disk.
 #include "core/ArtistFolders.h"
 #include "core/FolderListing.h"
+#include "core/ListedFolder.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
@@ -36,16 +37,29 @@ struct Fault
     int nth = 0;
 };
 
-// What the test does to the folders between two steps of the pass.
-// LinkedFolder: before the pass, a link to ../outside stands where the artist folder should be,
-// and the look at it follows links, as if the link came between the look and the open.
-enum class Meddle { None, SwapArtistFolder, SwapSelectedFolder, RemoveListedFile, LinkedFolder };
+// What the test, or another program, does to the folders: between two steps of the pass,
+// before the pass, or between two of its system calls on "Alpha - d".
+enum class Meddle {
+    None,
+    SwapArtistFolder,
+    SwapSelectedFolder,
+    RemoveListedFile,
+    // Before the pass, a link to ../outside stands where the artist folder should be, and the
+    // look at it follows links, as if the link came between the look and the open.
+    LinkedFolder,
+    SwapSelectedBeforeMove,
+    TakeNameWhenFree, // creates the target exclusively as soon as it is seen free
+    ReplacePlaceholder, // renames its own file over the reserved name
+    RenewOldName, // puts a new file under the old name once the link is made
+    Links, // a relative and an absolute link among the files
+};
 
 struct Found
 {
     QByteArray path; // below the temporary root
     dev_t dev = 0;
     ino_t ino = 0;
+    QByteArray data; // a file's first bytes, or "@" and a link's target
 };
 
 // Every regular file under dir, byte for byte and without the code under test; links are
@@ -64,10 +78,15 @@ void walk(const QByteArray &dir, const QByteArray &below, QList<Found> &found)
         { };
         if (::lstat(path.constData(), &info) != 0)
             continue;
-        if (S_ISDIR(info.st_mode))
+        if (S_ISDIR(info.st_mode)) {
             walk(path, below + name + '/', found);
-        else if (S_ISREG(info.st_mode))
-            found.append({below + name, info.st_dev, info.st_ino});
+        } else if (S_ISLNK(info.st_mode)) {
+            QByteArray target(4096, '\0');
+            target.truncate(std::max<ssize_t>(0, ::readlink(path, target.data(), target.size())));
+            found.append({below + name, info.st_dev, info.st_ino, '@' + target});
+        } else if (S_ISREG(info.st_mode)) {
+            found.append({below + name, info.st_dev, info.st_ino, contents(path)});
+        }
     }
     ::closedir(d);
 }
@@ -89,6 +108,10 @@ QString reasonName(StayReason reason)
         return u"refused"_s;
     case StayReason::LeftUnderTwoNames:
         return u"twoNames"_s;
+    case StayReason::ReadOnly:
+        return u"readOnly"_s;
+    case StayReason::LinkWouldBreak:
+        return u"linkBreaks"_s;
     }
     return u"?"_s;
 }
@@ -114,7 +137,7 @@ class TestFaults : public QObject
     {
         QHash<QPair<dev_t, ino_t>, QByteArray> once;
         for (const Found &f : all)
-            once.insert({f.dev, f.ino}, contents(m_root + '/' + f.path));
+            once.insert({f.dev, f.ino}, f.data);
         QMultiHash<QByteArray, QByteArray> result;
         for (auto it = once.cbegin(); it != once.cend(); ++it)
             result.insert(it.value(), {});
@@ -186,7 +209,7 @@ private slots:
             {noAtomicRename, refuse("unlink", EBUSY, 1), refuse("unlink", EBUSY, 2)}, 6,
             u"twoNames", 4);
         row("fstatat fails after the refused unlink: two names",
-            {noAtomicRename, refuse("unlink", EACCES, 1), refuse("lstat", EIO, 0)}, 6, u"twoNames",
+            {noAtomicRename, refuse("unlink", EACCES, 1), refuse("lstat", EIO, 4)}, 6, u"twoNames",
             4);
         row("mkdirat EACCES", {refuse("mkdir", EACCES)}, 0,
             u"notMade notMade notMade notMade notMade notMade notMade", 0);
@@ -196,6 +219,28 @@ private slots:
         row("file removed after the listing", {}, 6, u"vanished", 4, Meddle::RemoveListedFile);
         row("artist folder a link from the start", {}, 5, u"refused refused", 3,
             Meddle::LinkedFolder);
+        const Fault noHardLinks = refuse("link", EPERM);
+        row("selected folder swapped for a link before the move", {}, 0, u"", 0,
+            Meddle::SwapSelectedBeforeMove);
+        row("no hard links: another program takes the free name", {noAtomicRename, noHardLinks}, 6,
+            u"taken", 4, Meddle::TakeNameWhenFree);
+        row("no hard links: another program replaces the placeholder",
+            {noAtomicRename, noHardLinks}, 6, u"taken", 4, Meddle::ReplacePlaceholder);
+        row("hard links: another program renews the old name", {noAtomicRename}, 7, u"", 4,
+            Meddle::RenewOldName);
+        // A call that does its work and reports failure all the same.
+        row("renameat2 moves, says EIO", {lie("renameNoReplace", EIO, 1)}, 7, u"", 4);
+        row("renameat2 moves, says EEXIST", {lie("renameNoReplace", EEXIST, 2)}, 7, u"", 4);
+        row("renameat2 moves, says EPERM", {lie("renameNoReplace", EPERM, 3)}, 7, u"", 4);
+        row("linkat links, says EIO", {noAtomicRename, lie("link", EIO, 1)}, 7, u"", 4);
+        row("linkat links, says EEXIST", {noAtomicRename, lie("link", EEXIST, 2)}, 7, u"", 4);
+        row("linkat links, says EPERM", {noAtomicRename, lie("link", EPERM, 3)}, 7, u"", 4);
+        row("renameat over the placeholder moves, says EIO",
+            {noAtomicRename, noHardLinks, lie("rename", EIO, 1)}, 7, u"", 4);
+        row("read-only medium", {refuse("mkdir", EROFS, 2), refuse("renameNoReplace", EROFS)}, 0,
+            u"readOnly readOnly readOnly readOnly readOnly readOnly readOnly", 3);
+        // The relative one would point elsewhere one folder down; the absolute one moves.
+        row("links", {}, 8, u"linkBreaks", 4, Meddle::Links);
     }
 
     void pass()
@@ -206,6 +251,18 @@ private slots:
         QFETCH(QString, stayed);
         QFETCH(int, created);
 
+        // Two links among the files, each to "Solo - x": one by a relative, one by an absolute
+        // path.
+        QList<QPair<QByteArray, QByteArray>> tracked; // name, data
+        for (const QByteArray &name : m_names)
+            tracked.append({name, name});
+        if (meddle == Meddle::Links) {
+            for (const QByteArray &target : {QByteArray("Solo - x"), m_root + "/sel/Solo - x"}) {
+                const QByteArray name = target.startsWith('/') ? "Zeta - abs" : "Zeta - rel";
+                QCOMPARE(::symlink(target, m_root + "/sel/" + name), 0);
+                tracked.append({name, '@' + target});
+            }
+        }
         const QList<Found> before = everything();
         QMultiHash<QByteArray, QByteArray> expected = byContents(before);
         const QByteArray outsideBefore = contents(m_root + "/outside/Alpha - c");
@@ -227,39 +284,98 @@ private slots:
                 return call(args...);
             };
         };
+        // Another program at work in the artist folder "Alpha", once, on the name "Alpha - d".
+        const QByteArray other = m_root + "/sel/Alpha/Alpha - d";
+        const auto otherProgram = [&](Meddle when, int dir, const char *name) {
+            struct stat folder, alpha;
+            if (meddle != when || qstrcmp(name, "Alpha - d") != 0 || ::fstat(dir, &folder) != 0
+                || ::stat(m_root + "/sel/Alpha", &alpha) != 0 || folder.st_ino != alpha.st_ino)
+                return;
+            const int saved = errno;
+            meddle = Meddle::None;
+            if (when == Meddle::RenewOldName) {
+                QCOMPARE(::unlink(m_root + "/sel/Alpha - d"), 0);
+                QVERIFY(makeFile(m_root + "/sel/Alpha - d", "renewed"));
+                expected.insert("renewed", {});
+            } else if (when == Meddle::ReplacePlaceholder) {
+                QVERIFY(makeFile(m_root + "/sel/Alpha/.part", "other program"));
+                QCOMPARE(::rename(m_root + "/sel/Alpha/.part", other), 0);
+                expected.insert("other program", {});
+            } else if (makeFile(other, "other program")) {
+                expected.insert("other program", {});
+            }
+            errno = saved;
+        };
+        MoveSyscalls watched = real;
+        watched.lstat = [&](int dir, const char *name, struct stat *info) {
+            const int result = real.lstat(dir, name, info);
+            if (result != 0 && errno == ENOENT)
+                otherProgram(Meddle::TakeNameWhenFree, dir, name);
+            return result;
+        };
+        watched.create = [&](int dir, const char *name) {
+            const int result = real.create(dir, name);
+            if (result >= 0) {
+                otherProgram(Meddle::TakeNameWhenFree, dir, name);
+                otherProgram(Meddle::ReplacePlaceholder, dir, name);
+            }
+            return result;
+        };
+        watched.link = [&](int fromDir, const char *from, int toDir, const char *to) {
+            const int result = real.link(fromDir, from, toDir, to);
+            if (result == 0)
+                otherProgram(Meddle::RenewOldName, toDir, to);
+            return result;
+        };
         MoveSyscalls calls {faulty(u"renameNoReplace"_s, real.renameNoReplace),
-            faulty(u"link"_s, real.link), faulty(u"unlink"_s, real.unlink),
-            faulty(u"lstat"_s, real.lstat), faulty(u"rename"_s, real.rename),
-            faulty(u"mkdir"_s, real.mkdir)};
+            faulty(u"link"_s, watched.link), faulty(u"unlink"_s, real.unlink),
+            faulty(u"lstat"_s, watched.lstat), faulty(u"rename"_s, real.rename),
+            faulty(u"mkdir"_s, real.mkdir), faulty(u"create"_s, watched.create)};
         if (meddle == Meddle::LinkedFolder) {
             QCOMPARE(::symlink("../outside", m_root + "/sel/Alpha"), 0);
+            expected.insert("@../outside", {});
             calls.lstat = [](int dir, const char *name, struct stat *info) {
                 return ::fstatat(dir, name, info, 0);
             };
         }
 
         const QString selected = decodeName(m_root + "/sel");
-        const QStringList files = visibleFileNames(selected).value_or(QStringList());
-        QCOMPARE(files.size(), m_names.size());
+        const std::optional<ListedFiles> listed = listFiles(selected);
+        QVERIFY(listed);
+        const QStringList files = listed->names;
+        QCOMPARE(files.size(), tracked.size());
         QStringList entries {u"Alpha"_s, escaped(u"Caf<e9>"_s), u"Zeta"_s, escaped(u"<ff><fe>"_s)};
-
-        // One file per step, so the folders can change between two of them.
-        DiskFolders disk(calls);
-        MovePass pass(disk, entries, selected, files, true);
         QByteArray selectedNow = m_root + "/sel";
+        if (meddle == Meddle::SwapSelectedBeforeMove) {
+            QCOMPARE(::rename(m_root + "/sel", m_root + "/moved"), 0);
+            QCOMPARE(::symlink("outside", m_root + "/sel"), 0);
+            expected.insert("@outside", {});
+            selectedNow = m_root + "/moved";
+        }
+
+        // As the program does: nothing at all in a folder that is not the one listed. Then one
+        // file per step, so the folders can change between two of them.
+        ListedFolder folder(selected, listed->folder);
+        const bool changed = folder.changed();
+        DiskFolders disk(std::move(folder), calls);
+        MovePass pass(disk, changed ? QStringList() : entries, selected, files, true);
         while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever), 1)) {
             if (pass.filesHandled() != 1 || meddle == Meddle::None)
                 continue;
             if (meddle == Meddle::SwapArtistFolder) {
                 QCOMPARE(::rename(m_root + "/sel/Alpha", m_root + "/sel/Alpha.old"), 0);
                 QCOMPARE(::symlink("../outside", m_root + "/sel/Alpha"), 0);
+                expected.insert("@../outside", {});
             } else if (meddle == Meddle::SwapSelectedFolder) {
                 QCOMPARE(::rename(m_root + "/sel", m_root + "/moved"), 0);
                 QCOMPARE(::symlink("outside", m_root + "/sel"), 0);
+                expected.insert("@outside", {});
                 selectedNow = m_root + "/moved";
             } else if (meddle == Meddle::RemoveListedFile) {
                 QCOMPARE(::unlink(m_root + "/sel/Zeta - b"), 0);
                 expected.remove("Zeta - b");
+            } else {
+                continue;
             }
             meddle = Meddle::None;
         }
@@ -290,10 +406,10 @@ private slots:
         // file left under two names in both places, every other listed one where it was.
         const QByteArray below = selectedNow.sliced(m_root.size() + 1) + '/';
         int inSubOnly = 0, inBoth = 0, inPlaceOnly = 0;
-        for (const QByteArray &name : m_names) {
+        for (const auto &[name, data] : std::as_const(tracked)) {
             bool inPlace = false, inSub = false;
             for (const Found &f : after) {
-                if (contents(m_root + '/' + f.path) != name)
+                if (f.data != data)
                     continue;
                 (f.path == below + name ? inPlace : inSub) = true;
                 QVERIFY(f.path.startsWith(below) || f.path.startsWith("moved/"));
@@ -304,9 +420,10 @@ private slots:
         }
         QCOMPARE(inSubOnly, int(summary.moved));
         QCOMPARE(inBoth, int(reasons.count(u"twoNames"_s)));
-        // "Solo - x" belongs to no listed artist and stays without being counted.
-        QCOMPARE(
-            inPlaceOnly - 1, int(summary.stayed.size() - inBoth - reasons.count(u"vanished"_s)));
+        // "Solo - x" belongs to no listed artist and stays without being counted; in a folder
+        // that has changed, nothing is even looked at.
+        QCOMPARE(inPlaceOnly - (changed ? int(tracked.size()) : 1),
+            int(summary.stayed.size() - inBoth - reasons.count(u"vanished"_s)));
         for (const StayedFile &file : summary.stayed) {
             if (file.reason == StayReason::LeftUnderTwoNames) {
                 struct stat info

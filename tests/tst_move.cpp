@@ -358,17 +358,19 @@ private slots:
                              QStringView calls) {
             QTest::newRow(tag) << errors << target.toString() << error << calls.toString();
         };
-        row("atomic", {}, u"", 0, u"renameNoReplace");
-        row("atomic, taken", {}, u"sel/to/a", EEXIST, u"renameNoReplace");
-        row("EINVAL: link", {EINVAL}, u"", 0, u"renameNoReplace link unlink");
-        row("link, taken", {EINVAL}, u"sel/to/a", EEXIST, u"renameNoReplace link");
-        row("EPERM: check", {EINVAL, EPERM}, u"", 0, u"renameNoReplace link lstat rename");
-        row("check, dangling link", {EINVAL, EPERM}, u"sel/to/a@gone", EEXIST,
-            u"renameNoReplace link lstat");
-        row("EXDEV stops", {EXDEV}, u"", EXDEV, u"renameNoReplace");
+        row("atomic", {}, u"", 0, u"lstat renameNoReplace");
+        row("atomic, taken", {}, u"sel/to/a", EEXIST, u"lstat renameNoReplace lstat lstat");
+        row("EINVAL: link", {0, EINVAL}, u"", 0, u"lstat renameNoReplace link lstat unlink");
+        row("link, taken", {0, EINVAL}, u"sel/to/a", EEXIST,
+            u"lstat renameNoReplace link lstat lstat");
+        row("EPERM: reserve", {0, EINVAL, EPERM}, u"", 0,
+            u"lstat renameNoReplace link lstat create lstat rename");
+        row("reserve, dangling link", {0, EINVAL, EPERM}, u"sel/to/a@gone", EEXIST,
+            u"lstat renameNoReplace link lstat create lstat lstat");
+        row("EXDEV stops", {0, EXDEV}, u"", EXDEV, u"lstat renameNoReplace lstat lstat");
         // Both names lead to the same file, so dropping the new one undoes the move.
-        row("unlink refused: link undone", {EINVAL, 0, EACCES}, u"", EACCES,
-            u"renameNoReplace link unlink lstat lstat unlink");
+        row("unlink refused: link undone", {0, EINVAL, 0, 0, EACCES}, u"", EACCES,
+            u"lstat renameNoReplace link lstat unlink lstat lstat unlink");
     }
 
     void moveNoReplace()
@@ -393,7 +395,8 @@ private slots:
             = arvelo::moveNoReplace(selected() + u"/a"_s, selected() + u"/to/a"_s,
                 {noted(u"renameNoReplace"_s, real.renameNoReplace), noted(u"link"_s, real.link),
                     noted(u"unlink"_s, real.unlink), noted(u"lstat"_s, real.lstat),
-                    noted(u"rename"_s, real.rename), noted(u"mkdir"_s, real.mkdir)});
+                    noted(u"rename"_s, real.rename), noted(u"mkdir"_s, real.mkdir),
+                    noted(u"create"_s, real.create)});
         QCOMPARE(result.error, error);
         QCOMPARE(made.join(u' '), calls);
         // Moved, or left exactly as it was.

@@ -16,6 +16,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdio>
+
 using namespace Qt::StringLiterals;
 
 using namespace arvelo;
@@ -40,6 +42,7 @@ private slots:
     void struckArtistStaysAndFoldersKeepFirstSpelling();
     void commandLineDoesAsTheWindow_data();
     void commandLineDoesAsTheWindow();
+    void folderReplacedSinceListed();
 
 private:
     // Presses the move button and waits for the pass; returns the messages it showed.
@@ -199,6 +202,38 @@ void TestMoveWindow::commandLineDoesAsTheWindow()
     QCOMPARE(plan.out, move.out);
     QCOMPARE(plan.exitCode, move.exitCode);
     QVERIFY(plan.err.endsWith(report));
+}
+
+void TestMoveWindow::folderReplacedSinceListed()
+{
+    // Another folder takes the listed one's path: neither is moved in, nor scanned.
+    const QString path = m_folder->path();
+    const QByteArray listed = QFile::encodeName(path + u".listed"_s);
+    QCOMPARE(::rename(QFile::encodeName(path), listed), 0);
+    QVERIFY(QDir().mkdir(path));
+    QFile other(path + u"/Zeta - other.mp3"_s);
+    QVERIFY(other.open(QIODevice::WriteOnly));
+    other.close();
+
+    MessageBoxAnswerer user;
+    QTest::mouseClick(m_form->Command3, Qt::LeftButton);
+    QTRY_COMPARE(user.texts.size(), 1);
+    QTRY_VERIFY(
+        !Form2::slot().isOpen() && m_form->isVisible() && !QApplication::activeModalWidget());
+    QTest::mouseClick(m_form->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!Caut::slot().isOpen() && m_form->isVisible());
+    QTRY_COMPARE(user.texts.size(), 2);
+    const QString message
+        = u"The folder \"%1\" has changed since it was listed. Choose it again."_s;
+    QCOMPARE(user.texts, QStringList(2, message.arg(path)));
+    QCOMPARE(files(), QStringList {u"Zeta - other.mp3: "_s});
+    QCOMPARE(QDir(QFile::decodeName(listed)).entryList(QDir::Files).size(), 7);
+    // Chosen again, it is listed afresh.
+    QTest::keyClick(m_form->Dir1, Qt::Key_Return);
+    QCOMPARE(m_form->File1->items(), QStringList {u"Zeta - other.mp3"_s});
+
+    QVERIFY(QDir(path).removeRecursively());
+    QCOMPARE(::rename(listed, QFile::encodeName(path)), 0);
 }
 
 QTEST_MAIN(TestMoveWindow)

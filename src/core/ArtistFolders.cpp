@@ -15,6 +15,17 @@ using namespace Qt::StringLiterals;
 
 namespace arvelo {
 
+namespace {
+
+// A link whose target starts at the root leads to the same file from any folder.
+bool hasAbsoluteTarget(int dir, const QByteArray &name)
+{
+    char first = 0;
+    return ::readlinkat(dir, name.constData(), &first, 1) == 1 && first == '/';
+}
+
+} // namespace
+
 QString joinPath(const QString &folder, const QString &name)
 {
     return folder.endsWith(u'/') ? folder + name : folder + u'/' + name;
@@ -61,6 +72,16 @@ QStringList EntryIndex::foldMatches(const QString &name) const
 DiskFolders::DiskFolders(const MoveSyscalls &calls)
     : m_calls(calls)
 { }
+
+DiskFolders::DiskFolders(ListedFolder folder, const MoveSyscalls &calls)
+    : m_calls(calls)
+    , m_folder(folder.path())
+    , m_fd(folder.release())
+    , m_folderError(m_fd < 0 ? folder.error() : 0)
+{
+    if (m_fd < 0 && m_folderError == 0)
+        m_folderError = ENOENT;
+}
 
 DiskFolders::~DiskFolders()
 {
@@ -138,10 +159,14 @@ std::optional<FolderEntry> DiskFolders::findEntry(const QString &folder, const Q
 
 bool DiskFolders::createFolder(const QString &folder, const QString &name)
 {
-    if (!isUsableFolderName(name) || folderFd(folder) < 0)
+    if (!isUsableFolderName(name)) {
+        errno = EINVAL;
+        return false;
+    }
+    if (folderFd(folder) < 0)
         return false;
     if (m_calls.mkdir(m_fd, encodeName(name).constData(), 0777) != 0)
-        return false;
+        return false; // errno is mkdir's
     index().add(name);
     return true;
 }
@@ -156,7 +181,14 @@ MoveResult DiskFolders::moveInto(
     if (subFolderFd(subFolder) < 0)
         return {m_subError};
     const QByteArray name = encodeName(file);
-    return moveNoReplaceAt(m_fd, name.constData(), m_subFd, name.constData(), m_calls);
+    // The file as it is now: the move takes only this one, and its kind decides whether it goes.
+    struct stat info
+    { };
+    if (m_calls.lstat(m_fd, name.constData(), &info) != 0)
+        return {errno != 0 ? errno : EIO};
+    if (S_ISLNK(info.st_mode) && !hasAbsoluteTarget(m_fd, name))
+        return {.linkWouldBreak = true};
+    return moveNoReplaceAt(m_fd, name.constData(), m_subFd, name.constData(), info, m_calls);
 }
 
 EntryIndex &DiskFolders::index()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ListedFolder.h"
 #include "core/MoveNoReplace.h"
 
 #include <QHash>
@@ -55,8 +56,10 @@ public:
     // The visible entry of `folder` that is `name`: exactly that name, else one equal after
     // normalisation and case folding. Nothing when neither stands there.
     virtual std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) = 0;
+    // False with errno set when the folder could not be made.
     virtual bool createFolder(const QString &folder, const QString &name) = 0;
-    // Moves `file` of `folder` into its sub-folder `subFolder`, keeping its name.
+    // Moves `file` of `folder` into its sub-folder `subFolder`, keeping its name. A link to a
+    // relative target stays, since it would point elsewhere one folder down.
     virtual MoveResult moveInto(
         const QString &folder, const QString &file, const QString &subFolder)
         = 0;
@@ -70,6 +73,9 @@ class DiskFolders final : public FolderAccess
 {
 public:
     explicit DiskFolders(const MoveSyscalls &calls = MoveSyscalls::system());
+    // Works in the folder the files were listed from, already open; nothing is done when it has
+    // changed since.
+    explicit DiskFolders(ListedFolder folder, const MoveSyscalls &calls = MoveSyscalls::system());
     ~DiskFolders() override;
     DiskFolders(const DiskFolders &) = delete;
     DiskFolders &operator=(const DiskFolders &) = delete;

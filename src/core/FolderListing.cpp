@@ -3,6 +3,7 @@
 #include "core/NameCodec.h"
 
 #include <cerrno>
+#include <cstring>
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -61,7 +62,10 @@ std::optional<QList<ListedEntry>> entriesOf(int fd)
                 : S_ISREG(info.st_mode)                        ? EntryKind::File
                                                                : EntryKind::Other;
         }
-        entries.append({decodeName(QByteArrayView(entry->d_name)), kind});
+        // The name's own length: FUSE drivers for exFAT and NTFS give names longer than the
+        // array is declared.
+        entries.append(
+            {decodeName(QByteArrayView(entry->d_name, std::strlen(entry->d_name))), kind});
     }
     const bool complete = errno == 0;
     ::closedir(dir);
@@ -99,7 +103,28 @@ bool isReadableFolder(const QString &folder)
 
 std::optional<QStringList> visibleFileNames(const QString &folder)
 {
-    return namesOfKind(folder, EntryKind::File);
+    std::optional<ListedFiles> listed = listFiles(folder);
+    if (!listed)
+        return std::nullopt;
+    return std::move(listed->names);
+}
+
+std::optional<ListedFiles> listFiles(const QString &folder)
+{
+    if (folder.isEmpty())
+        return std::nullopt;
+    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    const FolderId id = folderIdOf(fd);
+    std::optional<QList<ListedEntry>> entries = entriesOf(fd);
+    if (!entries)
+        return std::nullopt;
+    ListedFiles listed {{}, id};
+    listed.names.reserve(entries->size());
+    for (const ListedEntry &entry : std::as_const(*entries)) {
+        if (entry.kind == EntryKind::File)
+            listed.names.append(entry.name);
+    }
+    return listed;
 }
 
 std::optional<QStringList> subFolderNames(const QString &folder)
@@ -116,6 +141,26 @@ std::optional<QStringList> scanCandidates(
         if (!folders)
             return std::nullopt;
         candidates = std::move(*folders);
+    }
+    candidates += files;
+    return candidates;
+}
+
+std::optional<QStringList> scanCandidates(
+    const ListedFolder &folder, const QStringList &files, bool withSubFolders)
+{
+    // Nothing of another folder is mixed into what was listed.
+    if (folder.changed())
+        return std::nullopt;
+    QStringList candidates;
+    if (withSubFolders) {
+        const std::optional<QList<ListedEntry>> entries = visibleEntriesAt(folder.fd());
+        if (!entries)
+            return std::nullopt;
+        for (const ListedEntry &entry : *entries) {
+            if (entry.kind == EntryKind::Folder)
+                candidates.append(entry.name);
+        }
     }
     candidates += files;
     return candidates;

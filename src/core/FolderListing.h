@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/ListedFolder.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -31,6 +33,14 @@ bool isReadableFolder(const QString &folder);
 // The visible files (regular files and links to them) of a folder, unsorted.
 std::optional<QStringList> visibleFileNames(const QString &folder);
 
+// The visible files of a folder, unsorted, and which folder they were read from.
+struct ListedFiles
+{
+    QStringList names;
+    FolderId folder;
+};
+std::optional<ListedFiles> listFiles(const QString &folder);
+
 // The visible sub-folders (links to folders included) of a folder, unsorted.
 std::optional<QStringList> subFolderNames(const QString &folder);
 
@@ -38,5 +48,9 @@ std::optional<QStringList> subFolderNames(const QString &folder);
 // Nothing when the sub-folders are asked for and the folder cannot be read.
 std::optional<QStringList> scanCandidates(
     const QString &folder, const QStringList &files, bool withSubFolders);
+
+// The same in the folder that was listed, open once; nothing when it has changed since.
+std::optional<QStringList> scanCandidates(
+    const ListedFolder &folder, const QStringList &files, bool withSubFolders);
 
 } // namespace arvelo

@@ -2,7 +2,6 @@
 
 #include "core/ArtistScan.h"
 #include "core/ArtistSongs.h"
-#include "core/FolderListing.h"
 #include "core/ListOrder.h"
 
 namespace arvelo {
@@ -17,16 +16,16 @@ QStringList inListOrder(QStringList items)
 
 } // namespace
 
-std::optional<QStringList> listedFiles(const QString &folder)
+std::optional<ListedFiles> listedFiles(const QString &folder)
 {
-    std::optional<QStringList> files = visibleFileNames(folder);
+    std::optional<ListedFiles> files = listFiles(folder);
     if (files)
-        ListOrder().sort(*files);
+        ListOrder().sort(files->names);
     return files;
 }
 
 std::optional<ScanLists> scanLists(
-    const QString &folder, const QStringList &files, bool withSubFolders, KeyOptions options)
+    const ListedFolder &folder, const QStringList &files, bool withSubFolders, KeyOptions options)
 {
     std::optional<QStringList> candidates = scanCandidates(folder, files, withSubFolders);
     if (!candidates)

@@ -28,38 +28,104 @@ MoveResult failedWith(int error)
     return {error != 0 ? error : EIO};
 }
 
+MoveResult twoNamesAfter(int error)
+{
+    return {failedWith(error).error, true};
+}
+
 bool sameFile(const struct stat &a, const struct stat &b)
 {
     return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
 }
 
-// The old name's removal reported `error` after the new name was made. A removal can take
-// place and still report failure (a retried remove on NFS), so look before undoing: dropping
-// the new name is safe only while the old one still leads to the same file.
-MoveResult settleLink(
-    int fromDir, const char *from, int toDir, const char *to, int error, const MoveSyscalls &calls)
+// What stands at a name, compared with the file being moved.
+enum class At { Ours, Other, Nothing, Unknown };
+
+At whatStandsAt(int dir, const char *name, const struct stat &file, const MoveSyscalls &calls)
 {
-    struct stat source
+    struct stat info
     { };
-    if (calls.lstat(fromDir, from, &source) != 0) {
-        // The old name is gone: the file stands at its new place only.
-        if (errno == ENOENT)
-            return {};
-        return {failedWith(error).error, true};
-    }
-    struct stat target
-    { };
-    if (calls.lstat(toDir, to, &target) != 0)
-        return failedWith(errno == ENOENT ? error : errno);
-    // Something else took the old name meanwhile; the file itself is at its new place.
-    if (!sameFile(source, target))
-        return {};
+    if (calls.lstat(dir, name, &info) == 0)
+        return sameFile(info, file) ? At::Ours : At::Other;
+    return errno == ENOENT ? At::Nothing : At::Unknown;
+}
+
+// The outcome as the two names show it, after a call that reported `error`.
+MoveResult outcome(At source, At target, int error)
+{
+    const bool stillThere = source == At::Ours || source == At::Unknown;
+    if (target == At::Ours)
+        return stillThere ? twoNamesAfter(error) : MoveResult {};
+    if (stillThere || target == At::Unknown)
+        return failedWith(error);
+    // Neither name leads to the file: another hand took it away.
+    return {ENOENT};
+}
+
+// A call can do its work and still report failure (a lost reply on a network or FUSE file
+// system), so its answer is not taken on trust: the names are looked at again.
+MoveResult lookAfter(int fromDir, const char *from, int toDir, const char *to,
+    const struct stat &file, int error, const MoveSyscalls &calls)
+{
+    const At source = whatStandsAt(fromDir, from, file, calls);
+    return outcome(source, whatStandsAt(toDir, to, file, calls), error);
+}
+
+// The old name's removal reported `error` after the new name was made. Dropping the new name
+// undoes the move, but only while both names still lead to the file.
+MoveResult settleLink(int fromDir, const char *from, int toDir, const char *to,
+    const struct stat &file, int error, const MoveSyscalls &calls)
+{
+    const At source = whatStandsAt(fromDir, from, file, calls);
+    At target = whatStandsAt(toDir, to, file, calls);
+    // The link was made a moment ago: a name that cannot be looked at is taken to hold it.
+    if (target == At::Unknown)
+        target = At::Ours;
+    if (source != At::Ours || target != At::Ours)
+        return outcome(source, target, error);
     if (calls.unlink(toDir, to) == 0)
         return failedWith(error);
     // The undo may have lied as well: what counts is whether the new name is still there.
-    if (calls.lstat(toDir, to, &target) != 0 && errno == ENOENT)
+    if (whatStandsAt(toDir, to, file, calls) == At::Nothing)
         return failedWith(error);
-    return {failedWith(error).error, true};
+    return twoNamesAfter(error);
+}
+
+// Our reservation: the empty file made at `to`, still under that name.
+bool isPlaceholder(
+    int dir, const char *name, const struct stat &reserved, const MoveSyscalls &calls)
+{
+    struct stat info
+    { };
+    return calls.lstat(dir, name, &info) == 0 && sameFile(info, reserved) && S_ISREG(info.st_mode)
+        && info.st_size == 0;
+}
+
+// No hard links here (FAT, exFAT): the new name is reserved with an exclusive create, which
+// nothing standing there survives, and the file renamed over that placeholder only while it is
+// still ours. A program that creates exclusively or links never loses a file to us.
+MoveResult moveOverPlaceholder(int fromDir, const char *from, int toDir, const char *to,
+    const struct stat &file, const MoveSyscalls &calls)
+{
+    const int fd = calls.create(toDir, to);
+    if (fd < 0)
+        return lookAfter(fromDir, from, toDir, to, file, errno, calls);
+    struct stat reserved
+    { };
+    const bool known = ::fstat(fd, &reserved) == 0;
+    const int error = errno;
+    ::close(fd);
+    // Without its identity the placeholder cannot be told from another's file: it stays.
+    if (!known)
+        return failedWith(error);
+    if (!isPlaceholder(toDir, to, reserved, calls))
+        return lookAfter(fromDir, from, toDir, to, file, EEXIST, calls);
+    if (calls.rename(fromDir, from, toDir, to) == 0)
+        return {};
+    const MoveResult result = lookAfter(fromDir, from, toDir, to, file, errno, calls);
+    if (result.error != 0 && !result.twoNames && isPlaceholder(toDir, to, reserved, calls))
+        calls.unlink(toDir, to);
+    return result;
 }
 
 } // namespace
@@ -81,6 +147,9 @@ const MoveSyscalls &MoveSyscalls::system()
             return ::renameat(fromDir, from, toDir, to);
         },
         [](int dir, const char *name, mode_t mode) { return ::mkdirat(dir, name, mode); },
+        [](int dir, const char *name) {
+            return ::openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        },
     };
     return calls;
 }
@@ -102,33 +171,47 @@ MoveResult moveNoReplace(const QString &from, const QString &to, const MoveSysca
 MoveResult moveNoReplaceAt(
     int fromDir, const char *from, int toDir, const char *to, const MoveSyscalls &calls)
 {
+    struct stat file
+    { };
+    if (calls.lstat(fromDir, from, &file) != 0)
+        return failedWith(errno);
+    return moveNoReplaceAt(fromDir, from, toDir, to, file, calls);
+}
+
+MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
+    const struct stat &file, const MoveSyscalls &calls)
+{
     if (calls.renameNoReplace(fromDir, from, toDir, to) == 0)
         return {};
     int error = errno;
     if (!unsupported(error))
-        return failedWith(error);
+        return lookAfter(fromDir, from, toDir, to, file, error, calls);
 
     // No atomic no-replace rename here: a new link cannot replace anything either.
-    if (calls.link(fromDir, from, toDir, to) == 0) {
-        if (calls.unlink(fromDir, from) == 0)
-            return {};
-        return settleLink(fromDir, from, toDir, to, errno, calls);
+    if (calls.link(fromDir, from, toDir, to) != 0) {
+        error = errno;
+        // The link may stand all the same; then the move goes on as if it had been made.
+        const At target = whatStandsAt(toDir, to, file, calls);
+        if (target != At::Ours) {
+            if (noHardLinks(error))
+                return moveOverPlaceholder(fromDir, from, toDir, to, file, calls);
+            return outcome(whatStandsAt(fromDir, from, file, calls), target, error);
+        }
     }
-    error = errno;
-    if (!noHardLinks(error))
-        return failedWith(error);
-
-    // No hard links either: look before renaming, as mv -n does on such file systems.
-    struct stat info
-    { };
-    if (calls.lstat(toDir, to, &info) == 0)
-        return {EEXIST};
-    error = errno;
-    if (error != ENOENT)
-        return failedWith(error);
-    if (calls.rename(fromDir, from, toDir, to) == 0)
+    // Unlink only what was linked: another program may have put a new file under the old
+    // name meanwhile, and then ours is at its new place only.
+    switch (whatStandsAt(fromDir, from, file, calls)) {
+    case At::Ours:
+        break;
+    case At::Unknown:
+        return twoNamesAfter(errno);
+    case At::Other:
+    case At::Nothing:
         return {};
-    return failedWith(errno);
+    }
+    if (calls.unlink(fromDir, from) == 0)
+        return {};
+    return settleLink(fromDir, from, toDir, to, file, errno, calls);
 }
 
 } // namespace arvelo

@@ -8,15 +8,18 @@
 
 namespace arvelo {
 
-// How one move ended: error is the errno of the refusal, 0 when the file now stands at its
-// new place. A refused move leaves the file where it was, except when twoNames is set: the
-// move could neither be finished nor undone, and the file stands under both names.
+// How one move ended, as the disk shows it afterwards: error is the errno of the refusal, 0 when
+// the file now stands at its new place. A refused move leaves the file where it was, except when
+// twoNames is set: the move could neither be finished nor undone, and the file stands under both
+// names. linkWouldBreak: a link to a relative target, left where it is because it would point
+// elsewhere one folder down.
 struct MoveResult
 {
     int error = 0;
     bool twoNames = false;
+    bool linkWouldBreak = false;
 
-    bool moved() const { return error == 0 && !twoNames; }
+    bool moved() const { return error == 0 && !twoNames && !linkWouldBreak; }
 };
 
 // The system calls the move and the artist folders are built on, each relative to an open
@@ -34,20 +37,29 @@ struct MoveSyscalls
     // fstatat without following a final link; it tells what stands at a name, even a dangling
     // link.
     std::function<int(int dir, const char *name, struct stat *info)> lstat;
-    // renameat, which replaces; used only after checking that the target is free.
+    // renameat, which replaces; used only over a placeholder of our own.
     std::function<int(int fromDir, const char *from, int toDir, const char *to)> rename;
     // mkdirat.
     std::function<int(int dir, const char *name, mode_t mode)> mkdir;
+    // openat with O_CREAT | O_EXCL | O_NOFOLLOW: a new empty file, or nothing if any entry
+    // (even a dangling link) has that name. Returns the open file.
+    std::function<int(int dir, const char *name)> create;
 
     static const MoveSyscalls &system();
 };
 
 // Moves or renames a file without ever replacing what stands at `to` and without copying:
 // an atomic no-replace rename where the file system has one, else a hard link and removal
-// of the old name, else (no hard links, e.g. vfat) a check that `to` is free and a rename.
-// Names are taken relative to the open folders fromDir and toDir (or AT_FDCWD).
+// of the old name, else (no hard links, e.g. FAT) a rename over a placeholder reserved with an
+// exclusive create. Names are taken relative to the open folders fromDir and toDir (or
+// AT_FDCWD). Only what was `from` when the move began is moved or unlinked; after any call
+// that reports an error, the result is what the disk shows.
 MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
     const MoveSyscalls &calls = MoveSyscalls::system());
+
+// The same for a file whose identity the caller has just taken (fstatat of `from`).
+MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
+    const struct stat &file, const MoveSyscalls &calls = MoveSyscalls::system());
 
 // The same on two paths.
 MoveResult moveNoReplace(const QString &from, const QString &to);

@@ -32,6 +32,8 @@ StayReason reasonFor(const MoveResult &result)
         return StayReason::NameTaken;
     case ENOENT:
         return StayReason::Vanished;
+    case EROFS:
+        return StayReason::ReadOnly;
     default:
         return StayReason::Refused;
     }
@@ -138,6 +140,8 @@ void MovePass::handle(qsizetype j)
     const MoveResult result = m_folders.moveInto(m_folder, file, *m_target);
     if (result.moved())
         ++m_summary.moved;
+    else if (result.linkWouldBreak)
+        stay(file, StayReason::LinkWouldBreak);
     else if (result.twoNames)
         stay(file, StayReason::LeftUnderTwoNames, joinPath(joinPath(m_folder, *m_target), file));
     else
@@ -161,9 +165,10 @@ std::optional<QString> MovePass::artistFolder(const QString &name, StayReason &w
             return std::nullopt;
         return entry->name;
     }
-    why = StayReason::FolderNotMade;
-    if (!m_folders.createFolder(m_folder, name))
+    if (!m_folders.createFolder(m_folder, name)) {
+        why = errno == EROFS ? StayReason::ReadOnly : StayReason::FolderNotMade;
         return std::nullopt;
+    }
     ++m_summary.foldersCreated;
     return name;
 }

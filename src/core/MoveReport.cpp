@@ -16,8 +16,9 @@ namespace {
 constexpr qsizetype NamedFiles = 10;
 
 // In the order the reasons are listed.
-constexpr std::array Reasons {StayReason::NameTaken, StayReason::FolderNotMade,
-    StayReason::NotAFolder, StayReason::UnusableName, StayReason::Vanished, StayReason::Refused,
+constexpr std::array Reasons {StayReason::NameTaken, StayReason::ReadOnly,
+    StayReason::FolderNotMade, StayReason::NotAFolder, StayReason::UnusableName,
+    StayReason::LinkWouldBreak, StayReason::Vanished, StayReason::Refused,
     StayReason::LeftUnderTwoNames};
 
 QString reasonText(StayReason reason)
@@ -37,6 +38,10 @@ QString reasonText(StayReason reason)
         return u"The system refused to move the file"_s;
     case StayReason::LeftUnderTwoNames:
         return u"The move could not be finished nor undone, so the file now has two names"_s;
+    case StayReason::ReadOnly:
+        return u"The folder is on a read-only medium"_s;
+    case StayReason::LinkWouldBreak:
+        return u"The file is a link that would break if moved"_s;
     }
     return {};
 }

@@ -17,6 +17,8 @@ enum class StayReason {
     // The move could be neither finished nor undone: the file stands in the selected folder
     // and in the artist folder (alsoAt) under one name each, as two names of one file.
     LeftUnderTwoNames,
+    ReadOnly, // the selected folder is on a read-only medium
+    LinkWouldBreak, // a link to a relative target, which would point elsewhere one folder down
 };
 
 struct StayedFile

@@ -13,7 +13,9 @@ void FileList::setPath(const QString &path)
 {
     m_path = absoluteClean(path);
     // A folder that cannot be read lists nothing.
-    setItemsInOrder(listedFiles(m_path).value_or(QStringList()));
+    std::optional<ListedFiles> listed = listedFiles(m_path);
+    m_folderId = listed ? listed->folder : FolderId();
+    setItemsInOrder(listed ? std::move(listed->names) : QStringList());
 }
 
 } // namespace arvelo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ListedFolder.h"
 #include "widgets/SortedListBox.h"
 
 namespace arvelo {
@@ -13,9 +14,12 @@ public:
 
     QString Path() const { return m_path; }
     void setPath(const QString &path);
+    // The folder the files were read from, so a scan or a move can tell it is still the same.
+    FolderId folderId() const { return m_folderId; }
 
 private:
     QString m_path;
+    FolderId m_folderId;
 };
 
 } // namespace arvelo

@@ -101,7 +101,11 @@ void FolderList::openRow(int row)
         showMessage(driveNotAvailableMessage());
         return;
     }
+    const bool reopened = folder == m_path;
     showFolder(folder, drive);
+    // Opening the folder shown reads it again, as choosing it anew: it may have changed.
+    if (reopened && m_path == folder)
+        emit Change();
 }
 
 void FolderList::showFolder(const QString &wanted, const QString &drive)

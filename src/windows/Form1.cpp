@@ -3,6 +3,7 @@
 #include "core/ArtistFolders.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/ListedFolder.h"
 #include "core/Lists.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
@@ -78,13 +79,16 @@ QTimer *operationTimer(QObject *parent, const char *name)
 
 struct Form1::RunningMove
 {
-    RunningMove(
-        const QStringList &entries, const QString &folder, const QStringList &files, bool beautify)
-        : pass(disk, entries, folder, files, beautify)
+    RunningMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
+        bool beautify)
+        : path(folder.path())
+        , disk(std::move(folder))
+        , pass(disk, entries, path, files, beautify)
     {
         clock.start();
     }
 
+    const QString path;
     arvelo::DiskFolders disk;
     arvelo::MovePass pass;
     QElapsedTimer clock;
@@ -245,8 +249,9 @@ void Form1::Timer1_Timer()
         List3->Clear();
 
     const QString folder = File1->Path();
+    const arvelo::ListedFolder listed(folder, File1->folderId());
     std::optional<arvelo::ScanLists> scan
-        = arvelo::scanLists(folder, File1->items(), Check4->isChecked(), keyOptions());
+        = arvelo::scanLists(listed, File1->items(), Check4->isChecked(), keyOptions());
     if (scan) {
         List3->setItemsInOrder(std::move(scan->workList));
         List1->setItemsInOrder(std::move(scan->artists));
@@ -255,8 +260,10 @@ void Form1::Timer1_Timer()
     Caut::slot().unload();
     comeBack();
     // A vanished folder ends this scan, not the program.
-    if (!scan)
-        arvelo::showMessage(unreadableFolderMessage(folder));
+    if (!scan) {
+        arvelo::showMessage(listed.changed() ? arvelo::folderChangedMessage(folder)
+                                             : unreadableFolderMessage(folder));
+    }
 }
 
 void Form1::List1_Click()
@@ -292,9 +299,17 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
-    // Works from the listing as it stands; a file that has gone since simply stays unmoved.
+    // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
+    // folder must be the one listed, though, or the listing says nothing about it.
+    arvelo::ListedFolder folder(File1->Path(), File1->folderId());
+    if (folder.changed()) {
+        Form2::slot().unload();
+        comeBack();
+        arvelo::showMessage(arvelo::folderChangedMessage(folder.path()));
+        return;
+    }
     m_move = std::make_unique<RunningMove>(
-        List1->items(), File1->Path(), File1->items(), Check3->isChecked());
+        std::move(folder), List1->items(), File1->items(), Check3->isChecked());
     m_moveSlices->start();
 }
 
