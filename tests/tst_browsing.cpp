@@ -1,6 +1,9 @@
+#include "ByteTree.h"
 #include "windows/Form1.h"
 
 #include <QMessageBox>
+#include <QMimeData>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -35,6 +38,7 @@ class TestBrowsing : public QObject
 
     QString at(const QString &relative) const { return m_root + u'/' + relative; }
     Form1 &showForm(const QString &folder) { return Form1::slot().show(at(folder)); }
+    QByteArray bytesFolder() const { return encodeName(at(u"B/caf"_s)) + '\xe9'; }
 
 private slots:
     void initTestCase()
@@ -50,9 +54,13 @@ private slots:
         QVERIFY(QFile::link(at(u"A/music/notes.txt"_s), at(u"A/music/link.mp3"_s)));
         QVERIFY(QFile::link(at(u"A/music/gone.txt"_s), at(u"A/music/broken.mp3"_s)));
         QVERIFY(QFile::link(at(u"A/music/Sub"_s), at(u"A/music/folderlink"_s)));
+        // A folder whose name is not UTF-8, as a file manager sends it in a drop.
+        QCOMPARE(::mkdir(bytesFolder().constData(), 0755), 0);
         m_volumes->list = {at(u"A"_s), at(u"B"_s), at(u"Missing"_s), at(u"NotAFolder"_s)};
         VolumeSource::setStandard(m_volumes);
     }
+    // Qt's own removal would not see it.
+    void cleanupTestCase() { ::rmdir(bytesFolder().constData()); }
     void cleanup()
     {
         m_volumes->down.clear();
@@ -129,14 +137,62 @@ private slots:
         QCOMPARE(form.Drive1->Drive(), at(u"A"_s));
     }
 
-    void fileListKeepsItsListingUntilItsPathIsSet()
+    void listsFollowOtherPrograms()
     {
+        for (const char *name : {"gone.mp3", "keep.mp3", "old.mp3"})
+            QVERIFY(
+                QFile(at(u"A/music/alpha/"_s + QLatin1String(name))).open(QIODevice::WriteOnly));
         Form1 &form = showForm(u"A/music/alpha"_s);
-        QVERIFY(QFile(at(u"A/music/alpha/late.mp3"_s)).open(QIODevice::WriteOnly));
-        QCOMPARE(form.File1->ListCount(), 0);
-        QVERIFY(form.Dir1->setPath(at(u"A/music"_s)));
-        QVERIFY(form.Dir1->setPath(at(u"A/music/alpha"_s)));
-        QCOMPARE(form.File1->items(), QStringList {u"late.mp3"_s});
+        form.File1->setListIndex(1);
+        QProcess other;
+        other.setWorkingDirectory(at(u"A/music/alpha"_s));
+        other.start(u"/bin/sh"_s,
+            {u"-c"_s,
+                u"touch 'a new.mp3' 'b new.mp3' && rm gone.mp3 && mv old.mp3 renamed.mp3 "
+                u"&& mkdir later"_s});
+        QVERIFY(other.waitForFinished() && other.exitCode() == 0);
+        QTRY_COMPARE_WITH_TIMEOUT(form.File1->items(),
+            (QStringList {u"a new.mp3"_s, u"b new.mp3"_s, u"keep.mp3"_s, u"renamed.mp3"_s}), 2000);
+        // Kept by name, not by its place in the list.
+        QCOMPARE(form.File1->List(form.File1->ListIndex()), u"keep.mp3"_s);
+        QCOMPARE(form.Dir1->findItems(u"later"_s, Qt::MatchExactly).size(), 1);
+    }
+
+    void droppingAFolder_data()
+    {
+        QTest::addColumn<QList<QUrl>>("urls");
+        QTest::addColumn<QString>("shown"); // empty when the drop is refused
+        const QUrl b = QUrl::fromLocalFile(at(u"B"_s));
+        QTest::newRow("folder") << QList<QUrl> {b} << u"B"_s;
+        QTest::newRow("folder named by bytes")
+            << QList<QUrl> {QUrl::fromEncoded(b.toEncoded() + "/caf%E9")} << u"B/caf<e9>"_s;
+        QTest::newRow("file") << QList<QUrl> {QUrl::fromLocalFile(at(u"A/A - one.mp3"_s))}
+                              << QString();
+        QTest::newRow("remote URL")
+            << QList<QUrl> {QUrl(u"https://example.org"_s + b.path())} << QString();
+        QTest::newRow("folder on another machine")
+            << QList<QUrl> {QUrl(u"file://elsewhere"_s + b.path())} << QString();
+        QTest::newRow("two folders")
+            << QList<QUrl> {b, QUrl::fromLocalFile(at(u"A/music"_s))} << QString();
+    }
+
+    void droppingAFolder()
+    {
+        QFETCH(QList<QUrl>, urls);
+        QFETCH(QString, shown);
+        Form1 &form = showForm(u"A/music"_s);
+        QMimeData data;
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&form, &enter);
+        // The cursor refuses what would be refused at the drop.
+        QCOMPARE(enter.isAccepted(), !shown.isEmpty());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &data, Qt::LeftButton, {});
+        QApplication::sendEvent(&form, &drop);
+        const QString folder = at(bytetree::escaped(shown.isEmpty() ? u"A/music"_s : shown));
+        QCOMPARE(form.Drive1->Drive(), at(shown.isEmpty() ? u"A"_s : u"B"_s));
+        QCOMPARE(form.Dir1->Path(), folder);
+        QCOMPARE(form.File1->Path(), folder);
     }
 
     void tabReachesTheChoosers()

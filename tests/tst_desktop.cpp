@@ -328,7 +328,8 @@ private slots:
         watch.setInterval(50);
         connect(&watch, &QTimer::timeout, this, [&] {
             auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-            if (!box || !box->isVisible() || !seen.isEmpty())
+            // Enter goes where the window manager has put the keyboard: wait until that is the box.
+            if (!box || !box->isActiveWindow() || !seen.isEmpty())
                 return;
             seen = QStringList {box->text(), title(box), QString::number(box->buttons().size()),
                 QString::number(int(box->icon()))};

@@ -1,6 +1,7 @@
 #include "widgets/Twips.h"
 #include "windows/Form1.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
@@ -23,6 +24,7 @@ private slots:
     void cleanup() { Form1::slot().unload(); }
     void startsIdleWithCaptionsAsWritten();
     void tabOrderFollowsTheLayout();
+    void screenReadersNameTheListsAfterTheirFrames();
     void keyFollowsTheOptionsAtEveryCall();
     void sortedListsIgnoreCaseWhateverTheOrderOfArrival();
     void hiddenMainWindowDoesNotEndTheProgram();
@@ -91,6 +93,25 @@ void TestForm1::tabOrderFollowsTheLayout()
         while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(&form));
         QCOMPARE(widget, expected.at(i));
     }
+}
+
+void TestForm1::screenReadersNameTheListsAfterTheirFrames()
+{
+    Form1 &form = Form1::slot().show(m_folder.path());
+    const std::pair<QWidget *, const char *> names[] = {
+        {form.Dir1, "Select folder"},
+        {form.File1, "Files in selected folder"},
+        {form.Drive1->view(), "Select Drive"}, // the drop-down's list
+        {form.List1, "Artists"},
+        {form.List2, "Selected artist's songs"},
+    };
+    for (const auto &[widget, name] : names)
+        QCOMPARE(QAccessible::queryAccessibleInterface(widget)->text(QAccessible::Name),
+            QLatin1String(name));
+    // Each option says what it changes, read out after its caption.
+    for (QCheckBox *box : {form.Check1, form.Check2, form.Check3, form.Check4})
+        QVERIFY(
+            !QAccessible::queryAccessibleInterface(box)->text(QAccessible::Description).isEmpty());
 }
 
 void TestForm1::keyFollowsTheOptionsAtEveryCall()

@@ -1,5 +1,7 @@
 #include "widgets/TextBox.h"
+#include "windows/Caut.h"
 #include "windows/Form1.h"
+#include "windows/Form2.h"
 #include "windows/Help.h"
 #include "windows/frmAbout.h"
 
@@ -57,6 +59,8 @@ private slots:
 
     void cleanup()
     {
+        Caut::slot().unload();
+        Form2::slot().unload();
         frmAbout::slot().unload();
         Help::slot().unload();
         Form1::slot().unload();
@@ -92,6 +96,34 @@ private slots:
         // Nothing is modal: the main window, one Help and one About, all shown and usable.
         QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(), &QWidget::isVisible), 3);
         QVERIFY(form.isEnabled() && !QApplication::activeModalWidget());
+    }
+
+    void f1OpensTheOneHelpWindow_data()
+    {
+        QTest::addColumn<QString>("window");
+        QTest::addColumn<bool>("helpOpen"); // behind the window where F1 is pressed
+        QTest::newRow("Form1") << u"Form1"_s << false;
+        QTest::newRow("Form1, Help behind") << u"Form1"_s << true;
+        QTest::newRow("About, Help behind") << u"frmAbout"_s << true;
+        QTest::newRow("Caut") << u"Caut"_s << false;
+        QTest::newRow("Form2, Help behind") << u"Form2"_s << true;
+    }
+
+    void f1OpensTheOneHelpWindow()
+    {
+        QFETCH(QString, window);
+        QFETCH(bool, helpOpen);
+        const QPointer<Help> before = helpOpen ? &Help::slot().show() : nullptr;
+        arvelo::AppWindow &pressed = window == u"Form1"_s ? Form1::slot().show(m_folder.path())
+            : window == u"frmAbout"_s                     ? frmAbout::slot().show()
+            : window == u"Caut"_s ? static_cast<arvelo::AppWindow &>(Caut::slot().show())
+                                  : Form2::slot().show();
+        QVERIFY(QTest::qWaitForWindowActive(&pressed));
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+        QVERIFY(Help::slot().isOpen());
+        if (helpOpen)
+            QCOMPARE(Help::slot().get(), before.data());
+        QTRY_COMPARE(QApplication::activeWindow(), Help::slot().get());
     }
 
     void closingUnloads_data()

@@ -72,6 +72,9 @@ private slots:
         int ticks = 0;
         bool probed = false, closeRefused = false, secondOperationStarted = false;
         bool helpShown = false;
+        // The move's own renames must not make the file list read the folder meanwhile.
+        const QStringList listedBefore = form.File1->items();
+        bool listReadDuringMove = false;
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
@@ -89,6 +92,7 @@ private slots:
             moving->update();
             if (moving->progressBar()->isVisible())
                 progress.append(moving->progressBar()->value());
+            listReadDuringMove |= form.File1->items() != listedBefore;
             // Once the move itself is under way (its trigger has fired).
             if (!probed && ticks >= 5 && !form.Timer2->isActive()) {
                 probed = true;
@@ -121,6 +125,7 @@ private slots:
         QVERIFY(closeRefused);
         QVERIFY(!secondOperationStarted);
         QVERIFY(helpShown);
+        QVERIFY(!listReadDuringMove);
         // The bar appeared and went forward.
         QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
         QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));

@@ -19,6 +19,7 @@ private slots:
     void init();
     void cleanup();
     void keyboardSelectionFillsSongs();
+    void removalKeepsSongsAndSelectsNothing_data();
     void removalKeepsSongsAndSelectsNothing();
 
 private:
@@ -63,20 +64,36 @@ void TestSongs::keyboardSelectionFillsSongs()
     QCOMPARE(m_form->List2->items(), QStringList {u"One.mp3"_s});
 }
 
+void TestSongs::removalKeepsSongsAndSelectsNothing_data()
+{
+    QTest::addColumn<bool>("byKey");
+    QTest::newRow("Remove artist from list") << false;
+    QTest::newRow("Delete in the artist list") << true;
+}
+
 void TestSongs::removalKeepsSongsAndSelectsNothing()
 {
+    QFETCH(bool, byKey);
+    QVERIFY(QTest::qWaitForWindowActive(m_form));
+    m_form->List1->setFocus();
+    const auto remove = [this, byKey] {
+        if (byKey)
+            QTest::keyClick(m_form->List1, Qt::Key_Delete);
+        else
+            QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    };
     // With nothing selected the press does nothing.
-    QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    remove();
     QCOMPARE(m_form->List1->ListCount(), 3);
     m_form->List1->setListIndex(0);
     const QStringList songs = m_form->List2->items();
     QCOMPARE(songs.size(), 3);
-    QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    remove();
     QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_s, u"Zed"_s}));
     QCOMPARE(m_form->List1->ListIndex(), -1);
     QCOMPARE(m_form->List2->items(), songs);
     // A second press finds nothing selected and leaves the list alone.
-    QTest::mouseClick(m_form->Command2, Qt::LeftButton);
+    remove();
     QCOMPARE(m_form->List1->items(), (QStringList {u"Nobody"_s, u"Zed"_s}));
 }
 

@@ -3,6 +3,8 @@
 #include "core/Drives.h"
 #include "core/Lists.h"
 
+#include <QScrollBar>
+
 namespace arvelo {
 
 FileList::FileList(QWidget *parent)
@@ -16,6 +18,17 @@ void FileList::setPath(const QString &path)
     std::optional<ListedFiles> listed = listedFiles(m_path);
     m_folderId = listed ? listed->folder : FolderId();
     setItemsInOrder(listed ? std::move(listed->names) : QStringList());
+}
+
+void FileList::reread()
+{
+    const int selected = ListIndex();
+    const QString name = selected < 0 ? QString() : List(selected);
+    const int scrolled = verticalScrollBar()->value();
+    setPath(m_path);
+    if (selected >= 0)
+        setListIndex(int(items().indexOf(name)));
+    verticalScrollBar()->setValue(scrolled);
 }
 
 } // namespace arvelo

@@ -5,7 +5,7 @@
 
 namespace arvelo {
 
-// The non-hidden files of one folder, sorted; read again only when its path is set.
+// The non-hidden files of one folder, sorted; read again when its path is set or on reread.
 class FileList : public SortedListBox
 {
     Q_OBJECT
@@ -14,6 +14,8 @@ public:
 
     QString Path() const { return m_path; }
     void setPath(const QString &path);
+    // Lists the same folder afresh, keeping the selected name and the scrolled place.
+    void reread();
     // The folder the files were read from, so a scan or a move can tell it is still the same.
     FolderId folderId() const { return m_folderId; }
 

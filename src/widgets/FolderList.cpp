@@ -7,6 +7,7 @@
 #include "widgets/SortedListBox.h"
 
 #include <QKeyEvent>
+#include <QScrollBar>
 #include <QStyledItemDelegate>
 
 using namespace Qt::StringLiterals;
@@ -73,6 +74,21 @@ bool FolderList::setPath(const QString &path)
     const bool sameDrive = absolute == drive && driveOf(m_path, roots) == drive;
     showFolder(sameDrive ? m_path : absolute, drive);
     return true;
+}
+
+void FolderList::reread()
+{
+    const QString current = folderAt(currentRow());
+    const int scrolled = verticalScrollBar()->value();
+    if (!setPath(m_path))
+        return;
+    for (int row = 0; row < count(); ++row) {
+        if (folderAt(row) == current) {
+            setCurrentRow(row);
+            break;
+        }
+    }
+    verticalScrollBar()->setValue(scrolled);
 }
 
 QString FolderList::folderAt(int row) const

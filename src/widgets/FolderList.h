@@ -20,6 +20,9 @@ public:
     // shown when that lies on the drive. False, changing nothing, when the drive is missing or
     // unreadable. A change raises Change before returning.
     [[nodiscard]] bool setPath(const QString &path);
+    // Lists the same folder afresh, keeping the entry under the cursor and the scrolled place;
+    // a folder gone meanwhile gives way to its nearest parent, as setPath does.
+    void reread();
     // Full path of the folder an entry stands for.
     QString folderAt(int row) const;
 

@@ -9,6 +9,7 @@
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
 #include "widgets/AppIcon.h"
+#include "widgets/FolderWatch.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
 #include "widgets/Twips.h"
@@ -18,11 +19,15 @@
 #include "windows/Help.h"
 
 #include <QCheckBox>
+#include <QDropEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QScopedValueRollback>
+#include <QShortcut>
 #include <QTimer>
+#include <QUrl>
 
 #include <algorithm>
 
@@ -75,6 +80,32 @@ QTimer *operationTimer(QObject *parent, const char *name)
     return timer;
 }
 
+// A screen reader names a control after the frame around it, without the " :" shown on screen.
+void nameAfterFrame(QWidget *control, const QGroupBox *frame)
+{
+    QString name = frame->title();
+    if (name.endsWith(u" :"_s))
+        name.chop(2);
+    control->setAccessibleName(name);
+}
+
+// The one local folder that a drop carries, if that is all it carries.
+std::optional<QString> droppedFolder(const QMimeData *data)
+{
+    const QList<QUrl> urls = data->urls();
+    if (urls.size() != 1)
+        return std::nullopt;
+    const QUrl &url = urls.first();
+    if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == u"localhost"_s))
+        return std::nullopt;
+    // The path's own bytes, as the file manager sent them, whether or not they are UTF-8.
+    const QString folder = arvelo::absoluteClean(arvelo::decodeName(
+        QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
+    if (!arvelo::isReadableFolder(folder))
+        return std::nullopt;
+    return folder;
+}
+
 } // namespace
 
 struct Form1::RunningMove
@@ -109,6 +140,8 @@ Form1::Form1(const QString &startFolder)
     createControls();
     m_moveSlices = new QTimer(this);
     m_moveSlices->setInterval(0);
+    m_folderWatch = new arvelo::FolderWatch(this);
+    setAcceptDrops(true);
 
     // Start on the folder given, as the three choosers would on their own; no handler runs
     // yet, so the folder list is not sent to the drive's root first. A folder on an unreadable
@@ -116,6 +149,7 @@ Form1::Form1(const QString &startFolder)
     Drive1->setDrive(startFolder);
     if (Dir1->setPath(startFolder))
         File1->setPath(Dir1->Path());
+    m_folderWatch->watch(File1->Path());
     // Said before the window shows, so the user knows which folder a scan would sort.
     if (const QString start = arvelo::absoluteClean(startFolder); !arvelo::isReadableFolder(start))
         m_unreadableStart = start;
@@ -185,6 +219,25 @@ void Form1::createControls()
         Command3, Check1, Check2, Check3, Check4};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
+    describeControls();
+}
+
+void Form1::describeControls()
+{
+    nameAfterFrame(Dir1, Frame1);
+    nameAfterFrame(File1, Frame2);
+    // On Linux a drop-down's name is the item it shows, and its label the frame around it;
+    // elsewhere this name counts. Its list is named either way.
+    nameAfterFrame(Drive1, Frame3);
+    nameAfterFrame(Drive1->view(), Frame3);
+    nameAfterFrame(List1, Frame4);
+    nameAfterFrame(List2, Frame5);
+    Check1->setToolTip(u"Blanks do not count when artists are compared."_s);
+    Check2->setToolTip(u"Letter case does not count when artists are compared."_s);
+    Check3->setToolTip(u"New artist folders get the tidy form of the name, such as "
+                       u"\"Lorin Ve Castu\", instead of the first song's spelling."_s);
+    Check4->setToolTip(
+        u"Folders already here count as artists too, and their songs are moved into them."_s);
 }
 
 void Form1::wireEvents()
@@ -199,11 +252,18 @@ void Form1::wireEvents()
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_moveSlices, &QTimer::timeout, this, &Form1::moveSlice);
+    connect(m_folderWatch, &arvelo::FolderWatch::changed, this, &Form1::rereadLists);
+    // Delete strikes the selected artist, as "Remove artist from list" does.
+    auto *remove = new QShortcut(Qt::Key_Delete, List1, nullptr, nullptr, Qt::WidgetShortcut);
+    connect(remove, &QShortcut::activated, this, &Form1::Command2_Click);
+    Help::openOnF1(this);
 }
 
 void Form1::standAside()
 {
     m_busy = true;
+    // The lists stay as the scan or move found them; changes meanwhile are read once after.
+    m_folderWatch->hold();
     hideInPlace();
 }
 
@@ -212,6 +272,39 @@ void Form1::comeBack()
     // Where the user left it, with the keyboard, not wherever the window manager likes.
     showInPlace();
     m_busy = false;
+    m_folderWatch->release();
+}
+
+void Form1::rereadLists()
+{
+    m_folderWatch->settle();
+    // A folder gone meanwhile gives way to its parent, and File1 follows through Dir1_Change.
+    const QString shown = Dir1->Path();
+    Dir1->reread();
+    if (Dir1->Path() == shown)
+        File1->reread();
+}
+
+void Form1::dragEnterEvent(QDragEnterEvent *event)
+{
+    // Refused at once, so the cursor tells the user before the drop.
+    if (!m_busy && droppedFolder(event->mimeData()))
+        event->acceptProposedAction();
+}
+
+void Form1::dropEvent(QDropEvent *event)
+{
+    const std::optional<QString> folder = droppedFolder(event->mimeData());
+    if (m_busy || !folder)
+        return;
+    event->acceptProposedAction();
+    // Straight to the folder, as at start, not by way of its drive's root.
+    const QSignalBlocker quiet(Drive1);
+    Drive1->setDrive(*folder);
+    if (!Dir1->setPath(*folder)) {
+        Drive1->setDrive(Dir1->Path());
+        arvelo::showMessage(unreadableFolderMessage(*folder));
+    }
 }
 
 void Form1::Drive1_Change()
@@ -230,6 +323,7 @@ void Form1::Drive1_Change()
 void Form1::Dir1_Change()
 {
     File1->setPath(Dir1->Path());
+    m_folderWatch->watch(File1->Path());
 }
 
 void Form1::Command1_Click()
@@ -332,11 +426,10 @@ void Form1::endMove()
     const std::unique_ptr<RunningMove> finished = std::move(m_move);
     Form2::slot().unload();
     comeBack();
+    // The folder has changed under the lists: show what is there now, behind the report. The
+    // artist list is the user's work and stays as it is.
+    rereadLists();
     reportMove(finished->pass.summary());
-    // The folder has changed under the lists: show what is there now. The artist list is the
-    // user's work and stays as it is.
-    (void)Dir1->setPath(Dir1->Path()); // a drive gone meanwhile keeps what the list showed
-    File1->setPath(File1->Path());
 }
 
 void Form1::reportMove(const arvelo::MoveSummary &summary)

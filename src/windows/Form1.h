@@ -13,10 +13,13 @@
 #include <memory>
 
 namespace arvelo {
+class FolderWatch;
 struct MoveSummary;
 } // namespace arvelo
 
 class QCheckBox;
+class QDragEnterEvent;
+class QDropEvent;
 class QGroupBox;
 class QPushButton;
 class QTimer;
@@ -58,9 +61,18 @@ public:
     QCheckBox *Check4 = nullptr;
     QTimer *Timer1 = nullptr;
 
+protected:
+    // A folder dropped from a file manager is shown as if the program had been started on it.
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
 private:
     void createControls();
+    // What a screen reader says for the lists, and what the options change.
+    void describeControls();
     void wireEvents();
+    // Shows what is in the folder now, keeping each list's selection by name.
+    void rereadLists();
     arvelo::KeyOptions keyOptions() const;
     // The main window steps aside while a progress window stands in for it, and comes back.
     void standAside();
@@ -92,4 +104,6 @@ private:
     QTimer *m_moveSlices = nullptr;
     // The start folder, when it could not be read and a parent is shown instead.
     QString m_unreadableStart;
+    // Changes other programs make to the folder shown; held while a scan or move runs.
+    arvelo::FolderWatch *m_folderWatch = nullptr;
 };

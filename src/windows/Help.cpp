@@ -8,6 +8,7 @@
 
 #include <QFile>
 #include <QPushButton>
+#include <QShortcut>
 
 #include <stdexcept>
 
@@ -37,6 +38,13 @@ Help::Help()
 
     connect(Command1, &QPushButton::clicked, this, &Help::Command1_Click);
     connect(Command2, &QPushButton::clicked, this, &Help::Command2_Click);
+    openOnF1(this);
+}
+
+void Help::openOnF1(QWidget *window)
+{
+    auto *key = new QShortcut(Qt::Key_F1, window);
+    connect(key, &QShortcut::activated, window, [] { slot().show(); });
 }
 
 QString Help::helpText()

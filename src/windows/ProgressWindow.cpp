@@ -1,6 +1,7 @@
 #include "windows/ProgressWindow.h"
 
 #include "widgets/AppIcon.h"
+#include "windows/Help.h"
 
 #include <QScreen>
 
@@ -16,6 +17,7 @@ ProgressWindow::ProgressWindow(Qt::WindowFlags flags, const QString &caption, QS
     Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    Help::openOnF1(this);
 }
 
 void ProgressWindow::showEvent(QShowEvent *event)

@@ -3,6 +3,7 @@
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/Twips.h"
+#include "windows/Help.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -81,6 +82,7 @@ frmAbout::frmAbout()
 
     cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    Help::openOnF1(this);
 }
 
 QString frmAbout::creditText()

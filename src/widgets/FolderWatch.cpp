@@ -1,0 +1,83 @@
+#include "widgets/FolderWatch.h"
+
+#include "core/NameCodec.h"
+
+#include <QFileSystemWatcher>
+#include <QTimer>
+
+#include <fcntl.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+FolderWatch::FolderWatch(QObject *parent)
+    : QObject(parent)
+    , m_watcher(new QFileSystemWatcher(this))
+    , m_quiet(new QTimer(this))
+{
+    m_quiet->setSingleShot(true);
+    m_quiet->setInterval(QuietMs);
+    connect(m_watcher, &QFileSystemWatcher::directoryChanged, this, &FolderWatch::noteChange);
+    connect(m_quiet, &QTimer::timeout, this, &FolderWatch::tell);
+}
+
+void FolderWatch::watch(const QString &folder)
+{
+    if (const QStringList old = m_watcher->directories(); !old.isEmpty())
+        m_watcher->removePaths(old);
+    settle();
+    if (folder.isEmpty())
+        return;
+    // The watcher takes a path as text and would lose the bytes of a name that is not UTF-8;
+    // the folder opened by its own bytes is watched through its descriptor instead, which
+    // also ties the watch to the very folder listed.
+    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
+    m_watcher->addPath(u"/proc/self/fd/%1"_s.arg(fd));
+    ::close(fd);
+}
+
+void FolderWatch::hold()
+{
+    m_held = true;
+    m_quiet->stop();
+}
+
+void FolderWatch::release()
+{
+    m_held = false;
+    if (m_pending)
+        m_quiet->start();
+}
+
+void FolderWatch::settle()
+{
+    m_pending = false;
+    m_quiet->stop();
+}
+
+void FolderWatch::noteChange()
+{
+    if (!m_pending) {
+        m_pending = true;
+        m_firstUntold.start();
+    }
+    if (m_held)
+        return;
+    // Each change waits for quiet again, unless the changes have gone on too long already.
+    if (!m_quiet->isActive() || m_firstUntold.elapsed() < LongestWaitMs - QuietMs)
+        m_quiet->start();
+}
+
+void FolderWatch::tell()
+{
+    if (m_held || !m_pending)
+        return;
+    settle();
+    emit changed();
+}
+
+} // namespace arvelo
