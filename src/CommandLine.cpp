@@ -1,7 +1,9 @@
 #include "CommandLine.h"
 #include "Verbs.h"
 
+#include "core/MoveReport.h"
 #include "core/NameCodec.h"
+#include "core/UndoPass.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -89,6 +91,8 @@ enum Setting : unsigned {
 };
 constexpr unsigned ScanSettings = KeepSpaces | KeepCase | FilesOnly | Except | Only | Null;
 
+int runUndo(const VerbRequest &request);
+
 struct Verb
 {
     const char16_t *name;
@@ -106,6 +110,9 @@ constexpr Verb verbs[] = {
         u"Scans, then moves the files of every listed artist into the artist's folder, as Move "
         u"does.",
         runMove, ScanSettings | AsWritten | DryRun | Verbose},
+    {u"undo", nullptr,
+        u"Moves the files of the last move in FOLDER back, and removes the folders it made.",
+        runUndo, DryRun},
 };
 
 struct SettingOption
@@ -131,7 +138,8 @@ constexpr SettingOption settingOptions[] = {
     {Only, nullptr, u"only", u"ARTIST", u"Keeps only the listed artists named; may be repeated."},
     {DryRun, nullptr, u"dry-run", nullptr,
         u"With --move: prints the plan, one line per folder to be created (\"Folder/\") and "
-        u"per file (\"Name -> Folder/Name\"), and changes nothing."},
+        u"per file (\"Name -> Folder/Name\"), and changes nothing. With --undo: prints what "
+        u"would go back."},
     {Verbose, nullptr, u"verbose", nullptr,
         u"With --move: prints the same lines for every folder made and file moved."},
     {Null, u"0", u"null", nullptr, u"Ends every printed name with NUL instead of a new line."},
@@ -186,6 +194,39 @@ std::variant<QString, StartUp> folderFrom(const QString &given, const QString &c
                 given, QString::fromLocal8Bit(std::strerror(error))));
     }
     return folder;
+}
+
+// Takes back the last move in folder, or with dryRun only says what would go back. Exits as a
+// move does: 0 when every file went back, 1 when some stayed, 2 when there is nothing to do.
+StartUp undoLastMove(const QString &folder, bool dryRun)
+{
+    const std::unique_ptr<UndoPass> preview = nextUndo(folder);
+    if (preview->folderError() != 0) {
+        return endWith(UsageExitCode, {},
+            u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(displayName(folder),
+                QString::fromLocal8Bit(std::strerror(preview->folderError()))));
+    }
+    if (!preview->found()) {
+        return endWith(UsageExitCode, {},
+            u"arvelo: There is no move to undo in \"%1\".\n"_s.arg(displayName(folder)));
+    }
+    std::optional<UndoPass> undo;
+    if (!dryRun)
+        undo.emplace(folder).step();
+    const UndoPass &pass = undo ? *undo : *preview;
+    QString output;
+    for (const QString &file : pass.movedBack())
+        output += u"%1 \u2192 %2\n"_s.arg(displayName(file), displayName(file.section(u'/', 1)));
+    const QString report = moveReport(pass.summary());
+    return endWith(report.isEmpty() ? 0 : 1, dryRun ? output : QString(),
+        report.isEmpty() ? QString() : report + u'\n');
+}
+
+int runUndo(const VerbRequest &request)
+{
+    const StartUp done = undoLastMove(request.folder, request.dryRun);
+    printMessages(done);
+    return done.exitCode;
 }
 
 } // namespace

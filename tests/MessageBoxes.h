@@ -1,7 +1,9 @@
 #pragma once
 
-// Answers the program's message boxes the way a user would: reads each one and presses OK.
+// Answers the program's message boxes the way a user would: reads each one and presses OK, or
+// the button given where the box has it.
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
 #include <QTimer>
@@ -9,12 +11,16 @@
 class MessageBoxAnswerer : public QObject
 {
 public:
-    explicit MessageBoxAnswerer(int everyMs = 20)
+    explicit MessageBoxAnswerer(
+        int everyMs = 20, QMessageBox::StandardButton press = QMessageBox::NoButton)
     {
-        connect(&m_timer, &QTimer::timeout, this, [this] {
+        connect(&m_timer, &QTimer::timeout, this, [this, press] {
             if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
                 texts.append(box->text());
-                box->accept();
+                if (QAbstractButton *button = box->button(press))
+                    button->click();
+                else
+                    box->accept();
             }
         });
         m_timer.start(everyMs);

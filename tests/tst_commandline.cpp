@@ -13,6 +13,7 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
+#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -54,6 +55,7 @@ private slots:
     void verbs();
     void interruptStopsTheMoveBetweenFiles_data();
     void interruptStopsTheMoveBetweenFiles();
+    void killedMoveIsTakenBack();
 };
 
 void TestCommandLine::initTestCase()
@@ -271,7 +273,7 @@ void TestCommandLine::verbs_data()
     bad("two verbs", {"--scan", "--move", "songs"},
         "arvelo: --scan and --move cannot be given together\n");
     bad("option of another verb", {"--scan", "--dry-run", "songs"},
-        "arvelo: --dry-run works only with --move\n");
+        "arvelo: --dry-run works only with --move or --undo\n");
     bad("verb option without a verb", {"--only", "Zeta", "songs"},
         "arvelo: --only works only with --scan or --move\n");
     bad("unknown option", {"--move", "--everything", "songs"},
@@ -357,6 +359,60 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
     QVERIFY2(error.startsWith("arvelo: interrupted: " + QByteArray::number(inFolders.size())
                  + " of 60 files moved, the others stayed where they were.\n"),
         error.constData());
+}
+
+void TestCommandLine::killedMoveIsTakenBack()
+{
+    QTemporaryDir folder, state;
+    QStringList songs;
+    for (int k = 0; k < 40; ++k)
+        songs.append(u"Artist %1 - %2"_s.arg(k % 4).arg(k));
+    for (const QString &song : std::as_const(songs)) {
+        QFile file(folder.filePath(song));
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(song.toUtf8()) > 0);
+    }
+    const auto topLevel = [&] {
+        QStringList names = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+        names.sort();
+        return names;
+    };
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(u"XDG_STATE_HOME"_s, state.path());
+    const auto run = [&](const QString &program, const QStringList &arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->setProcessEnvironment(environment);
+        process->start(program, arguments);
+        return process;
+    };
+
+    // Each rename takes 20 ms: the move is killed a few files in, with no chance to clean up.
+    environment.insert(u"LD_PRELOAD"_s, QString::fromUtf8(SLOW_RENAME));
+    environment.insert(u"ARVELO_SLOW_RENAME_US"_s, u"20000"_s);
+    const auto move = run(QString::fromUtf8(JOURNALED_MOVE), {folder.path()});
+    QVERIFY(move->waitForReadyRead(30000));
+    QTest::qWait(50);
+    move->kill();
+    QVERIFY(move->waitForFinished(10000));
+    QCOMPARE(move->exitStatus(), QProcess::CrashExit);
+    environment.remove(u"LD_PRELOAD"_s);
+    const qsizetype moved = songs.size() - QDir(folder.path()).entryList(QDir::Files).size();
+    QVERIFY2(moved > 0 && moved < songs.size(), qPrintable(topLevel().join(u", "_s)));
+
+    const auto preview
+        = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path(), u"--dry-run"_s});
+    QVERIFY(preview->waitForFinished(30000));
+    QCOMPARE(preview->exitCode(), 0);
+    QCOMPARE(preview->readAllStandardOutput().count('\n'), moved);
+    const auto undo = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path()});
+    QVERIFY(undo->waitForFinished(30000));
+    QCOMPARE(undo->readAllStandardError(), QByteArray());
+    QCOMPARE(undo->exitCode(), 0);
+    songs.sort();
+    QCOMPARE(topLevel(), songs);
+    for (const QString &song : std::as_const(songs)) {
+        QFile file(folder.filePath(song));
+        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == song.toUtf8());
+    }
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

@@ -307,7 +307,7 @@ private slots:
             << u"2 files stayed where they were.\n\n"
                u"A file of that name is already in the artist's folder: 1\n"
                u"The file was no longer there: 1\n\n"
-               u"Mira - 1.mp3\nZeta - one.mp3"_s;
+               u"Mira - 1.mp3\nZeta - one.mp3\n\nPress Ctrl+Z to move them back."_s;
     }
 
     void moveReport()

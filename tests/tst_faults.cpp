@@ -112,6 +112,11 @@ QString reasonName(StayReason reason)
         return u"readOnly"_s;
     case StayReason::LinkWouldBreak:
         return u"linkBreaks"_s;
+    case StayReason::NotJournaled:
+    case StayReason::TakenInFolder:
+    case StayReason::NotInArtistFolder:
+    case StayReason::OtherFileNow:
+        break; // the undo's and the journal's, not the move's
     }
     return u"?"_s;
 }

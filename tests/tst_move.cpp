@@ -1,6 +1,8 @@
 #include "core/ArtistFolders.h"
+#include "core/Journal.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
+#include "core/UndoPass.h"
 
 #include <QDirIterator>
 #include <QRegularExpression>
@@ -9,6 +11,8 @@
 
 #include <cerrno>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -68,8 +72,29 @@ class TestMove : public QObject
 
     std::optional<QTemporaryDir> m_dir;
     QStringList m_before;
+    // Journals go here, apart from the folders whose every entry is checked.
+    std::optional<QTemporaryDir> m_state;
 
     QString selected() const { return m_dir->path() + u"/sel"_s; }
+
+    // "device inode" of a path, as a journal writes it.
+    static QByteArray identity(const QString &path)
+    {
+        struct stat info
+        { };
+        if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
+            return "0 0";
+        return QByteArray::number(quint64(info.st_dev)) + ' ' + QByteArray::number(info.st_ino);
+    }
+
+    // Each file (or stay) as "name reason".
+    static QStringList stays(const MoveSummary &summary)
+    {
+        QStringList lines;
+        for (const StayedFile &stayed : summary.stayed)
+            lines.append(stayed.file + u' ' + QString::number(int(stayed.reason)));
+        return lines;
+    }
 
     // "name/" makes a folder, "name@target" a symbolic link, "" nothing, anything else a file that
     // holds its path below "sel", so no two files share contents.
@@ -93,7 +118,8 @@ private slots:
     void init()
     {
         m_dir.emplace();
-        QVERIFY(m_dir->isValid());
+        m_state.emplace();
+        QVERIFY(m_dir->isValid() && m_state->isValid());
         // Neighbours of the selected folder that nothing may touch.
         makeAll({u"sel/"_s, u"outside/"_s, u"outside/Zeta - in"_s, u"Zeta - beside"_s});
     }
@@ -345,6 +371,197 @@ private slots:
         folders.refusedMove = refusedMove;
         QCOMPARE(
             moveReport(moveIntoArtistFolders(folders, entries, selected(), files, true)), report);
+    }
+
+    void undo_data()
+    {
+        QTest::addColumn<QStringList>("files"); // as in pass()
+        QTest::addColumn<QStringList>("passes"); // the entries of each pass, joined by ", "
+        // After the passes: "a>b" renames sel/a to sel/b, "+a" makes a new file sel/a.
+        QTest::addColumn<QStringList>("meddling");
+        QTest::addColumn<QStringList>("undos"); // what "sel" holds after each undo, in turn
+        QTest::addColumn<QStringList>("stayed"); // what the undos reported, "file reason"
+
+        const auto row = [](const char *tag, QStringView files, QStringList passes,
+                             QStringList meddling, QStringList undos, QStringList stayed = {}) {
+            QTest::newRow(tag) << files.toString().split(u", "_s) << passes << meddling << undos
+                               << stayed;
+        };
+        const QString all = u"Kelo - c, Solo - d, Zeta - a, Zeta - b"_s;
+        const QString files = u"Zeta - a, Zeta - b, Kelo - c, Solo - d"_s;
+        row("clean move", files, {u"Zeta, Kelo"_s}, {}, {all});
+        // The file that stayed at the move stays silently; a folder the pass found stays.
+        row("files left behind", u"Zeta - a, Zeta - b, sel/Zeta/, sel/Zeta/Zeta - a", {u"Zeta"_s},
+            {}, {u"Zeta - a, Zeta - b, Zeta/, Zeta/Zeta - a=Zeta/Zeta - a"_s});
+        row("moved file renamed since", files, {u"Zeta, Kelo"_s}, {u"Zeta/Zeta - b>Zeta/b2"_s},
+            {u"Kelo - c, Solo - d, Zeta - a, Zeta/, Zeta/b2=Zeta - b"_s},
+            {u"Zeta/Zeta - b %1"_s.arg(int(StayReason::NotInArtistFolder))});
+        row("new file under an old name", files, {u"Zeta, Kelo"_s}, {u"+Zeta - a"_s},
+            {u"Kelo - c, Solo - d, Zeta - a=new, Zeta - b, Zeta/, Zeta/Zeta - a"_s},
+            {u"Zeta/Zeta - a %1"_s.arg(int(StayReason::TakenInFolder))});
+        row("another file under the moved name", files, {u"Zeta, Kelo"_s},
+            {u"Zeta/Zeta - a>Zeta/a2"_s, u"+Zeta/Zeta - a"_s},
+            {u"Kelo - c, Solo - d, Zeta - b, Zeta/, Zeta/Zeta - a=new, Zeta/a2=Zeta - a"_s},
+            {u"Zeta/Zeta - a %1"_s.arg(int(StayReason::OtherFileNow))});
+        row("file added to a made folder", files, {u"Zeta, Kelo"_s}, {u"+Zeta/extra"_s},
+            {all + u", Zeta/, Zeta/extra=new"_s});
+        row("two passes, newest first", files, {u"Zeta"_s, u"Kelo"_s}, {},
+            {u"Kelo - c, Solo - d, Zeta/, Zeta/Zeta - a, Zeta/Zeta - b"_s, all});
+    }
+
+    // Every case checks the disk: cleanup() finds the same contents, and every file is back
+    // where it was except those reported.
+    void undo()
+    {
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, passes);
+        QFETCH(QStringList, meddling);
+        QFETCH(QStringList, undos);
+        QFETCH(QStringList, stayed);
+
+        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
+        files.removeIf([&](const QString &file) { return made.contains(file); });
+        for (const QString &file : std::as_const(files))
+            made.append(u"sel/"_s + file);
+        makeAll(made);
+        for (const QString &entries : std::as_const(passes)) {
+            DiskFolders disk;
+            Journal journal(selected(), m_state->path());
+            MovePass pass(disk, entries.split(u", "_s), selected(), files, true);
+            pass.keepJournal(&journal);
+            QVERIFY(pass.step());
+            QVERIFY(pass.summary().moved > 0);
+        }
+        for (const QString &step : std::as_const(meddling)) {
+            const QString at = selected() + u'/' + step.section(u'>', 0, 0);
+            if (step.startsWith(u'+')) {
+                QFile file(selected() + u'/' + step.mid(1));
+                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write("new"));
+            } else {
+                QVERIFY(QFile::rename(at, selected() + u'/' + step.section(u'>', 1)));
+            }
+        }
+        m_before = listing(m_dir->path());
+
+        QStringList reported;
+        for (const QString &after : std::as_const(undos)) {
+            UndoPass undo(selected(), false, m_state->path());
+            QVERIFY(undo.found());
+            QVERIFY(undo.step());
+            reported += stays(undo.summary());
+            QCOMPARE(listing(selected()).join(u", "_s), after);
+        }
+        QCOMPARE(reported, stayed);
+        QVERIFY(!UndoPass(selected(), false, m_state->path()).found());
+    }
+
+    // Each folder keeps the journals of its last passes, and another folder's are not counted.
+    void keepsTheLastPasses()
+    {
+        QStringList made {u"sel/a/"_s, u"sel/b/"_s, u"sel/b/Zeta - b"_s};
+        for (int pass = 0; pass <= KeptPasses; ++pass)
+            made.append(u"sel/a/Zeta - %1"_s.arg(pass));
+        makeAll(made);
+        const auto move = [&](const QString &folder, const QString &file) {
+            DiskFolders disk;
+            Journal journal(folder, m_state->path());
+            MovePass pass(disk, {u"Zeta"_s}, folder, {file}, true);
+            pass.keepJournal(&journal);
+            pass.step();
+            return pass.summary().moved;
+        };
+        QCOMPARE(move(selected() + u"/b"_s, u"Zeta - b"_s), 1);
+        for (int pass = 0; pass <= KeptPasses; ++pass)
+            QCOMPARE(move(selected() + u"/a"_s, u"Zeta - %1"_s.arg(pass)), 1);
+        QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), KeptPasses + 1);
+        for (int pass = KeptPasses; pass > 0; --pass)
+            QVERIFY(UndoPass(selected() + u"/a"_s, false, m_state->path()).step());
+        // The oldest pass is gone; its file stays in the artist folder, nothing is lost.
+        QVERIFY(!UndoPass(selected() + u"/a"_s, false, m_state->path()).found());
+        QCOMPARE(
+            QDir(selected() + u"/a/Zeta"_s).entryList(QDir::Files), QStringList {u"Zeta - 0"_s});
+        QVERIFY(UndoPass(selected() + u"/b"_s, false, m_state->path()).found());
+    }
+
+    // A move that cannot be written down first is not made: it could not be taken back.
+    void unwrittenJournalMovesNothing()
+    {
+        makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
+        DiskFolders disk;
+        Journal journal(selected(), u"/dev/null/arvelo"_s);
+        MovePass pass(disk, {u"Zeta"_s}, selected(), {u"Zeta - a"_s, u"Zeta - b"_s}, true);
+        pass.keepJournal(&journal);
+        QVERIFY(pass.step());
+        QCOMPARE(stays(pass.summary()),
+            QStringList({u"Zeta - a %1"_s.arg(int(StayReason::NotJournaled)),
+                u"Zeta - b %1"_s.arg(int(StayReason::NotJournaled))}));
+        QCOMPARE(listing(selected()).join(u", "_s), u"Zeta - a, Zeta - b"_s);
+    }
+
+    void hostileJournal_data()
+    {
+        // After the header; ID, XB and XI stand for the identities of Zeta/Zeta - a and of the
+        // files beside and inside the folder "outside", FAR for that folder's absolute path.
+        QTest::addColumn<QString>("records");
+        QTest::addColumn<QString>("after"); // what "sel" holds after the undo
+        QTest::addColumn<QStringList>("stayed");
+
+        const auto row
+            = [](const char *tag, QStringView records, QStringView after, QStringList stayed = {}) {
+                  QTest::newRow(tag) << records.toString() << after.toString() << stayed;
+              };
+        const QString unusable = QString::number(int(StayReason::UnusableName));
+        const QString untouched = u"Zeta/, Zeta/Zeta - a=Zeta/Zeta - a"_s;
+        row("whole record", u"move ID Zeta Zeta%20-%20a\n", u"Zeta - a=Zeta/Zeta - a, Zeta/");
+        row("truncated last record", u"move ID Zeta Zeta%20-%20a", untouched);
+        row("parent folder", u"move XB .. Zeta%20-%20beside\n", untouched,
+            {u"../Zeta - beside "_s + unusable});
+        row("separators in the name", u"move XB Zeta ..%2F..%2FZeta%20-%20beside\n", untouched,
+            {u"Zeta/../../Zeta - beside "_s + unusable});
+        row("absolute folder", u"move XI FAR Zeta%20-%20in\n", untouched,
+            {u"FAR/Zeta - in "_s + unusable});
+        row("identity of another file", u"move 1 2 Zeta Zeta%20-%20a\n", untouched,
+            {u"Zeta/Zeta - a %1"_s.arg(int(StayReason::OtherFileNow))});
+        row("folders outside made", u"made ..\nmade FAR%2Fempty\nmade Zeta\n", untouched);
+        row("lines that are not records",
+            u"move ID Zeta\nmove -1 2 Zeta Zeta%20-%20a\nmove ID  Zeta Zeta%20-%20a\nrm -rf\n",
+            untouched);
+    }
+
+    // A journal someone else has written can make the undo touch nothing outside the folder,
+    // and neither crash nor hang it.
+    void hostileJournal()
+    {
+        QFETCH(QString, records);
+        QFETCH(QString, after);
+        QFETCH(QStringList, stayed);
+
+        makeAll({u"sel/Zeta/"_s, u"sel/Zeta/Zeta - a"_s, u"outside/empty/"_s});
+        const QByteArray outside = QFile::encodeName(m_dir->path() + u"/outside"_s);
+        QByteArray text = "arvelo-journal 1\nfolder " + identity(selected()) + ' '
+            + QFile::encodeName(selected()).toPercentEncoding("/") + '\n'
+            + records.toUtf8()
+                  .replace("ID", identity(selected() + u"/Zeta/Zeta - a"_s))
+                  .replace("XB", identity(m_dir->path() + u"/Zeta - beside"_s))
+                  .replace("XI", identity(m_dir->path() + u"/outside/Zeta - in"_s))
+                  .replace("FAR", outside.toPercentEncoding());
+        QFile journal(m_state->filePath(u"00000000000000000001-1.journal"_s));
+        QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write(text) == text.size());
+        journal.close();
+        // Newer by its name, and a pipe: read, it would never end.
+        QCOMPARE(::mkfifo(QFile::encodeName(m_state->filePath(u"99999999999999999999-1.journal"_s))
+                              .constData(),
+                     0600),
+            0);
+
+        UndoPass undo(selected(), false, m_state->path());
+        QVERIFY(undo.found());
+        QVERIFY(undo.step());
+        QStringList expected;
+        for (const QString &line : std::as_const(stayed))
+            expected.append(QString(line).replace(u"FAR"_s, QString::fromUtf8(outside)));
+        QCOMPARE(stays(undo.summary()), expected);
+        QCOMPARE(listing(selected()).join(u", "_s), after);
     }
 
     void moveNoReplace_data()

@@ -6,6 +6,7 @@
 #include "MessageBoxes.h"
 #include "RunArvelo.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QDirIterator>
@@ -36,12 +37,14 @@ class TestMoveWindow : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void init();
     void cleanup();
     void moveRunsBehindItsProgressWindow();
     void struckArtistStaysAndFoldersKeepFirstSpelling();
     void commandLineDoesAsTheWindow_data();
     void commandLineDoesAsTheWindow();
+    void ctrlZTakesTheMoveBack();
     void folderReplacedSinceListed();
 
 private:
@@ -52,7 +55,14 @@ private:
 
     QTemporaryDir *m_folder = nullptr;
     Form1 *m_form = nullptr;
+    // The journals of this run alone.
+    QTemporaryDir m_state;
 };
+
+void TestMoveWindow::initTestCase()
+{
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path()));
+}
 
 void TestMoveWindow::init()
 {
@@ -195,13 +205,43 @@ void TestMoveWindow::commandLineDoesAsTheWindow()
     const ArveloRun move = runArvelo({"--move", "--verbose", commandLine});
     QCOMPARE(bytetree::tree(commandLine), bytetree::tree(window));
     QCOMPARE(told.size(), someStay ? 1 : 0);
-    const QByteArray report = someStay ? told.first().toUtf8() + '\n' : QByteArray();
+    // The window's report, less its hint at its own Ctrl+Z.
+    const QByteArray report = someStay
+        ? QString(told.first()).remove(u"\n\nPress Ctrl+Z to move them back."_s).toUtf8() + '\n'
+        : QByteArray();
     QCOMPARE(move.err, report);
     QCOMPARE(move.exitCode, someStay ? 1 : 0);
     // The plan is the moves made, line for line, and foresees what stays.
     QCOMPARE(plan.out, move.out);
     QCOMPARE(plan.exitCode, move.exitCode);
     QVERIFY(plan.err.endsWith(report));
+}
+
+void TestMoveWindow::ctrlZTakesTheMoveBack()
+{
+    const QStringList before = files();
+    QCOMPARE(pressMove(), QStringList());
+    const QStringList moved = files();
+    const QString folder = m_form->File1->Path();
+    const auto pressCtrlZ = [&](QMessageBox::StandardButton answer) {
+        MessageBoxAnswerer user(20, answer);
+        // The shortcut belongs to the window that has the keyboard.
+        QApplication::setActiveWindow(m_form);
+        QTest::keyClick(m_form, Qt::Key_Z, Qt::ControlModifier);
+        [] { QTRY_VERIFY(!Form2::slot().isOpen()); }();
+        return user.texts;
+    };
+    const QStringList asked {u"Move the 6 files of the last move back into \"%1\"?"_s.arg(folder)};
+    QCOMPARE(pressCtrlZ(QMessageBox::No), asked);
+    QCOMPARE(files(), moved);
+
+    QCOMPARE(pressCtrlZ(QMessageBox::Yes), asked);
+    QCOMPARE(files(), before);
+    // Both lists show the folder as it is again.
+    QCOMPARE(m_form->File1->ListCount(), 7);
+    QVERIFY(m_form->Dir1->findItems(u"Kelo"_s, Qt::MatchExactly).isEmpty());
+    QCOMPARE(pressCtrlZ(QMessageBox::Yes),
+        QStringList {u"There is no move to undo in \"%1\"."_s.arg(folder)});
 }
 
 void TestMoveWindow::folderReplacedSinceListed()

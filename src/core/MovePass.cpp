@@ -2,6 +2,7 @@
 
 #include "core/ArtistFolders.h"
 #include "core/ArtistName.h"
+#include "core/Journal.h"
 #include "core/Module1.h"
 #include "core/NameCodec.h"
 
@@ -43,6 +44,9 @@ constexpr qsizetype MaxNameBytes = 255;
 
 // How many files a deadline check may be apart: looking at the clock costs more than grouping.
 constexpr qsizetype GroupingBatch = 256;
+
+// At most this many files of an artist are written to the journal at once.
+constexpr qsizetype JournalBatch = 1024;
 
 } // namespace
 
@@ -137,6 +141,11 @@ void MovePass::handle(qsizetype j)
         stay(file, m_noTarget);
         return;
     }
+    if (m_journal && (m_journalEntry != m_entry || m_next > m_journaledTo)
+        && !journalAhead(*m_target, false)) {
+        stay(file, StayReason::NotJournaled);
+        return;
+    }
     const MoveResult result = m_folders.moveInto(m_folder, file, *m_target);
     if (result.moved())
         ++m_summary.moved;
@@ -165,6 +174,10 @@ std::optional<QString> MovePass::artistFolder(const QString &name, StayReason &w
             return std::nullopt;
         return entry->name;
     }
+    if (m_journal && !journalAhead(name, true)) {
+        why = StayReason::NotJournaled;
+        return std::nullopt;
+    }
     if (!m_folders.createFolder(m_folder, name)) {
         why = errno == EROFS ? StayReason::ReadOnly : StayReason::FolderNotMade;
         return std::nullopt;
@@ -176,6 +189,23 @@ std::optional<QString> MovePass::artistFolder(const QString &name, StayReason &w
 void MovePass::stay(const QString &file, StayReason reason, const QString &alsoAt)
 {
     m_summary.stayed.append({file, reason, alsoAt});
+}
+
+// One write for the folder to be made and the artist's files from the current one on, before
+// any of them is changed.
+bool MovePass::journalAhead(const QString &folder, bool making)
+{
+    QStringList files;
+    const qsizetype end = std::min(m_mine.size(), m_next - 1 + JournalBatch);
+    for (qsizetype k = m_next - 1; k < end; ++k) {
+        if (isPlainEntryName(m_files.at(m_mine.at(k))))
+            files.append(m_files.at(m_mine.at(k)));
+    }
+    if (!m_journal->aboutToMove(folder, making, files))
+        return false;
+    m_journalEntry = m_entry;
+    m_journaledTo = end;
+    return true;
 }
 
 MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,

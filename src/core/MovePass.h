@@ -14,6 +14,7 @@
 namespace arvelo {
 
 class FolderAccess;
+class Journal;
 
 // Moves the files of `folder` into one sub-folder per artist entry. A file belongs to an entry
 // when the beautified artist part of its name equals the entry. The entry's folder is named at
@@ -42,12 +43,17 @@ public:
     qsizetype filesHandled() const override { return m_summary.moved + m_summary.stayed.size(); }
     const MoveSummary &summary() const override { return m_summary; }
 
+    // Writes each folder before it is made, and each file before it moves, to `journal`, so
+    // the pass can be taken back; what cannot be written down is not done.
+    void keepJournal(Journal *journal) { m_journal = journal; }
+
 private:
     bool groupSome(QDeadlineTimer deadline, qsizetype &units);
     void nextEntry();
     void handle(qsizetype file);
     std::optional<QString> artistFolder(const QString &name, StayReason &why);
     void stay(const QString &file, StayReason reason, const QString &alsoAt = {});
+    bool journalAhead(const QString &folder, bool making);
 
     FolderAccess &m_folders;
     const QStringList m_entries;
@@ -70,6 +76,11 @@ private:
     StayReason m_noTarget = StayReason::FolderNotMade;
 
     MoveSummary m_summary;
+
+    // The journal, and how far along the entry's files it has been written.
+    Journal *m_journal = nullptr;
+    qsizetype m_journalEntry = -1;
+    qsizetype m_journaledTo = 0;
 };
 
 // The whole pass in one call.

@@ -19,7 +19,8 @@ constexpr qsizetype NamedFiles = 10;
 constexpr std::array Reasons {StayReason::NameTaken, StayReason::ReadOnly,
     StayReason::FolderNotMade, StayReason::NotAFolder, StayReason::UnusableName,
     StayReason::LinkWouldBreak, StayReason::Vanished, StayReason::Refused,
-    StayReason::LeftUnderTwoNames};
+    StayReason::LeftUnderTwoNames, StayReason::NotJournaled, StayReason::TakenInFolder,
+    StayReason::NotInArtistFolder, StayReason::OtherFileNow};
 
 QString reasonText(StayReason reason)
 {
@@ -42,6 +43,14 @@ QString reasonText(StayReason reason)
         return u"The folder is on a read-only medium"_s;
     case StayReason::LinkWouldBreak:
         return u"The file is a link that would break if moved"_s;
+    case StayReason::NotJournaled:
+        return u"The move could not be written down to be taken back later"_s;
+    case StayReason::TakenInFolder:
+        return u"A file of that name is in the selected folder"_s;
+    case StayReason::NotInArtistFolder:
+        return u"The file is no longer in the artist's folder"_s;
+    case StayReason::OtherFileNow:
+        return u"The file in the artist's folder is another file now"_s;
     }
     return {};
 }

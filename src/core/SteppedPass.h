@@ -19,6 +19,12 @@ enum class StayReason {
     LeftUnderTwoNames,
     ReadOnly, // the selected folder is on a read-only medium
     LinkWouldBreak, // a link to a relative target, which would point elsewhere one folder down
+    NotJournaled, // the move could not be written down first, so it could not be taken back
+    // Taking a move back: the old name is taken in the selected folder, the file has left the
+    // artist folder, or another file stands there under its name.
+    TakenInFolder,
+    NotInArtistFolder,
+    OtherFileNow,
 };
 
 struct StayedFile

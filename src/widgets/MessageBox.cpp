@@ -18,4 +18,12 @@ void showMessage(const QString &text)
     box.exec();
 }
 
+bool askYesNo(const QString &text)
+{
+    QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Yes | QMessageBox::No);
+    box.setDefaultButton(QMessageBox::No);
+    box.setWindowModality(Qt::ApplicationModal);
+    return box.exec() == QMessageBox::Yes;
+}
+
 } // namespace arvelo

@@ -10,4 +10,7 @@ QString programTitle();
 // The program's one kind of message: modal, one OK button, no icon, the program's title.
 void showMessage(const QString &text);
 
+// The same box asking a question, with Yes and No; true for Yes.
+bool askYesNo(const QString &text);
+
 } // namespace arvelo

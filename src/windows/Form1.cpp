@@ -3,11 +3,13 @@
 #include "core/ArtistFolders.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/Journal.h"
 #include "core/ListedFolder.h"
 #include "core/Lists.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
+#include "core/UndoPass.h"
 #include "widgets/AppIcon.h"
 #include "widgets/FolderWatch.h"
 #include "widgets/Layout.h"
@@ -22,6 +24,7 @@
 #include <QDropEvent>
 #include <QElapsedTimer>
 #include <QGroupBox>
+#include <QKeySequence>
 #include <QMimeData>
 #include <QPushButton>
 #include <QScopedValueRollback>
@@ -30,6 +33,8 @@
 #include <QUrl>
 
 #include <algorithm>
+#include <limits>
+#include <utility>
 
 using namespace Qt::StringLiterals;
 using arvelo::place;
@@ -108,20 +113,33 @@ std::optional<QString> droppedFolder(const QMimeData *data)
 
 } // namespace
 
+// A move, written to its journal as it goes, or the undo of one; both run alike.
 struct Form1::RunningMove
 {
     RunningMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
         bool beautify)
         : path(folder.path())
         , disk(std::move(folder))
-        , pass(disk, entries, path, files, beautify)
+    {
+        journal.emplace(path);
+        auto move = std::make_unique<arvelo::MovePass>(disk, entries, path, files, beautify);
+        move->keepJournal(&*journal);
+        pass = std::move(move);
+        clock.start();
+    }
+    explicit RunningMove(const QString &folder)
+        : path(folder)
+        , pass(std::make_unique<arvelo::UndoPass>(folder))
+        , undo(true)
     {
         clock.start();
     }
 
     const QString path;
     arvelo::DiskFolders disk;
-    arvelo::MovePass pass;
+    std::optional<arvelo::Journal> journal;
+    std::unique_ptr<arvelo::SteppedPass> pass;
+    bool undo = false;
     QElapsedTimer clock;
 };
 
@@ -214,6 +232,9 @@ void Form1::createControls()
 
     Timer1 = operationTimer(this, "Timer1");
 
+    Command3->setToolTip(u"Moves the listed artists' files into their folders; Ctrl+Z moves "
+                         u"them back."_s);
+
     // Keyboard order: the song list first, then the choosers, the artists, buttons, options.
     const QList<QWidget *> order {List2, Dir1, File1, Drive1, List1, Command1, Command4, Command2,
         Command3, Check1, Check2, Check3, Check4};
@@ -257,6 +278,8 @@ void Form1::wireEvents()
     auto *remove = new QShortcut(Qt::Key_Delete, List1, nullptr, nullptr, Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &Form1::Command2_Click);
     Help::openOnF1(this);
+    connect(
+        new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &Form1::undoLastMove);
 }
 
 void Form1::standAside()
@@ -393,6 +416,11 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
+    if (std::exchange(m_undoNext, false)) {
+        m_move = std::make_unique<RunningMove>(File1->Path());
+        m_moveSlices->start();
+        return;
+    }
     // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
     // folder must be the one listed, though, or the listing says nothing about it.
     arvelo::ListedFolder folder(File1->Path(), File1->folderId());
@@ -409,8 +437,8 @@ void Form1::Timer2_Timer()
 
 void Form1::moveSlice()
 {
-    arvelo::MovePass &pass = m_move->pass;
-    if (!pass.step(QDeadlineTimer(MoveSliceMs))) {
+    arvelo::SteppedPass &pass = *m_move->pass;
+    if (!pass.step(QDeadlineTimer(MoveSliceMs), std::numeric_limits<qsizetype>::max())) {
         if (m_move->clock.elapsed() > ProgressAfterMs) {
             if (Form2 *progress = Form2::slot().get())
                 progress->showProgress(pass.filesHandled(), pass.filesToMove());
@@ -429,13 +457,38 @@ void Form1::endMove()
     // The folder has changed under the lists: show what is there now, behind the report. The
     // artist list is the user's work and stays as it is.
     rereadLists();
-    reportMove(finished->pass.summary());
+    reportMove(finished->pass->summary(), !finished->undo);
 }
 
-void Form1::reportMove(const arvelo::MoveSummary &summary)
+void Form1::reportMove(const arvelo::MoveSummary &summary, bool canUndo)
 {
     // Told in full once the window that said to be patient is gone; a clean move says nothing.
     const QString report = arvelo::moveReport(summary);
-    if (!report.isEmpty())
+    if (report.isEmpty())
+        return;
+    if (canUndo && summary.moved > 0) {
+        arvelo::showMessage(report + u"\n\nPress Ctrl+Z to move them back."_s);
+    } else {
         arvelo::showMessage(report);
+    }
+}
+
+void Form1::undoLastMove()
+{
+    if (m_busy)
+        return;
+    const QString folder = File1->Path();
+    const QString shown = arvelo::displayName(folder);
+    const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder);
+    if (!preview->found()) {
+        arvelo::showMessage(u"There is no move to undo in \"%1\"."_s.arg(shown));
+        return;
+    }
+    const arvelo::MoveSummary &back = preview->summary();
+    if (!arvelo::askYesNo(u"Move the %1 files of the last move back into \"%2\"?"_s
+                              .arg(back.moved + back.stayed.size())
+                              .arg(shown)))
+        return;
+    m_undoNext = true;
+    Command3_Click();
 }

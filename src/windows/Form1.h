@@ -81,7 +81,9 @@ private:
     void moveSlice();
     void endMove();
     // Tells the user which files of the listed artists stayed where they were, if any did.
-    void reportMove(const arvelo::MoveSummary &summary);
+    void reportMove(const arvelo::MoveSummary &summary, bool canUndo);
+    // Ctrl+Z: asks, then takes the folder's last move back the way a move runs.
+    void undoLastMove();
 
     // Event handlers.
     void Drive1_Change();
@@ -102,6 +104,8 @@ private:
     struct RunningMove;
     std::unique_ptr<RunningMove> m_move;
     QTimer *m_moveSlices = nullptr;
+    // Set when the next run of Timer2 takes the last move back instead of moving.
+    bool m_undoNext = false;
     // The start folder, when it could not be read and a parent is shown instead.
     QString m_unreadableStart;
     // Changes other programs make to the folder shown; held while a scan or move runs.

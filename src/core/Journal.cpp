@@ -1,0 +1,381 @@
+#include "core/Journal.h"
+
+#include "core/ArtistFolders.h"
+#include "core/NameCodec.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+#include <utility>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+namespace {
+
+constexpr QByteArrayView Magic = "arvelo-journal 1";
+constexpr QByteArrayView Suffix = ".journal";
+// A journal holds about a hundred bytes a file; anything far larger is not one of ours.
+constexpr qint64 MaxJournalBytes = qint64(256) << 20;
+// Enough for the first two lines, whatever the folder's path.
+constexpr qint64 HeaderBytes = 8192;
+// A flush waits for the disk itself (4 to 5 ms here) and holds up the renames beside it: once
+// per 25 ms slice cost the move far more than the journal's own work; once per 250 ms, a power
+// cut loses at most the records of the last quarter of a second.
+constexpr auto FlushEvery = std::chrono::milliseconds(250);
+
+QByteArray field(const QString &name)
+{
+    return encodeName(name).toPercentEncoding();
+}
+
+std::optional<QString> nameFrom(QByteArrayView text)
+{
+    if (text.isEmpty())
+        return std::nullopt;
+    return decodeName(QByteArray::fromPercentEncoding(text.toByteArray()));
+}
+
+std::optional<quint64> numberFrom(QByteArrayView text)
+{
+    // Digits only: no sign, no blanks, no base prefix.
+    if (text.isEmpty() || text.size() > 20
+        || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
+        return std::nullopt;
+    bool ok = false;
+    const quint64 value = text.toULongLong(&ok);
+    return ok ? std::optional(value) : std::nullopt;
+}
+
+FileIdentity identityOf(const struct stat &info)
+{
+    return {quint64(info.st_dev), quint64(info.st_ino)};
+}
+
+QByteArray identityField(FileIdentity identity)
+{
+    return QByteArray::number(identity.device) + ' ' + QByteArray::number(identity.inode);
+}
+
+// Makes every missing folder of `path`, private to the user as the base directory asks.
+bool makeFolders(const QByteArray &path)
+{
+    for (qsizetype at = path.indexOf('/', 1); at != -1 || !path.isEmpty();
+         at = path.indexOf('/', at + 1)) {
+        const QByteArray part = at == -1 ? path : path.left(at);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (at == -1)
+            break;
+    }
+    struct stat info
+    { };
+    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int openDir(const QString &dir)
+{
+    return ::open(encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A regular file of dir, or its first `limit` bytes when onlyHead; a larger file is not read.
+// A pipe or device put there never blocks us.
+std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, bool onlyHead = false)
+{
+    const int fd = ::openat(
+        dir, encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info
+    { };
+    std::optional<QByteArray> text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_size <= limit || onlyHead)) {
+        QByteArray data(std::min<qint64>(info.st_size, limit), Qt::Uninitialized);
+        qint64 got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        data.truncate(got);
+        text = data;
+    }
+    ::close(fd);
+    return text;
+}
+
+// The journals in dir, newest first: their names begin with the time they were started.
+QStringList journalNames(int dir)
+{
+    QStringList names;
+    const int listed = ::dup(dir);
+    DIR *stream = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (!stream) {
+        if (listed >= 0)
+            ::close(listed);
+        return names;
+    }
+    ::rewinddir(stream);
+    while (const dirent *entry = ::readdir(stream)) {
+        const QByteArrayView name(entry->d_name);
+        if (name.endsWith(Suffix) && !name.startsWith('.'))
+            names.append(decodeName(name));
+    }
+    ::closedir(stream);
+    std::sort(names.begin(), names.end(), std::greater<>());
+    return names;
+}
+
+std::optional<FileIdentity> folderOfJournal(int dir, const QString &name)
+{
+    const auto head = readAt(dir, name, HeaderBytes, true);
+    if (!head)
+        return std::nullopt;
+    // Only the first two lines count here; the rest may have been cut off.
+    const auto content = parseJournal(head->left(head->indexOf('\n', head->indexOf('\n') + 1) + 1));
+    if (!content)
+        return std::nullopt;
+    return content->folderIdentity;
+}
+
+// Keeps the newest KeptPasses journals of the folder and removes the older ones.
+void removeOldPasses(int dir, FileIdentity folder)
+{
+    int kept = 0;
+    for (const QString &name : journalNames(dir)) {
+        if (folderOfJournal(dir, name) != folder)
+            continue;
+        if (++kept > KeptPasses)
+            ::unlinkat(dir, encodeName(name).constData(), 0);
+    }
+}
+
+} // namespace
+
+QString journalFolder()
+{
+    QString state = decodeName(qgetenv("XDG_STATE_HOME"));
+    // A relative path is not a valid base directory and is ignored.
+    if (!state.startsWith(u'/')) {
+        const QString home = decodeName(qgetenv("HOME"));
+        state = joinPath(home.isEmpty() ? QDir::homePath() : home, u".local/state"_s);
+    }
+    return joinPath(state, u"arvelo"_s);
+}
+
+Journal::Journal(QString folder, QString journalDir)
+    : m_folder(std::move(folder))
+    , m_dir(std::move(journalDir))
+{ }
+
+Journal::~Journal()
+{
+    if (m_flusher.joinable()) {
+        {
+            const std::lock_guard lock(m_lock);
+            m_stopping = true;
+        }
+        m_wake.notify_all();
+        m_flusher.join();
+    }
+    if (m_fd >= 0)
+        ::close(m_fd);
+    if (m_folderFd >= 0)
+        ::close(m_folderFd);
+}
+
+bool Journal::start()
+{
+    if (!makeFolders(encodeName(m_dir)))
+        return false;
+    const int dir = openDir(m_dir);
+    if (dir < 0)
+        return false;
+    m_folderFd = ::open(encodeName(m_folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    struct stat info
+    { };
+    if (m_folderFd >= 0 && ::fstat(m_folderFd, &info) == 0) {
+        timespec now {};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        m_name = u"%1%2-%3"_s.arg(qint64(now.tv_sec), 11, 10, QChar(u'0'))
+                     .arg(qint64(now.tv_nsec), 9, 10, QChar(u'0'))
+                     .arg(::getpid())
+            + QString::fromLatin1(Suffix);
+        m_fd = ::openat(dir, encodeName(m_name).constData(),
+            O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+    }
+    ::close(dir);
+    if (m_fd < 0)
+        return false;
+    m_identity = identityOf(info);
+    // Written with the first records, in the same write.
+    m_head = Magic.toByteArray() + "\nfolder " + identityField(m_identity) + ' '
+        + encodeName(m_folder).toPercentEncoding("/") + '\n';
+    m_flusher = std::thread(&Journal::flushInTurn, this);
+    return true;
+}
+
+bool Journal::aboutToMove(const QString &subFolder, bool making, const QStringList &files)
+{
+    if (m_failed || (m_fd < 0 && !start())) {
+        m_failed = true;
+        return false;
+    }
+    const QByteArray folder = field(subFolder);
+    const bool first = !m_head.isEmpty();
+    QByteArray text = std::exchange(m_head, {});
+    text.reserve(text.size() + (files.size() + 1) * (folder.size() + 80));
+    if (making)
+        text += "made " + folder + '\n';
+    for (const QString &file : files) {
+        const QByteArray name = encodeName(file);
+        struct stat info
+        { };
+        // A file that cannot be looked at is written down as unknown, which the undo never
+        // takes for any file.
+        const FileIdentity identity
+            = ::fstatat(m_folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
+            ? identityOf(info)
+            : FileIdentity();
+        text += "move " + identityField(identity) + ' ' + folder + ' ' + name.toPercentEncoding()
+            + '\n';
+    }
+    qint64 done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::write(m_fd, text.constData() + done, size_t(text.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0) {
+            // Whatever part was written ends in a broken line, which reading leaves out.
+            m_failed = true;
+            return false;
+        }
+        done += n;
+    }
+    if (first) {
+        // The new journal counts among the folder's passes kept.
+        if (const int dir = openDir(m_dir); dir >= 0) {
+            removeOldPasses(dir, m_identity);
+            ::close(dir);
+        }
+    }
+    {
+        const std::lock_guard lock(m_lock);
+        m_written += done;
+    }
+    m_wake.notify_all();
+    return true;
+}
+
+void Journal::flushInTurn()
+{
+    std::unique_lock lock(m_lock);
+    for (;;) {
+        m_wake.wait(lock, [this] { return m_stopping || m_written > m_flushed; });
+        if (m_written == m_flushed)
+            return;
+        const qint64 upTo = m_written;
+        lock.unlock();
+        ::fdatasync(m_fd);
+        lock.lock();
+        m_flushed = upTo;
+        m_wake.wait_for(lock, FlushEvery, [this] { return m_stopping; });
+    }
+}
+
+std::optional<JournalContent> parseJournal(const QByteArray &text)
+{
+    QList<QByteArray> lines = text.split('\n');
+    // The last record may have been cut short by a crash: only whole lines count.
+    lines.removeLast();
+    if (lines.size() < 2 || lines.at(0) != Magic)
+        return std::nullopt;
+    const QList<QByteArray> head = lines.at(1).split(' ');
+    if (head.size() != 4 || head.at(0) != "folder")
+        return std::nullopt;
+    const auto device = numberFrom(head.at(1));
+    const auto inode = numberFrom(head.at(2));
+    const auto path = nameFrom(head.at(3));
+    if (!device || !inode || !path)
+        return std::nullopt;
+    JournalContent content {*path, {*device, *inode}, {}, false};
+    for (qsizetype k = 2; k < lines.size(); ++k) {
+        const QList<QByteArray> fields = lines.at(k).split(' ');
+        const QByteArray &kind = fields.at(0);
+        if (kind == "undone" && fields.size() == 1) {
+            content.undone = true;
+        } else if (kind == "made" && fields.size() == 2) {
+            if (const auto folder = nameFrom(fields.at(1)))
+                content.records.append({true, *folder, {}, {}});
+        } else if (kind == "move" && fields.size() == 5) {
+            const auto fileDevice = numberFrom(fields.at(1));
+            const auto fileInode = numberFrom(fields.at(2));
+            const auto folder = nameFrom(fields.at(3));
+            const auto file = nameFrom(fields.at(4));
+            if (fileDevice && fileInode && folder && file)
+                content.records.append({false, *folder, *file, {*fileDevice, *fileInode}});
+        }
+    }
+    return content;
+}
+
+std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name)
+{
+    const int dir = openDir(journalDir);
+    if (dir < 0)
+        return std::nullopt;
+    const auto text = readAt(dir, name, MaxJournalBytes);
+    ::close(dir);
+    return text ? parseJournal(*text) : std::nullopt;
+}
+
+std::optional<QString> lastPassOf(
+    FileIdentity folder, const QString &path, const QString &journalDir)
+{
+    const int dir = openDir(journalDir);
+    if (dir < 0)
+        return std::nullopt;
+    std::optional<QString> found;
+    for (const QString &name : journalNames(dir)) {
+        if (folderOfJournal(dir, name) != folder)
+            continue;
+        const auto text = readAt(dir, name, MaxJournalBytes);
+        const auto content = text ? parseJournal(*text) : std::nullopt;
+        // A folder made where another one was removed may have its identity.
+        if (content && !content->undone && content->folder == path) {
+            found = name;
+            break;
+        }
+    }
+    ::close(dir);
+    return found;
+}
+
+bool markUndone(const QString &journalDir, const QString &name)
+{
+    const int dir = openDir(journalDir);
+    if (dir < 0)
+        return false;
+    const int fd
+        = ::openat(dir, encodeName(name).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    ::close(dir);
+    if (fd < 0)
+        return false;
+    // Begins with a line end of its own, in case the last record was cut short.
+    constexpr QByteArrayView mark = "\nundone\n";
+    const bool written
+        = ::write(fd, mark.data(), size_t(mark.size())) == mark.size() && ::fdatasync(fd) == 0;
+    ::close(fd);
+    return written;
+}
+
+} // namespace arvelo

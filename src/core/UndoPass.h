@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/Journal.h"
+#include "core/MoveNoReplace.h"
+#include "core/SteppedPass.h"
+
+#include <QDeadlineTimer>
+#include <QString>
+#include <QStringList>
+
+#include <limits>
+#include <memory>
+
+namespace arvelo {
+
+// Takes back the newest pass in a folder that is not taken back yet, from its journal: each
+// file goes back from its artist folder into the folder when it is still the file that was
+// moved (device and inode) and its old name is free there; each folder the pass made is
+// removed once it is empty. It moves as the move does, relative to open folders, never
+// replacing, never following a link; a journal's names are checked as the move checks names,
+// so no journal can make it reach outside the folder. Once it is done the journal is marked as
+// taken back, so the next undo takes the pass before. A dry run only looks.
+class UndoPass : public SteppedPass
+{
+public:
+    explicit UndoPass(const QString &folder, bool dryRun = false,
+        QString journalDir = journalFolder(), const MoveSyscalls &calls = MoveSyscalls::system());
+    ~UndoPass() override;
+    UndoPass(const UndoPass &) = delete;
+    UndoPass &operator=(const UndoPass &) = delete;
+
+    // Why the folder could not be opened (an errno), else 0.
+    int folderError() const { return m_folderError; }
+    // Whether the folder has a pass to take back.
+    bool found() const { return !m_journalName.isEmpty(); }
+
+    bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
+        qsizetype units = std::numeric_limits<qsizetype>::max()) override;
+    bool done() const override;
+    // The files the journal names.
+    qsizetype filesToMove() const override { return m_files.size(); }
+    qsizetype filesHandled() const override { return m_next; }
+    // Files that went back (or would, in a dry run) are counted as moved.
+    const MoveSummary &summary() const override { return m_summary; }
+    // Those files as "folder/file", in the order they went back.
+    const QStringList &movedBack() const { return m_movedBack; }
+
+private:
+    void handle(const JournalRecord &record);
+    int subFolderFd(const QString &name);
+    void stay(const JournalRecord &record, StayReason reason, const QString &alsoAt = {});
+
+    const bool m_dryRun;
+    const QString m_journalDir;
+    const MoveSyscalls m_calls;
+    QString m_folder;
+    int m_fd = -1;
+    int m_folderError = 0;
+    QString m_journalName;
+    // Files newest first, then the folders the pass made.
+    QList<JournalRecord> m_files;
+    QStringList m_made;
+    qsizetype m_next = 0;
+    bool m_finished = false;
+    QString m_subName;
+    int m_subFd = -1;
+    MoveSummary m_summary;
+    QStringList m_movedBack;
+};
+
+// The dry run of the next undo in folder, done. A pass that has nothing left to take back (its
+// files all stayed, or are back already) is taken back on the way, so that it never hides the
+// pass before it.
+std::unique_ptr<UndoPass> nextUndo(
+    const QString &folder, const QString &journalDir = journalFolder());
+
+} // namespace arvelo
