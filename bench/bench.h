@@ -45,4 +45,8 @@ double secondsFor(const std::function<void()> &work);
 
 QString seconds(double value);
 
+// The move of the command line, done by the core calls alone: `arvelo-bench --core-move FOLDER`
+// runs it in a process of its own, to be measured beside `arvelo --move FOLDER`.
+int coreMove(const char *folder);
+
 } // namespace bench

@@ -80,6 +80,8 @@ QString seconds(double value)
 
 int main(int argc, char *argv[])
 {
+    if (argc == 3 && QByteArrayView(argv[1]) == "--core-move")
+        return bench::coreMove(argv[2]);
     // The list controls are widgets; no display is needed to time them.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");

@@ -35,6 +35,8 @@ install(FILES ${packaging_dir}/${ARVELO_APP_ID}.metainfo.xml
     DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 install(FILES ${packaging_dir}/arvelo.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 install(FILES ${packaging_dir}/copyright ${packaging_dir}/changelog.gz DESTINATION ${docdir})
+install(FILES ${PROJECT_SOURCE_DIR}/resources/arvelo.bash-completion
+    DESTINATION ${CMAKE_INSTALL_DATADIR}/bash-completion/completions RENAME arvelo)
 
 # Resolve every symbol at start, so the relocations can be made read-only (Debian's hardening).
 target_link_options(arvelo PRIVATE LINKER:-z,now)

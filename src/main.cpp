@@ -2,6 +2,7 @@
 #include "widgets/Application.h"
 #include "windows/Form1.h"
 
+#include <QCoreApplication>
 #include <QDir>
 
 int main(int argc, char *argv[])
@@ -12,6 +13,11 @@ int main(int argc, char *argv[])
     const arvelo::StartUp start
         = arvelo::readCommandLine(arvelo::argumentsOf(argc, argv), currentFolder);
     arvelo::printMessages(start);
+    // A verb runs on the core alone, with no display.
+    if (start.verb) {
+        QCoreApplication app(argc, argv);
+        return start.verb(start.request);
+    }
     if (!start.folder)
         return start.exitCode;
 

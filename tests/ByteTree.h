@@ -4,7 +4,11 @@
 // neither see nor remove names that are not UTF-8.
 
 #include <QByteArray>
+#include <QByteArrayList>
 #include <QString>
+
+#include <algorithm>
+#include <cstring>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -47,6 +51,44 @@ inline QString escaped(const QString &text)
         }
     }
     return name;
+}
+
+// Every entry below root, sorted, one per line: its path below root, then "/" for a folder,
+// "@" and the target for a link, else "=" and its first bytes; withIdentity adds the inode and
+// the size, which tell a file that was put back from one that never moved.
+inline QByteArrayList tree(const QByteArray &root, bool withIdentity = false)
+{
+    static thread_local QByteArrayList *lines = nullptr;
+    static thread_local size_t below = 0;
+    static thread_local bool identity = false;
+    QByteArrayList all;
+    lines = &all;
+    below = size_t(root.size()) + 1;
+    identity = withIdentity;
+    ::nftw(
+        root.constData(),
+        [](const char *path, const struct stat *info, int, FTW *) {
+            if (std::strlen(path) < below)
+                return 0;
+            QByteArray line(path + below);
+            if (S_ISDIR(info->st_mode)) {
+                line += '/';
+            } else if (S_ISLNK(info->st_mode)) {
+                char target[4096];
+                const ssize_t size = ::readlink(path, target, sizeof target);
+                line += '@' + QByteArray(target, size < 0 ? 0 : size);
+            } else {
+                line += '=' + contents(path);
+            }
+            if (identity)
+                line += ' ' + QByteArray::number(quint64(info->st_ino)) + ' '
+                    + QByteArray::number(qint64(info->st_size));
+            lines->append(line);
+            return 0;
+        },
+        16, FTW_PHYS);
+    std::sort(all.begin(), all.end());
+    return all;
 }
 
 inline void removeTree(const QByteArray &root)

@@ -1,12 +1,17 @@
 #include "CommandLine.h"
 
+#include "ByteTree.h"
+#include "RunArvelo.h"
+
 #include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <algorithm>
 #include <cerrno>
+#include <csignal>
 #include <cstring>
 #include <memory>
 
@@ -34,6 +39,9 @@ class TestCommandLine : public QObject
 
     QTemporaryDir m_base;
     QString at(const QString &relative) const { return m_base.path() + u'/' + relative; }
+    QByteArray songs() const { return QFile::encodeName(at(u"songs"_s)); }
+    // The songs folder as made; no verb but --move may change it.
+    QByteArrayList m_songs;
 
 private slots:
     void initTestCase();
@@ -43,6 +51,10 @@ private slots:
     void builtProgramAnswersWithoutAWindow_data();
     void builtProgramAnswersWithoutAWindow();
     void builtProgramStartsOnAFolder();
+    void verbs_data();
+    void verbs();
+    void interruptStopsTheMoveBetweenFiles_data();
+    void interruptStopsTheMoveBetweenFiles();
     void killedMoveIsTakenBack();
 };
 
@@ -54,10 +66,16 @@ void TestCommandLine::initTestCase()
     QVERIFY(QFile(at(u"song.mp3"_s)).open(QIODevice::WriteOnly));
     QVERIFY(QFile::setPermissions(at(u"locked"_s), {}));
     QVERIFY(QFile::setPermissions(at(u"listed only"_s), QFile::ReadOwner));
+    // Two artists, one of them spelt in Latin-1 bytes, which are not UTF-8.
+    QVERIFY(QDir(m_base.path()).mkdir(u"songs"_s));
+    for (const char *name : {"Caf\xe9 - One.mp3", "CAF\xe9 - Two.mp3", "Zeta - a", "ZETA - b"})
+        QVERIFY(bytetree::makeFile(songs() + '/' + name, name));
+    m_songs = bytetree::tree(songs(), true);
 }
 
 void TestCommandLine::cleanupTestCase()
 {
+    bytetree::removeTree(songs()); // Qt would not see the names that are not UTF-8
     QVERIFY(QFile::setPermissions(
         at(u"locked"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
 }
@@ -189,7 +207,7 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow()
     QVERIFY2(output.isEmpty() ? out.isEmpty() : out.startsWith(output), qPrintable(out));
     QVERIFY2(error.isEmpty() ? err.isEmpty() : err.startsWith(error), qPrintable(err));
     if (output == u"Usage: arvelo [options] [FOLDER]\n"_s) {
-        for (const QString &option : {u"--help"_s, u"--version"_s, u"FOLDER"_s})
+        for (const QString &option : {u"--help"_s, u"--version"_s, u"FOLDER"_s, u"\nExamples:\n"_s})
             QVERIFY2(out.contains(option), qPrintable(out));
     }
 }
@@ -206,6 +224,141 @@ void TestCommandLine::builtProgramStartsOnAFolder()
     QVERIFY2(!program.waitForFinished(1500), program.readAllStandardError().constData());
     program.terminate();
     QVERIFY(program.waitForFinished(10000));
+}
+
+void TestCommandLine::verbs_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments"); // "songs" stands for the songs folder
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("output"); // all of standard output
+    QTest::addColumn<QByteArray>("error"); // the start of standard error
+
+    const QByteArray none;
+    const QByteArray at = QFile::encodeName(m_base.path()) + '/';
+    // Printed names are the names' bytes; arguments reach the program as bytes too.
+    QTest::newRow("scan, NUL-ended") << QByteArrayList {"--scan", "-0", "songs"} << 0
+                                     << QByteArray("Caf\xe9\0Zeta\0", 10) << none;
+    QTest::newRow("songs of an artist named in Latin-1")
+        << QByteArrayList {"--songs", "Caf\xe9", "--null", "songs"} << 0
+        << QByteArray("One.mp3\0Two.mp3\0", 16) << none;
+    QTest::newRow("plan of that artist alone")
+        << QByteArrayList {"--move", "--dry-run", "--only", "Caf\xe9", "songs"} << 0
+        << QByteArray("Caf\xe9/\nCaf\xe9 - One.mp3 -> Caf\xe9/Caf\xe9 - One.mp3\n"
+                      "CAF\xe9 - Two.mp3 -> Caf\xe9/CAF\xe9 - Two.mp3\n")
+        << none;
+    QTest::newRow("an artist struck") << QByteArrayList {"--scan", "--except", "Zeta", "songs"} << 0
+                                      << QByteArray("Caf\xe9\n") << none;
+    QTest::newRow("letter case kept: no artist twice")
+        << QByteArrayList {"--scan", "--keep-case", "songs"} << 0 << none << none;
+
+    // Bad input changes nothing and says why; an artist that Scan does not list is never
+    // taken to mean every artist.
+    const auto bad
+        = [&](const char *tag, const QByteArrayList &arguments, const QByteArray &error) {
+              QTest::newRow(tag) << arguments << 2 << none << error;
+          };
+    bad("unknown artist to --only", {"--move", "--only", "Zet", "songs"},
+        "arvelo: \"Zet\" is not an artist that Scan lists in \"" + at + "songs\"\n");
+    bad("unknown artist to --except", {"--move", "--except", "Caf", "songs"}, "arvelo: \"Caf\" is");
+    bad("unknown artist to --songs", {"--songs", "Zeta - a", "songs"}, "arvelo: \"Zeta - a\" is");
+    bad("artist struck by its key", {"--move", "--except", "ZETA", "songs"}, "arvelo: \"ZETA\" is");
+    bad("verb without a folder", {"--move"}, "arvelo: --move needs a FOLDER\n");
+    bad("missing folder", {"--scan", at + "nowhere"},
+        cannotOpen((at + "nowhere").constData(), ENOENT).toUtf8());
+    bad("a file for a folder", {"--move", at + "song.mp3"},
+        cannotOpen((at + "song.mp3").constData(), ENOTDIR).toUtf8());
+    bad("unreadable folder", {"--scan", at + "locked"},
+        cannotOpen((at + "locked").constData(), EACCES).toUtf8());
+    bad("two folders", {"--move", "songs", at + "music"}, "arvelo: only one folder can be opened");
+    bad("two verbs", {"--scan", "--move", "songs"},
+        "arvelo: --scan and --move cannot be given together\n");
+    bad("option of another verb", {"--scan", "--dry-run", "songs"},
+        "arvelo: --dry-run works only with --move or --undo\n");
+    bad("verb option without a verb", {"--only", "Zeta", "songs"},
+        "arvelo: --only works only with --scan or --move\n");
+    bad("unknown option", {"--move", "--everything", "songs"},
+        "arvelo: Unknown option 'everything'.\n");
+}
+
+void TestCommandLine::verbs()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, output);
+    QFETCH(QByteArray, error);
+    if (QByteArrayView(QTest::currentDataTag()) == "unreadable folder" && ::geteuid() == 0)
+        QSKIP("root reads every folder");
+    std::ranges::replace(arguments, QByteArray("songs"), songs());
+
+    const ArveloRun run = runArvelo(arguments);
+    QCOMPARE(run.exitCode, exitCode);
+    QCOMPARE(run.out, output);
+    QVERIFY2(error.isEmpty() ? run.err.isEmpty() : run.err.startsWith(error), run.err.constData());
+    QCOMPARE(bytetree::tree(songs(), true), m_songs);
+}
+
+void TestCommandLine::interruptStopsTheMoveBetweenFiles_data()
+{
+    QTest::addColumn<int>("signal");
+    QTest::newRow("Ctrl+C") << SIGINT;
+    QTest::newRow("SIGTERM") << SIGTERM;
+}
+
+void TestCommandLine::interruptStopsTheMoveBetweenFiles()
+{
+    QFETCH(int, signal);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    QByteArrayList names;
+    for (int artist = 0; artist < 4; ++artist) {
+        for (int song = 0; song < 15; ++song) {
+            names.append("Artist " + QByteArray::number(artist) + " - " + QByteArray::number(song));
+            QVERIFY(bytetree::makeFile(folder + '/' + names.last(), names.last()));
+        }
+    }
+    std::ranges::sort(names);
+    const auto moved = [&] {
+        QByteArrayList files = bytetree::tree(folder);
+        files.removeIf([](const QByteArray &file) { return !file.contains("/A"); });
+        return files;
+    };
+
+    // A slow disk: each rename takes 20 ms, so the signal comes in the middle of the move.
+    QProcess program;
+    startArvelo(program, {"--move", "--verbose", folder},
+        {u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s});
+    QTRY_VERIFY(moved().size() >= 3);
+    QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+    QVERIFY(program.waitForFinished(30000));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 130);
+
+    // Every file whole, either in its artist's folder or where it was.
+    QByteArrayList files;
+    for (const QByteArray &entry : bytetree::tree(folder)) {
+        if (entry.endsWith('/'))
+            continue;
+        const qsizetype is = entry.indexOf('=');
+        const QByteArray name = entry.left(is).mid(entry.lastIndexOf('/', is) + 1);
+        QCOMPARE(entry.mid(is + 1), name);
+        files.append(name);
+    }
+    std::ranges::sort(files);
+    QCOMPARE(files, names);
+    // What it says moved is what the disk shows moved, and no more.
+    const QByteArrayList inFolders = moved();
+    QVERIFY(inFolders.size() < names.size());
+    QByteArrayList told;
+    for (const QByteArray &line : program.readAllStandardOutput().split('\n')) {
+        if (const qsizetype arrow = line.indexOf(" -> "); arrow > 0)
+            told.append(line.mid(arrow + 4) + '=' + line.left(arrow));
+    }
+    std::ranges::sort(told);
+    QCOMPARE(told, inFolders);
+    const QByteArray error = program.readAllStandardError();
+    QVERIFY2(error.startsWith("arvelo: interrupted: " + QByteArray::number(inFolders.size())
+                 + " of 60 files moved, the others stayed where they were.\n"),
+        error.constData());
 }
 
 void TestCommandLine::killedMoveIsTakenBack()

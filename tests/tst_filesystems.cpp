@@ -8,6 +8,7 @@
 #include "core/ArtistScan.h"
 #include "core/FolderListing.h"
 #include "core/ListedFolder.h"
+#include "core/Lists.h"
 #include "core/Module1.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
@@ -149,11 +150,11 @@ private slots:
 
         // The scan and the move, as the program runs them.
         const auto scanAndMoveOnce = [&]() {
-            const ListedFiles listed = listFiles(folder).value_or(ListedFiles());
-            const QStringList entries = groupArtists(
-                scanCandidates(ListedFolder(folder, listed.folder), listed.names, true)
-                    .value_or(QStringList()),
-                {});
+            const ListedFiles listed = listedFiles(folder).value_or(ListedFiles());
+            const QStringList entries
+                = scanLists(ListedFolder(folder, listed.folder), listed.names, true, {})
+                      .value_or(ScanLists())
+                      .artists;
             DiskFolders disk(ListedFolder(folder, listed.folder));
             return std::pair(
                 entries, moveIntoArtistFolders(disk, entries, folder, listed.names, true));

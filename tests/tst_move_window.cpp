@@ -2,7 +2,9 @@
 #include "windows/Form1.h"
 #include "windows/Form2.h"
 
+#include "ByteTree.h"
 #include "MessageBoxes.h"
+#include "RunArvelo.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -21,6 +23,14 @@ using namespace Qt::StringLiterals;
 
 using namespace arvelo;
 
+namespace {
+
+// The worked example: three artists in varying spelling and a single song.
+const QByteArrayList workedExample {"Zeta - one.mp3", "ZETA - two.mp3", "Kelo - a.mp3",
+    "kelo - b.mp3", "Solo - x.mp3", "Mira Vell - 1.mp3", "mira  vell - 2.mp3"};
+
+} // namespace
+
 // The move driven through the window: scan, strike an artist, press the move button.
 class TestMoveWindow : public QObject
 {
@@ -32,6 +42,8 @@ private slots:
     void cleanup();
     void moveRunsBehindItsProgressWindow();
     void struckArtistStaysAndFoldersKeepFirstSpelling();
+    void commandLineDoesAsTheWindow_data();
+    void commandLineDoesAsTheWindow();
     void ctrlZTakesTheMoveBack();
     void folderReplacedSinceListed();
 
@@ -55,12 +67,8 @@ void TestMoveWindow::initTestCase()
 void TestMoveWindow::init()
 {
     m_folder = new QTemporaryDir;
-    for (const char *name : {"Zeta - one.mp3", "ZETA - two.mp3", "Kelo - a.mp3", "kelo - b.mp3",
-             "Solo - x.mp3", "Mira Vell - 1.mp3", "mira  vell - 2.mp3"}) {
-        QFile file(m_folder->filePath(QLatin1String(name)));
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write(name);
-    }
+    for (const QByteArray &name : workedExample)
+        QVERIFY(bytetree::makeFile(QFile::encodeName(m_folder->filePath(decodeName(name))), name));
     m_form = &Form1::slot().show(m_folder->path());
     QTest::mouseClick(m_form->Command1, Qt::LeftButton);
     QTRY_VERIFY(!Caut::slot().isOpen());
@@ -70,6 +78,7 @@ void TestMoveWindow::init()
 void TestMoveWindow::cleanup()
 {
     Form1::slot().unload();
+    bytetree::removeTree(QFile::encodeName(m_folder->path())); // Qt misses names not UTF-8
     delete m_folder;
 }
 
@@ -140,6 +149,72 @@ void TestMoveWindow::struckArtistStaysAndFoldersKeepFirstSpelling()
             u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s,
             u"kelo - b.mp3: kelo - b.mp3"_s, u"mira  vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_s,
             u"mira  vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s}));
+}
+
+void TestMoveWindow::commandLineDoesAsTheWindow_data()
+{
+    // Entries beside the worked example: "name/" a folder, "name@target" a link, else a file.
+    QTest::addColumn<QByteArrayList>("beside");
+    QTest::addColumn<bool>("someStay");
+    QTest::newRow("worked example") << QByteArrayList {} << false;
+    QTest::newRow("a name already taken")
+        << QByteArrayList {"Zeta/", "Zeta/Zeta - one.mp3"} << true;
+    QTest::newRow("case-only folder reuse") << QByteArrayList {"kelo/"} << false;
+    QTest::newRow("names not UTF-8") << QByteArrayList {"Caf\xe9 - a", "CAF\xe9 - b"} << false;
+    QTest::newRow("a link where a folder should be")
+        << QByteArrayList {"Mira Vell@/nowhere"} << true;
+}
+
+void TestMoveWindow::commandLineDoesAsTheWindow()
+{
+    QFETCH(QByteArrayList, beside);
+    QFETCH(bool, someStay);
+    // The same folder twice: the window sorts one, the command line the other.
+    const QByteArray window = QFile::encodeName(m_folder->filePath(u"window"_s));
+    const QByteArray commandLine = QFile::encodeName(m_folder->filePath(u"commandLine"_s));
+    for (const QByteArray &folder : {window, commandLine}) {
+        QCOMPARE(::mkdir(folder.constData(), 0777), 0);
+        for (const QByteArray &entry : workedExample + beside) {
+            const qsizetype link = entry.indexOf('@');
+            const QByteArray path = folder + '/' + (link < 0 ? entry : entry.left(link));
+            if (entry.endsWith('/'))
+                QCOMPARE(::mkdir(path.constData(), 0777), 0);
+            else if (link > 0)
+                QCOMPARE(::symlink(entry.mid(link + 1).constData(), path.constData()), 0);
+            else
+                QVERIFY(bytetree::makeFile(path, entry));
+        }
+    }
+    Form1::slot().unload();
+    m_form = &Form1::slot().show(decodeName(window));
+    QTest::mouseClick(m_form->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!Caut::slot().isOpen());
+
+    const ArveloRun scan = runArvelo({"--scan", commandLine});
+    QByteArray listed;
+    for (const QString &artist : m_form->List1->items())
+        listed += encodeName(artist) + '\n';
+    QCOMPARE(scan.out, listed);
+    QCOMPARE(scan.exitCode, 0);
+
+    const QByteArrayList before = bytetree::tree(commandLine, true);
+    const ArveloRun plan = runArvelo({"--move", "--dry-run", commandLine});
+    QCOMPARE(bytetree::tree(commandLine, true), before);
+
+    const QStringList told = pressMove();
+    const ArveloRun move = runArvelo({"--move", "--verbose", commandLine});
+    QCOMPARE(bytetree::tree(commandLine), bytetree::tree(window));
+    QCOMPARE(told.size(), someStay ? 1 : 0);
+    // The window's report, less its hint at its own Ctrl+Z.
+    const QByteArray report = someStay
+        ? QString(told.first()).remove(u"\n\nPress Ctrl+Z to move them back."_s).toUtf8() + '\n'
+        : QByteArray();
+    QCOMPARE(move.err, report);
+    QCOMPARE(move.exitCode, someStay ? 1 : 0);
+    // The plan is the moves made, line for line, and foresees what stays.
+    QCOMPARE(plan.out, move.out);
+    QCOMPARE(plan.exitCode, move.exitCode);
+    QVERIFY(plan.err.endsWith(report));
 }
 
 void TestMoveWindow::ctrlZTakesTheMoveBack()

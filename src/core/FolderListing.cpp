@@ -140,38 +140,4 @@ std::optional<QStringList> subFolderNames(const QString &folder)
     return namesOfKind(folder, EntryKind::Folder);
 }
 
-std::optional<QStringList> scanCandidates(
-    const QString &folder, const QStringList &files, bool withSubFolders)
-{
-    QStringList candidates;
-    if (withSubFolders) {
-        std::optional<QStringList> folders = subFolderNames(folder);
-        if (!folders)
-            return std::nullopt;
-        candidates = std::move(*folders);
-    }
-    candidates += files;
-    return candidates;
-}
-
-std::optional<QStringList> scanCandidates(
-    const ListedFolder &folder, const QStringList &files, bool withSubFolders)
-{
-    // Nothing of another folder is mixed into what was listed.
-    if (folder.changed())
-        return std::nullopt;
-    QStringList candidates;
-    if (withSubFolders) {
-        const std::optional<QList<ListedEntry>> entries = visibleEntriesAt(folder.fd());
-        if (!entries)
-            return std::nullopt;
-        for (const ListedEntry &entry : *entries) {
-            if (entry.kind == EntryKind::Folder)
-                candidates.append(entry.name);
-        }
-    }
-    candidates += files;
-    return candidates;
-}
-
 } // namespace arvelo

@@ -45,13 +45,4 @@ std::optional<ListedFiles> listFiles(const QString &folder);
 // The visible sub-folders (links to folders included) of a folder, unsorted.
 std::optional<QStringList> subFolderNames(const QString &folder);
 
-// What a scan compares: the folder's sub-folders when asked for, then the files as listed.
-// Nothing when the sub-folders are asked for and the folder cannot be read.
-std::optional<QStringList> scanCandidates(
-    const QString &folder, const QStringList &files, bool withSubFolders);
-
-// The same in the folder that was listed, open once; nothing when it has changed since.
-std::optional<QStringList> scanCandidates(
-    const ListedFolder &folder, const QStringList &files, bool withSubFolders);
-
 } // namespace arvelo

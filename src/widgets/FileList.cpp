@@ -1,7 +1,7 @@
 #include "widgets/FileList.h"
 
 #include "core/Drives.h"
-#include "core/FolderListing.h"
+#include "core/Lists.h"
 
 #include <QScrollBar>
 
@@ -15,9 +15,9 @@ void FileList::setPath(const QString &path)
 {
     m_path = absoluteClean(path);
     // A folder that cannot be read lists nothing.
-    std::optional<ListedFiles> listed = listFiles(m_path);
+    std::optional<ListedFiles> listed = listedFiles(m_path);
     m_folderId = listed ? listed->folder : FolderId();
-    setItems(listed ? std::move(listed->names) : QStringList());
+    setItemsInOrder(listed ? std::move(listed->names) : QStringList());
 }
 
 void FileList::reread()

@@ -22,6 +22,7 @@ public:
     void removeAt(int row);
     void clear();
     void setItems(QStringList items);
+    // Items that the core has already put in list order.
     void setItemsInOrder(QStringList items);
 
 private:
@@ -48,7 +49,7 @@ public:
     void Clear();
     // Replaces every item in one go; sorts once instead of once per item.
     void setItems(QStringList items);
-    // The same for items already in the list's order (ListOrder), as a scan's results come.
+    // Replaces every item with items already in list order (see core/Lists.h), unsorted again.
     void setItemsInOrder(QStringList items);
 
 protected:

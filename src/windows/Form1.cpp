@@ -1,12 +1,11 @@
 #include "windows/Form1.h"
 
 #include "core/ArtistFolders.h"
-#include "core/ArtistScan.h"
-#include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
 #include "core/Journal.h"
 #include "core/ListedFolder.h"
+#include "core/Lists.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
@@ -398,8 +397,8 @@ void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool fold
 void Form1::List1_Click()
 {
     const int selected = List1->ListIndex();
-    List2->setItems(
-        selected < 0 ? QStringList() : arvelo::songTitles(File1->items(), List1->List(selected)));
+    List2->setItemsInOrder(
+        selected < 0 ? QStringList() : arvelo::songList(File1->items(), List1->List(selected)));
 }
 
 void Form1::Command2_Click()

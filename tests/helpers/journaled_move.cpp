@@ -1,9 +1,8 @@
 // Scans FOLDER and moves every listed artist's files with the journal kept, as Scan and Move
 // do in the window, in a process of its own that a test can kill in the middle.
 #include "core/ArtistFolders.h"
-#include "core/ArtistScan.h"
-#include "core/FolderListing.h"
 #include "core/Journal.h"
+#include "core/Lists.h"
 #include "core/MovePass.h"
 #include "core/NameCodec.h"
 
@@ -14,10 +13,12 @@ int main(int argc, char *argv[])
     if (argc != 2)
         return 2;
     const QString folder = arvelo::decodeName(argv[1]);
-    QStringList files = arvelo::visibleFileNames(folder).value_or(QStringList());
-    files.sort();
-    const QStringList entries = arvelo::groupArtists(
-        arvelo::scanCandidates(folder, files, true).value_or(QStringList()), {});
+    const arvelo::ListedFiles listed = arvelo::listedFiles(folder).value_or(arvelo::ListedFiles());
+    const QStringList &files = listed.names;
+    const QStringList entries
+        = arvelo::scanLists(arvelo::ListedFolder(folder, listed.folder), files, true, {})
+              .value_or(arvelo::ScanLists())
+              .artists;
     arvelo::DiskFolders disk;
     arvelo::Journal journal(folder);
     arvelo::MovePass pass(disk, entries, folder, files, true);
