@@ -386,16 +386,17 @@ void TestCommandLine::killedMoveIsTakenBack()
     };
 
     // Each rename takes 20 ms: the move is killed a few files in, with no chance to clean up.
-    environment.insert(u"LD_PRELOAD"_s, QString::fromUtf8(SLOW_RENAME));
+    environment.insert(u"LD_PRELOAD"_s, QString::fromUtf8(ARVELO_SLOW_RENAME));
     environment.insert(u"ARVELO_SLOW_RENAME_US"_s, u"20000"_s);
-    const auto move = run(QString::fromUtf8(JOURNALED_MOVE), {folder.path()});
-    QVERIFY(move->waitForReadyRead(30000));
-    QTest::qWait(50);
+    const auto move = run(QString::fromUtf8(ARVELO_BINARY), {u"--move"_s, folder.path()});
+    const auto movedSoFar
+        = [&] { return songs.size() - QDir(folder.path()).entryList(QDir::Files).size(); };
+    QTRY_VERIFY_WITH_TIMEOUT(movedSoFar() > 0, 30000);
     move->kill();
     QVERIFY(move->waitForFinished(10000));
     QCOMPARE(move->exitStatus(), QProcess::CrashExit);
     environment.remove(u"LD_PRELOAD"_s);
-    const qsizetype moved = songs.size() - QDir(folder.path()).entryList(QDir::Files).size();
+    const qsizetype moved = movedSoFar();
     QVERIFY2(moved > 0 && moved < songs.size(), qPrintable(topLevel().join(u", "_s)));
 
     const auto preview
