@@ -28,6 +28,17 @@ constexpr int Artists = 300;
 constexpr int SongsEach = 10;
 
 // Counts the paint events a widget receives.
+// Reads and closes the move's report when it is up; true when it was.
+bool tookReport(QStringList &reports)
+{
+    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+    if (!box)
+        return false;
+    reports.append(box->text());
+    box->accept();
+    return true;
+}
+
 class PaintCounter : public QObject
 {
 public:
@@ -101,11 +112,8 @@ private slots:
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                reports.append(box->text());
-                box->accept();
+            if (tookReport(reports))
                 return;
-            }
             Form2 *moving = Form2::slot().get();
             if (!moving)
                 return;
@@ -188,11 +196,8 @@ private slots:
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
-            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
-                reports.append(box->text());
-                box->accept();
+            if (tookReport(reports))
                 return;
-            }
             Form2 *moving = Form2::slot().get();
             // Until the stuck file leaves, its rename is what the move waits on.
             if (!moving || form.Timer2->isActive() || !QFile::exists(folder.filePath(stuck)))
