@@ -1,9 +1,12 @@
 #pragma once
 
 #include <QList>
+#include <QSet>
 #include <QString>
+#include <QTemporaryDir>
 
 #include <functional>
+#include <memory>
 
 namespace bench {
 
@@ -21,6 +24,8 @@ using Section = std::function<void(QList<Row> &rows)>;
 constexpr int WindowOrder = 400;
 // The folder list's section, the one --folder-list keeps.
 constexpr int FolderListOrder = 110;
+// The command line's section, after the window's.
+constexpr int CommandLineOrder = 500;
 
 bool flagGiven(const char *flag);
 
@@ -45,8 +50,23 @@ double secondsFor(const std::function<void()> &work);
 
 QString seconds(double value);
 
+// Where fixtures are made: $TMPDIR when set, else /dev/shm (tmpfs), where a million files are
+// made and removed in seconds and no disk flush weighs on the timings.
+QString scratchBase();
+// A new empty folder there.
+std::unique_ptr<QTemporaryDir> scratchFolder();
+// Flushes the file system that holds `folder`, so that each timed run starts from a clean
+// journal and none pays for the one before.
+void flush(const QString &folder);
+// Undoes a move into artist folders, so that the next run finds the folder as it was: every
+// file in a sub-folder goes back into `folder`, and the sub-folders not in `kept` are removed.
+void putBack(const QString &folder, const QSet<QByteArray> &kept = {});
+
 // The move of the command line, done by the core calls alone: `arvelo-bench --core-move FOLDER`
 // runs it in a process of its own, to be measured beside `arvelo --move FOLDER`.
 int coreMove(const char *folder);
+// `arvelo-bench --measure PROGRAM ARGUMENTS...` runs the program with its output thrown away
+// and prints its wall time, user time (seconds) and peak memory (MB).
+int measureChild(char **argv);
 
 } // namespace bench

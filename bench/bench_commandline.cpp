@@ -8,11 +8,14 @@
 #include "core/MovePass.h"
 #include "core/NameCodec.h"
 
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QProcess>
 
 #include <algorithm>
 #include <array>
+#include <cstdio>
 #include <fcntl.h>
 #include <spawn.h>
 #include <sys/resource.h>
@@ -36,29 +39,23 @@ struct Measured
     double megabytes = 0;
 };
 
-// Runs a program to its end with its output thrown away.
+// Runs a program to its end in a process of its own, through `arvelo-bench --measure`. The
+// peak memory that wait4 reports for a child counts the memory of the process it was started
+// from (Linux keeps the larger at exec), so the start comes from that small helper, never from
+// this process with its own fixtures.
 Measured measure(const QByteArrayList &arguments)
 {
-    std::vector<char *> argv;
+    QStringList helperArguments {u"--measure"_s};
     for (const QByteArray &argument : arguments)
-        argv.push_back(const_cast<char *>(argument.constData()));
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    QElapsedTimer clock;
-    clock.start();
-    pid_t child = 0;
-    if (posix_spawn(&child, argv.front(), &actions, nullptr, argv.data(), environ) != 0)
-        qFatal("cannot start %s", argv.front());
-    int status = 0;
-    rusage usage {};
-    wait4(child, &status, 0, &usage);
-    Measured measured {clock.nsecsElapsed() / 1e9,
-        double(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6, usage.ru_maxrss / 1024.0};
-    posix_spawn_file_actions_destroy(&actions);
-    return measured;
+        helperArguments.append(QFile::decodeName(argument));
+    QProcess helper;
+    helper.start(QCoreApplication::applicationFilePath(), helperArguments);
+    if (!helper.waitForFinished(-1) || helper.exitCode() != 0)
+        qFatal("cannot measure %s", arguments.front().constData());
+    const QList<QByteArray> figures = helper.readAllStandardOutput().trimmed().split(' ');
+    if (figures.size() != 3)
+        qFatal("the measuring helper printed no figures");
+    return {figures.at(0).toDouble(), figures.at(1).toDouble(), figures.at(2).toDouble()};
 }
 
 template<std::size_t N>
@@ -81,8 +78,11 @@ void commandLineSection(QList<bench::Row> &rows)
     std::array<double, rounds> cliSeconds {}, coreSeconds {}, cliUser {}, coreUser {}, cliMemory {},
         coreMemory {};
     for (std::size_t round = 0; round < rounds; ++round) {
-        const auto forCli = bench::makeSongFolder(files, folders, quint32(round + 1));
-        const auto forCore = bench::makeSongFolder(files, folders, quint32(round + 1));
+        const bench::SongFolder entries = bench::songFolder(files, folders, quint32(round + 1));
+        const auto forCli = bench::scratchFolder();
+        const auto forCore = bench::scratchFolder();
+        bench::makeEntries(forCli->path(), entries);
+        bench::makeEntries(forCore->path(), entries);
         const auto cli = [&] {
             return measure({ARVELO_BINARY, "--move", QFile::encodeName(forCli->path())});
         };
@@ -115,11 +115,33 @@ void commandLineSection(QList<bench::Row> &rows)
         u"<= +10%"_s});
 }
 
-const bench::Registration registration(400, commandLineSection);
+const bench::Registration registration(bench::CommandLineOrder, commandLineSection);
 
 } // namespace
 
 namespace bench {
+
+int measureChild(char **argv)
+{
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+    QElapsedTimer clock;
+    clock.start();
+    pid_t child = 0;
+    if (posix_spawn(&child, argv[0], &actions, nullptr, argv, environ) != 0)
+        return 2;
+    int status = 0;
+    rusage usage {};
+    if (wait4(child, &status, 0, &usage) != child)
+        return 2;
+    const double seconds = clock.nsecsElapsed() / 1e9;
+    posix_spawn_file_actions_destroy(&actions);
+    std::printf("%.6f %.6f %.3f\n", seconds,
+        double(usage.ru_utime.tv_sec) + usage.ru_utime.tv_usec / 1e6, usage.ru_maxrss / 1024.0);
+    return 0;
+}
 
 int coreMove(const char *folderName)
 {

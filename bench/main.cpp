@@ -2,10 +2,17 @@
 #include "bench.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QStorageInfo>
 #include <QTextStream>
 
+#include <dirent.h>
+#include <fcntl.h>
 #include <sys/resource.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <map>
@@ -76,16 +83,86 @@ QString seconds(double value)
     return QString::number(value, 'f', 3) + u" s"_s;
 }
 
+QString scratchBase()
+{
+    static const QString base = [] {
+        const QFileInfo shm(u"/dev/shm"_s);
+        return qEnvironmentVariableIsEmpty("TMPDIR") && shm.isDir() && shm.isWritable()
+            ? shm.filePath()
+            : QDir::tempPath();
+    }();
+    return base;
+}
+
+std::unique_ptr<QTemporaryDir> scratchFolder()
+{
+    auto folder = std::make_unique<QTemporaryDir>(scratchBase() + u"/arvelo-bench-XXXXXX"_s);
+    if (!folder->isValid())
+        qFatal("cannot create a folder in %s", qPrintable(scratchBase()));
+    return folder;
+}
+
+void flush(const QString &folder)
+{
+    const int fd = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (fd < 0 || ::syncfs(fd) != 0)
+        qFatal("cannot flush %s", qPrintable(folder));
+    ::close(fd);
+}
+
+void putBack(const QString &folder, const QSet<QByteArray> &kept)
+{
+    const int top = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    DIR *dir = top < 0 ? nullptr : ::fdopendir(::dup(top));
+    if (!dir)
+        qFatal("cannot read %s", qPrintable(folder));
+    QByteArrayList subFolders;
+    while (const dirent *entry = ::readdir(dir)) {
+        const QByteArray name(entry->d_name);
+        if (entry->d_type == DT_DIR && name != "." && name != "..")
+            subFolders.append(name);
+    }
+    ::closedir(dir);
+    for (const QByteArray &name : std::as_const(subFolders)) {
+        const int sub = ::openat(top, name.constData(), O_RDONLY | O_DIRECTORY);
+        DIR *inner = sub < 0 ? nullptr : ::fdopendir(sub);
+        if (!inner)
+            qFatal("cannot read %s", name.constData());
+        // Read whole before anything moves: renames during readdir may skip or repeat names.
+        QByteArrayList files;
+        while (const dirent *entry = ::readdir(inner)) {
+            if (entry->d_type != DT_DIR)
+                files.append(QByteArray(entry->d_name));
+        }
+        for (const QByteArray &file : std::as_const(files)) {
+            if (::renameat2(sub, file.constData(), top, file.constData(), RENAME_NOREPLACE) != 0)
+                qFatal("cannot put %s back", file.constData());
+        }
+        ::closedir(inner);
+        if (!kept.contains(name) && ::unlinkat(top, name.constData(), AT_REMOVEDIR) != 0)
+            qFatal("cannot remove %s", name.constData());
+    }
+    ::close(top);
+}
+
 } // namespace bench
 
 int main(int argc, char *argv[])
 {
     if (argc == 3 && QByteArrayView(argv[1]) == "--core-move")
         return bench::coreMove(argv[2]);
+    if (argc >= 3 && QByteArrayView(argv[1]) == "--measure")
+        return bench::measureChild(argv + 2);
     // The list controls are widgets; no display is needed to time them.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
+    // The moves of the window and of the command line keep their journals here, on the disk as
+    // they would in use, and not among the user's own: each run's folders are new ones.
+    const QTemporaryDir state;
+    if (!state.isValid())
+        qFatal("cannot create a folder for the journals");
+    qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
 
     QList<bench::Row> rows;
     // Usage: arvelo-bench [--million] [--window | --folder-list]
@@ -96,6 +173,13 @@ int main(int argc, char *argv[])
                                  : true)
             section(rows);
     }
+    // The ratios to bare system calls depend on the file system: say which one they ran on.
+    const auto place = [](const QString &path) {
+        return path + u" ("_s + QString::fromUtf8(QStorageInfo(path).fileSystemType()) + u')';
+    };
+    rows.append(
+        {u"folders timed in (stepped passes and journals: "_s + place(QDir::tempPath()) + u')',
+            place(bench::scratchBase()), QString()});
     rows.append({bench::windowOnly() ? u"peak memory (window run: start, Scan, Move)"_s
                                      : u"peak memory (whole run)"_s,
         QString::number(bench::peakMegabytes(), 'f', 1) + u" MB"_s,

@@ -1,11 +1,14 @@
 #include "synthetic.h"
+#include "bench.h"
 
-#include <QDir>
 #include <QFile>
 #include <QRandomGenerator>
 #include <QSet>
 
 #include <array>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -148,21 +151,28 @@ SongFolder songFolder(qsizetype files, qsizetype folders, quint32 seed)
 
 std::unique_ptr<QTemporaryDir> makeSongFolder(qsizetype files, qsizetype folders, quint32 seed)
 {
-    auto folder = std::make_unique<QTemporaryDir>();
-    if (!folder->isValid())
-        qFatal("cannot create a temporary folder");
-    const QDir dir(folder->path());
-    const SongFolder names = songFolder(files, folders, seed);
-    for (const QString &name : names.files) {
-        QFile file(dir.filePath(name));
-        if (!file.open(QIODevice::WriteOnly | QIODevice::NewOnly))
-            qFatal("cannot create %s", qPrintable(file.fileName()));
-    }
-    for (const QString &name : names.folders) {
-        if (!dir.mkdir(name))
-            qFatal("cannot create %s", qPrintable(dir.filePath(name)));
-    }
+    auto folder = scratchFolder();
+    makeEntries(folder->path(), songFolder(files, folders, seed));
     return folder;
+}
+
+void makeEntries(const QString &folder, const SongFolder &entries)
+{
+    const int dir = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
+    if (dir < 0)
+        qFatal("cannot open %s", qPrintable(folder));
+    for (const QString &name : entries.files) {
+        const int file = ::openat(dir, QFile::encodeName(name).constData(),
+            O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+        if (file < 0)
+            qFatal("cannot create %s", qPrintable(name));
+        ::close(file);
+    }
+    for (const QString &name : entries.folders) {
+        if (::mkdirat(dir, QFile::encodeName(name).constData(), 0777) != 0)
+            qFatal("cannot create %s", qPrintable(name));
+    }
+    ::close(dir);
 }
 
 } // namespace bench

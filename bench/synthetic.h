@@ -20,7 +20,9 @@ struct SongFolder
 // The same seed gives the same names.
 SongFolder songFolder(qsizetype files, qsizetype folders, quint32 seed = 1);
 
-// A new temporary folder holding `files` empty song files and `folders` sub-folders.
+// A new scratch folder holding `files` empty song files and `folders` sub-folders.
 std::unique_ptr<QTemporaryDir> makeSongFolder(qsizetype files, qsizetype folders, quint32 seed = 1);
+// Makes the entries, as empty files and folders, in an existing folder.
+void makeEntries(const QString &folder, const SongFolder &entries);
 
 } // namespace bench
