@@ -126,13 +126,26 @@ public:
     MoveResult moveInto(
         const QString &folder, const QString &file, const QString &subFolder) override
     {
-        const MoveResult result = m_folders.moveInto(folder, file, subFolder);
+        return told(m_folders.moveInto(folder, file, subFolder), file, subFolder);
+    }
+    LookedFile look(const QString &folder, const QString &file) override
+    {
+        return m_folders.look(folder, file);
+    }
+    MoveResult moveLooked(const QString &folder, const LookedFile &file, const QString &fileName,
+        const QString &subFolder) override
+    {
+        return told(m_folders.moveLooked(folder, file, fileName, subFolder), fileName, subFolder);
+    }
+
+private:
+    MoveResult told(const MoveResult &result, const QString &file, const QString &subFolder)
+    {
         if (result.moved())
             printName(file + u" -> "_s + subFolder + u'/' + file, m_end);
         return result;
     }
 
-private:
     FolderAccess &m_folders;
     const char m_end;
 };

@@ -244,15 +244,20 @@ private slots:
             u"Zeta/, Zeta/Zeta - a=real/Zeta - a, Zeta/Zeta - b=real/Zeta - b"_s);
     }
 
-    // However the pass is sliced, it makes the same moves with the same results as in one go.
+    // However the pass is sliced, and whether it keeps a journal, it makes the same moves with
+    // the same results as in one go.
     void steppedPassMatchesOneCall_data()
     {
         QTest::addColumn<qsizetype>("slice"); // files a step may handle; 0 for no limit
         QTest::addColumn<bool>("beautify");
+        QTest::addColumn<bool>("journal");
         for (const qsizetype slice : {1, 7, 0}) {
-            for (const bool beautify : {true, false})
-                QTest::addRow("slice %lld, beautify %d", qint64(slice), beautify)
-                    << slice << beautify;
+            for (const bool beautify : {true, false}) {
+                for (const bool journal : {false, true})
+                    QTest::addRow(
+                        "slice %lld, beautify %d, journal %d", qint64(slice), beautify, journal)
+                        << slice << beautify << journal;
+            }
         }
     }
 
@@ -260,15 +265,17 @@ private slots:
     {
         QFETCH(qsizetype, slice);
         QFETCH(bool, beautify);
+        QFETCH(bool, journal);
         // Every way to stay: a name taken, a folder refused, a file where the folder should
-        // be, an unusable name, a listed file that has gone; and enough files to slice.
+        // be, an unusable name, a listed file that has gone; two artists sharing the folder
+        // that the first makes; and enough files to slice.
         QStringList files {u"Zeta - 1"_s, u"zeta  - 2"_s, u"ZETA - 3"_s, u"Kelo - a"_s,
             u"Kelo - b"_s, u"Mira - x"_s, u"Refused - y"_s, u" .. - z"_s, u"Gone - g"_s,
-            u"Gone - h"_s, u"Other - o"_s};
+            u"Gone - h"_s, u"Other - o"_s, u"C\u00e9line - c"_s, u"Ce\u0301line - d"_s};
         for (int n = 0; n < 30; ++n)
             files.append(u"Many - %1"_s.arg(n, 2, 10, QChar(u'0')));
         const QStringList entries {u"Zeta"_s, u"Kelo"_s, u"Mira"_s, u"Refused"_s, u".."_s,
-            u"Gone"_s, u"Many"_s, u"Zeta"_s};
+            u"Gone"_s, u"C\u00e9line"_s, u"Ce\u0301line"_s, u"Many"_s, u"Zeta"_s};
         QStringList made;
         for (const QString &side : {u"one"_s, u"two"_s}) {
             made << u"sel/%1/Kelo/"_s.arg(side) << u"sel/%1/Kelo/Kelo - a"_s.arg(side)
@@ -284,6 +291,9 @@ private slots:
             = moveIntoArtistFolders(whole, entries, selected() + u"/one"_s, files, beautify);
         RefusingFolders sliced(u"Refused"_s);
         MovePass pass(sliced, entries, selected() + u"/two"_s, files, beautify);
+        Journal written(selected() + u"/two"_s, m_state->path());
+        if (journal)
+            pass.keepJournal(&written);
         int steps = 1;
         while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever),
             slice ? slice : std::numeric_limits<qsizetype>::max()))
@@ -303,7 +313,7 @@ private slots:
         QCOMPARE(pass.filesHandled(), pass.filesToMove());
         // Each way to stay was met, and the files of the unlisted artist were left out.
         QCOMPARE(once.stayed.size(), 5);
-        QCOMPARE(once.moved, 3 + 1 + 1 + 30);
+        QCOMPARE(once.moved, 3 + 1 + 1 + 2 + 30);
         QStringList first = listing(selected() + u"/one"_s);
         first.replaceInStrings(u"=one/"_s, u"=two/"_s);
         QCOMPARE(listing(selected() + u"/two"_s), first);

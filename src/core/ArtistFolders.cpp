@@ -224,24 +224,53 @@ bool DiskFolders::createFolder(const QString &folder, const QString &name)
     return true;
 }
 
+LookedFile FolderAccess::look(const QString &folder, const QString &file)
+{
+    Q_UNUSED(folder);
+    return {encodeName(file)};
+}
+
+MoveResult FolderAccess::moveLooked(const QString &folder, const LookedFile &file,
+    const QString &fileName, const QString &subFolder)
+{
+    Q_UNUSED(file);
+    return moveInto(folder, fileName, subFolder);
+}
+
 MoveResult DiskFolders::moveInto(
     const QString &folder, const QString &file, const QString &subFolder)
 {
-    if (!isPlainEntryName(file) || !isUsableFolderName(subFolder))
+    return moveLooked(folder, look(folder, file), file, subFolder);
+}
+
+LookedFile DiskFolders::look(const QString &folder, const QString &file)
+{
+    LookedFile looked {encodeName(file)};
+    if (!isPlainEntryName(file) || folderFd(folder) < 0)
+        return looked;
+    looked.error = m_calls.lstat(m_fd, looked.name.constData(), &looked.info) == 0 ? 0
+        : errno != 0                                                               ? errno
+                                                                                   : EIO;
+    return looked;
+}
+
+MoveResult DiskFolders::moveLooked(const QString &folder, const LookedFile &file,
+    const QString &fileName, const QString &subFolder)
+{
+    if (!isPlainEntryName(fileName) || !isUsableFolderName(subFolder))
         return {EINVAL};
     if (folderFd(folder) < 0)
         return {m_folderError};
     if (subFolderFd(subFolder) < 0)
         return {m_subError};
-    const QByteArray name = encodeName(file);
-    // The file as it is now: the move takes only this one, and its kind decides whether it goes.
-    struct stat info
-    { };
-    if (m_calls.lstat(m_fd, name.constData(), &info) != 0)
-        return {errno != 0 ? errno : EIO};
-    if (S_ISLNK(info.st_mode) && !hasAbsoluteTarget(m_fd, name))
+    // The file as it was looked at: the move takes only this one, and its kind decides whether
+    // it goes.
+    if (file.error != 0)
+        return {file.error};
+    if (S_ISLNK(file.info.st_mode) && !hasAbsoluteTarget(m_fd, file.name))
         return {.linkWouldBreak = true};
-    return moveNoReplaceAt(m_fd, name.constData(), m_subFd, name.constData(), info, m_calls);
+    return moveNoReplaceAt(
+        m_fd, file.name.constData(), m_subFd, file.name.constData(), file.info, m_calls);
 }
 
 bool DiskFolders::prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline)

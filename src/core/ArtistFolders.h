@@ -9,8 +9,10 @@
 
 #include <QDeadlineTimer>
 
+#include <cerrno>
 #include <dirent.h>
 #include <optional>
+#include <sys/stat.h>
 #include <vector>
 
 namespace arvelo {
@@ -50,6 +52,16 @@ private:
     QHash<QString, QStringList> m_made;
 };
 
+// A file of the selected folder as looked at once before its move, so that what is written down
+// beforehand and what then moves are the same file. error is the look's, 0 when it succeeded.
+struct LookedFile
+{
+    QByteArray name;
+    int error = ENOTSUP;
+    struct stat info
+    { };
+};
+
 struct FolderEntry
 {
     QString name;
@@ -74,6 +86,11 @@ public:
     virtual MoveResult moveInto(
         const QString &folder, const QString &file, const QString &subFolder)
         = 0;
+    // Looks at `file` of `folder` for whoever writes the move down first; moveLooked then
+    // takes only that file. Where there is no disk to look at, nothing is known.
+    virtual LookedFile look(const QString &folder, const QString &file);
+    virtual MoveResult moveLooked(const QString &folder, const LookedFile &file,
+        const QString &fileName, const QString &subFolder);
     // Work done before the first lookup, in slices: true once ready. `entries` is about how
     // many entries `folder` holds.
     virtual bool prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline)
@@ -104,6 +121,9 @@ public:
     bool createFolder(const QString &folder, const QString &name) override;
     MoveResult moveInto(
         const QString &folder, const QString &file, const QString &subFolder) override;
+    LookedFile look(const QString &folder, const QString &file) override;
+    MoveResult moveLooked(const QString &folder, const LookedFile &file, const QString &fileName,
+        const QString &subFolder) override;
     // Reads the folder's names into the index for lookups by folded name, in slices.
     bool prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline) override;
 

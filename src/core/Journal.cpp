@@ -6,10 +6,13 @@
 #include <QDir>
 
 #include <algorithm>
+#include <array>
 #include <cerrno>
-#include <chrono>
+#include <charconv>
 #include <dirent.h>
 #include <fcntl.h>
+#include <iterator>
+#include <string_view>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -27,14 +30,43 @@ constexpr QByteArrayView Suffix = ".journal";
 constexpr qint64 MaxJournalBytes = qint64(256) << 20;
 // Enough for the first two lines, whatever the folder's path.
 constexpr qint64 HeaderBytes = 8192;
-// A flush waits for the disk itself (4 to 5 ms here) and holds up the renames beside it: once
-// per 25 ms slice cost the move far more than the journal's own work; once per 250 ms, a power
-// cut loses at most the records of the last quarter of a second.
-constexpr auto FlushEvery = std::chrono::milliseconds(250);
 
-QByteArray field(const QString &name)
+// Writes the bytes with every one but letters, digits and "-._~" as %XX, as
+// QByteArray::toPercentEncoding does, to `out`, which has room for three times as many; returns
+// the end. It runs for every file moved, so it makes no copy of its own.
+char *percentEncoded(char *out, QByteArrayView bytes)
 {
-    return encodeName(name).toPercentEncoding();
+    static constexpr auto Plain = [] {
+        std::array<bool, 256> plain {};
+        for (const unsigned char c : std::string_view("abcdefghijklmnopqrstuvwxyz"
+                                                      "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~"))
+            plain[c] = true;
+        return plain;
+    }();
+    constexpr char Hex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (Plain[byte]) {
+            *out++ = c;
+        } else {
+            *out++ = '%';
+            *out++ = Hex[byte >> 4];
+            *out++ = Hex[byte & 15];
+        }
+    }
+    return out;
+}
+
+// Room for `bytes` more at the end of text, where the returned pointer writes; the caller cuts
+// text back to where it stopped writing.
+char *roomAtEnd(QByteArray &text, qsizetype bytes)
+{
+    const qsizetype at = text.size();
+    // Grown by half again when full, so that a batch of records is not copied record by record.
+    if (text.capacity() < at + bytes)
+        text.reserve((at + bytes) * 3 / 2);
+    text.resize(at + bytes);
+    return text.data() + at;
 }
 
 std::optional<QString> nameFrom(QByteArrayView text)
@@ -224,30 +256,56 @@ bool Journal::start()
     return true;
 }
 
-bool Journal::aboutToMove(const QString &subFolder, bool making, const QStringList &files)
+void Journal::made(const QString &subFolder)
 {
+    const QByteArray folder = encodeName(subFolder);
+    char *out = roomAtEnd(m_pending, 6 + 3 * folder.size());
+    out = std::copy_n("made ", 5, out);
+    out = percentEncoded(out, folder);
+    *out++ = '\n';
+    m_pending.truncate(out - m_pending.constData());
+}
+
+void Journal::moving(FileIdentity file, const QString &subFolder, QByteArrayView name)
+{
+    // An artist's files come one after another: its folder's name is encoded once.
+    if (subFolder != m_lastFolder || m_lastFolderField.isEmpty()) {
+        m_lastFolder = subFolder;
+        const QByteArray folder = encodeName(subFolder);
+        m_lastFolderField.resize(3 * folder.size());
+        m_lastFolderField.truncate(
+            percentEncoded(m_lastFolderField.data(), folder) - m_lastFolderField.constData());
+    }
+    // "move ", two numbers of at most 20 digits and the folder, each with a blank after it.
+    char *out = roomAtEnd(m_pending, 48 + m_lastFolderField.size() + 3 * name.size() + 1);
+    out = std::copy_n("move ", 5, out);
+    out = std::to_chars(out, out + 20, file.device).ptr;
+    *out++ = ' ';
+    out = std::to_chars(out, out + 20, file.inode).ptr;
+    *out++ = ' ';
+    out = std::copy(m_lastFolderField.cbegin(), m_lastFolderField.cend(), out);
+    *out++ = ' ';
+    out = percentEncoded(out, name);
+    *out++ = '\n';
+    m_pending.truncate(out - m_pending.constData());
+}
+
+bool Journal::write()
+{
+    QByteArray text = std::exchange(m_pending, {});
+    if (text.isEmpty() && !m_failed)
+        return true;
     if (m_failed || (m_fd < 0 && !start())) {
         m_failed = true;
         return false;
     }
-    const QByteArray folder = field(subFolder);
     const bool first = !m_head.isEmpty();
-    QByteArray text = std::exchange(m_head, {});
-    text.reserve(text.size() + (files.size() + 1) * (folder.size() + 80));
-    if (making)
-        text += "made " + folder + '\n';
-    for (const QString &file : files) {
-        const QByteArray name = encodeName(file);
-        struct stat info
-        { };
-        // A file that cannot be looked at is written down as unknown, which the undo never
-        // takes for any file.
-        const FileIdentity identity
-            = ::fstatat(m_folderFd, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
-            ? identityOf(info)
-            : FileIdentity();
-        text += "move " + identityField(identity) + ' ' + folder + ' ' + name.toPercentEncoding()
-            + '\n';
+    if (first)
+        text.prepend(std::exchange(m_head, {}));
+    {
+        // What was written before is on the disk before anything of this write happens.
+        std::unique_lock lock(m_lock);
+        m_wake.wait(lock, [this] { return m_flushed == m_written; });
     }
     qint64 done = 0;
     while (done < text.size()) {
@@ -288,7 +346,7 @@ void Journal::flushInTurn()
         ::fdatasync(m_fd);
         lock.lock();
         m_flushed = upTo;
-        m_wake.wait_for(lock, FlushEvery, [this] { return m_stopping; });
+        m_wake.notify_all();
     }
 }
 

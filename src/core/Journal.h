@@ -44,10 +44,14 @@ public:
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
 
-    // Writes down, with one write, that `subFolder` of the selected folder is about to be made
-    // (when making) and that `files` are about to move into it. False when that could not be
-    // written; then none of them may move, and nothing more is written.
-    bool aboutToMove(const QString &subFolder, bool making, const QStringList &files);
+    // Gathers, in order, what is about to happen: `subFolder` of the selected folder is to be
+    // made, or the file `name` (its bytes) with that identity is to move into it.
+    void made(const QString &subFolder);
+    void moving(FileIdentity file, const QString &subFolder, QByteArrayView name);
+    // Writes what was gathered with one write, once what was written before is on the disk.
+    // False when it could not be written; then none of it may happen, and nothing more is
+    // written.
+    bool write();
     // The journal's file name inside the journal folder; empty while nothing is written.
     QString fileName() const { return m_name; }
 
@@ -62,10 +66,14 @@ private:
     FileIdentity m_identity;
     int m_fd = -1;
     QByteArray m_head;
+    QByteArray m_pending;
+    QString m_lastFolder;
+    QByteArray m_lastFolderField;
     bool m_failed = false;
 
-    // A power cut loses at most the last slice: a helper flushes the journal to the disk
-    // while the pass goes on, at most once per slice, since a flush takes milliseconds.
+    // A power cut loses at most the records written last: a helper flushes each write to the
+    // disk while the pass goes on with it, and the next write waits for that flush, since a
+    // flush takes milliseconds.
     std::mutex m_lock;
     std::condition_variable m_wake;
     qint64 m_written = 0;

@@ -45,8 +45,12 @@ constexpr qsizetype MaxNameBytes = 255;
 // How many files a deadline check may be apart: looking at the clock costs more than grouping.
 constexpr qsizetype GroupingBatch = 256;
 
-// At most this many files of an artist are written to the journal at once.
-constexpr qsizetype JournalBatch = 1024;
+// Bounds of a batch of files decided ahead, which the journal writes with one write. A batch
+// is about what one step carries out, but no larger than this: each file is looked at when its
+// batch is decided, and by the time a larger batch moves, what the looks brought into the
+// processor's caches is gone again (the journal then cost the move 9 % instead of 5 %).
+constexpr qsizetype SmallestBatch = 64;
+constexpr qsizetype LargestBatch = 1024;
 
 } // namespace
 
@@ -69,7 +73,8 @@ MovePass::MovePass(FolderAccess &folders, QStringList entries, QString folder, Q
 
 bool MovePass::done() const
 {
-    return m_grouped == m_files.size() && m_entry >= m_entries.size();
+    return m_grouped == m_files.size() && m_entry >= m_entries.size()
+        && m_carried == m_ahead.size();
 }
 
 bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
@@ -82,17 +87,25 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
             return false;
         m_prepared = true;
     }
-    while (!done()) {
-        if (m_entry < 0 || m_next == m_mine.size()) {
-            nextEntry();
-            continue;
+    qsizetype carried = 0;
+    for (;;) {
+        if (m_carried == m_ahead.size()) {
+            // Time is left for more than was decided: the next batch is larger.
+            if (carried > 0)
+                m_batch = std::min(m_batch * 2, LargestBatch);
+            // Never more than the caller lets this step carry out.
+            decideAhead(std::clamp(units, qsizetype(1), m_batch));
+            if (m_ahead.isEmpty())
+                return true;
         }
-        if (units <= 0 || deadline.hasExpired())
+        if (units <= 0 || deadline.hasExpired()) {
+            m_batch = std::clamp(carried, SmallestBatch, LargestBatch);
             return false;
-        handle(m_mine.at(m_next++));
+        }
+        carryOut(m_ahead.at(m_carried++));
+        ++carried;
         --units;
     }
-    return true;
 }
 
 bool MovePass::groupSome(QDeadlineTimer deadline, qsizetype &units)
@@ -121,18 +134,44 @@ void MovePass::nextEntry()
     ++m_entry;
     m_next = 0;
     m_named = false;
-    m_target.reset();
-    m_noTarget = StayReason::UnusableName;
+    m_target = -1;
     // Taken out, so an entry listed twice finds its files already handled.
     m_mine
         = m_entry < m_entries.size() ? m_filesOf.take(m_entries.at(m_entry)) : QList<qsizetype>();
 }
 
-void MovePass::handle(qsizetype j)
+void MovePass::decideAhead(qsizetype batch)
+{
+    m_ahead.clear();
+    m_carried = 0;
+    // Folders of the last batch have been made or not by now; the entry under way keeps its
+    // own.
+    const std::optional<Target> current
+        = m_target >= 0 ? std::optional(m_targets.at(m_target)) : std::nullopt;
+    m_targets.clear();
+    m_toMake.clear();
+    if (current) {
+        m_targets.append(*current);
+        m_target = 0;
+    }
+    // Without a journal nothing needs deciding before its turn.
+    if (!m_journal)
+        batch = 1;
+    while (m_entry < m_entries.size() && m_ahead.size() < batch) {
+        if (m_entry < 0 || m_next == m_mine.size())
+            nextEntry();
+        else
+            decide(m_mine.at(m_next++));
+    }
+    if (m_journal)
+        m_writtenDown = m_journal->write();
+}
+
+void MovePass::decide(qsizetype j)
 {
     const QString &file = m_files.at(j);
     if (!isPlainEntryName(file)) {
-        stay(file, StayReason::UnusableName);
+        m_ahead.append(Decided {j, -1, StayReason::UnusableName, {}});
         return;
     }
     if (!m_named) {
@@ -140,78 +179,97 @@ void MovePass::handle(qsizetype j)
         const QString name = folderNameFrom(file, m_beautify);
         if (!name.isEmpty()) {
             m_named = true;
-            m_target = artistFolder(name, m_noTarget);
+            m_target = targetFor(name);
         }
     }
-    if (!m_target) {
-        stay(file, m_noTarget);
+    Decided decided {j, m_target, StayReason::UnusableName, {}};
+    if (m_journal && m_target >= 0) {
+        if (const auto &folder = m_targets.at(m_target).name) {
+            decided.looked = m_folders.look(m_folder, file);
+            // A file that could not be looked at is written down as unknown, which the undo
+            // never takes for any file.
+            const FileIdentity identity = decided.looked.error == 0
+                ? FileIdentity {quint64(decided.looked.info.st_dev),
+                    quint64(decided.looked.info.st_ino)}
+                : FileIdentity();
+            m_journal->moving(identity, *folder, decided.looked.name);
+        }
+    }
+    m_ahead.append(std::move(decided));
+}
+
+qsizetype MovePass::targetFor(const QString &name)
+{
+    Target target;
+    // No file system here takes a longer name; nor may one of another case stand in for it.
+    if (isUsableFolderName(name) && encodeName(name).size() > MaxNameBytes) {
+        target.why = StayReason::FolderNotMade;
+    } else if (isUsableFolderName(name)) {
+        if (const auto entry = m_folders.findEntry(m_folder, name)) {
+            // A file or a link of that name stands where the folder should be: nothing moves.
+            if (entry->isFolder)
+                target.name = entry->name;
+            else
+                target.why = StayReason::NotAFolder;
+        } else {
+            // Not made yet, but made before this entry's turn: the entry shares it, as it would
+            // find it once made.
+            const QString folded = foldedName(name);
+            if (const auto made = m_toMake.constFind(folded); made != m_toMake.cend())
+                return *made;
+            target.name = name;
+            target.toMake = true;
+            m_toMake.insert(folded, m_targets.size());
+            if (m_journal)
+                m_journal->made(name);
+        }
+    }
+    m_targets.append(target);
+    return m_targets.size() - 1;
+}
+
+void MovePass::carryOut(const Decided &decided)
+{
+    const QString &file = m_files.at(decided.file);
+    if (decided.target < 0) {
+        stay(file, decided.why);
         return;
     }
-    if (m_journal && (m_journalEntry != m_entry || m_next > m_journaledTo)
-        && !journalAhead(*m_target, false)) {
+    Target &target = m_targets[decided.target];
+    if (!target.name) {
+        stay(file, target.why);
+        return;
+    }
+    if (!m_writtenDown) {
         stay(file, StayReason::NotJournaled);
         return;
     }
-    const MoveResult result = m_folders.moveInto(m_folder, file, *m_target);
+    if (target.toMake) {
+        target.toMake = false;
+        if (!m_folders.createFolder(m_folder, *target.name)) {
+            target.why = errno == EROFS ? StayReason::ReadOnly : StayReason::FolderNotMade;
+            target.name.reset();
+            stay(file, target.why);
+            return;
+        }
+        ++m_summary.foldersCreated;
+    }
+    const MoveResult result = m_journal
+        ? m_folders.moveLooked(m_folder, decided.looked, file, *target.name)
+        : m_folders.moveInto(m_folder, file, *target.name);
     if (result.moved())
         ++m_summary.moved;
     else if (result.linkWouldBreak)
         stay(file, StayReason::LinkWouldBreak);
     else if (result.twoNames)
-        stay(file, StayReason::LeftUnderTwoNames, joinPath(joinPath(m_folder, *m_target), file));
+        stay(file, StayReason::LeftUnderTwoNames, joinPath(joinPath(m_folder, *target.name), file));
     else
         stay(file, reasonFor(result));
-}
-
-std::optional<QString> MovePass::artistFolder(const QString &name, StayReason &why)
-{
-    why = StayReason::UnusableName;
-    if (!isUsableFolderName(name))
-        return std::nullopt;
-    // No file system here takes a longer name; nor may one of another case stand in for it.
-    why = StayReason::FolderNotMade;
-    if (encodeName(name).size() > MaxNameBytes)
-        return std::nullopt;
-    why = StayReason::UnusableName;
-    if (const auto entry = m_folders.findEntry(m_folder, name)) {
-        // A file or a link of that name stands where the folder should be: nothing moves.
-        why = StayReason::NotAFolder;
-        if (!entry->isFolder)
-            return std::nullopt;
-        return entry->name;
-    }
-    if (m_journal && !journalAhead(name, true)) {
-        why = StayReason::NotJournaled;
-        return std::nullopt;
-    }
-    if (!m_folders.createFolder(m_folder, name)) {
-        why = errno == EROFS ? StayReason::ReadOnly : StayReason::FolderNotMade;
-        return std::nullopt;
-    }
-    ++m_summary.foldersCreated;
-    return name;
 }
 
 void MovePass::stay(const QString &file, StayReason reason, const QString &alsoAt)
 {
     m_summary.stayed.append({file, reason, alsoAt});
-}
-
-// One write for the folder to be made and the artist's files from the current one on, before
-// any of them is changed.
-bool MovePass::journalAhead(const QString &folder, bool making)
-{
-    QStringList files;
-    const qsizetype end = std::min(m_mine.size(), m_next - 1 + JournalBatch);
-    for (qsizetype k = m_next - 1; k < end; ++k) {
-        if (isPlainEntryName(m_files.at(m_mine.at(k))))
-            files.append(m_files.at(m_mine.at(k)));
-    }
-    if (!m_journal->aboutToMove(folder, making, files))
-        return false;
-    m_journalEntry = m_entry;
-    m_journaledTo = end;
-    return true;
 }
 
 MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ArtistFolders.h"
 #include "core/SteppedPass.h"
 
 #include <QDeadlineTimer>
@@ -48,12 +49,29 @@ public:
     void keepJournal(Journal *journal) { m_journal = journal; }
 
 private:
+    // An artist folder as decided for a batch: the name to move into, or why nothing moves.
+    struct Target
+    {
+        std::optional<QString> name;
+        StayReason why = StayReason::UnusableName;
+        bool toMake = false;
+    };
+    // One file's move as decided ahead of its turn; without a target it stays for `why`.
+    struct Decided
+    {
+        qsizetype file = 0;
+        qsizetype target = -1;
+        StayReason why = StayReason::UnusableName;
+        LookedFile looked;
+    };
+
     bool groupSome(QDeadlineTimer deadline, qsizetype &units);
     void nextEntry();
-    void handle(qsizetype file);
-    std::optional<QString> artistFolder(const QString &name, StayReason &why);
+    void decideAhead(qsizetype batch);
+    void decide(qsizetype file);
+    qsizetype targetFor(const QString &name);
+    void carryOut(const Decided &decided);
     void stay(const QString &file, StayReason reason, const QString &alsoAt = {});
-    bool journalAhead(const QString &folder, bool making);
 
     FolderAccess &m_folders;
     const QStringList m_entries;
@@ -67,21 +85,26 @@ private:
     bool m_prepared = false;
     qsizetype m_toMove = 0;
 
-    // The entry being worked on, its files, how far along them the pass is, and the name of
-    // its folder in the selected folder.
+    // How far the deciding has come: the entry, its files, the next of them, and whether its
+    // folder has been named (by the entry's first file that gives a name) and as which target.
     qsizetype m_entry = -1;
     QList<qsizetype> m_mine;
     qsizetype m_next = 0;
     bool m_named = false;
-    std::optional<QString> m_target;
-    StayReason m_noTarget = StayReason::FolderNotMade;
+    qsizetype m_target = -1;
+
+    // The files are decided a batch at a time, ahead of being carried out, so that the journal
+    // writes down a whole batch with one write before any of it happens. A batch grows to
+    // about what one step carries out.
+    QList<Target> m_targets;
+    QHash<QString, qsizetype> m_toMake; // folded name: a folder this batch will make
+    QList<Decided> m_ahead;
+    qsizetype m_carried = 0;
+    qsizetype m_batch = 64;
+    bool m_writtenDown = true;
 
     MoveSummary m_summary;
-
-    // The journal, and how far along the entry's files it has been written.
     Journal *m_journal = nullptr;
-    qsizetype m_journalEntry = -1;
-    qsizetype m_journaledTo = 0;
 };
 
 // The whole pass in one call.
