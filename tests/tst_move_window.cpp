@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QThreadPool>
 #include <QTimer>
 
 #include <cstdio>
@@ -62,6 +63,11 @@ private:
 void TestMoveWindow::initTestCase()
 {
     qputenv("XDG_STATE_HOME", QFile::encodeName(m_state.path()));
+#ifdef __SANITIZE_THREAD__
+    // QtGui splits large fills across Qt's global thread pool; with more than one pooled thread,
+    // the pool's own bookkeeping passes between them behind a lock the sanitizer cannot see.
+    QThreadPool::globalInstance()->setMaxThreadCount(1);
+#endif
 }
 
 void TestMoveWindow::init()
@@ -167,6 +173,11 @@ void TestMoveWindow::commandLineDoesAsTheWindow_data()
 
 void TestMoveWindow::commandLineDoesAsTheWindow()
 {
+#ifdef __SANITIZE_THREAD__
+    // QProcess starts the program with a vfork-like clone() that shares this process' memory; the
+    // thread sanitizer's hook on clone() takes it for a fork and stops checking this process.
+    QSKIP("The thread sanitizer cannot follow QProcess's vfork-like start");
+#endif
     QFETCH(QByteArrayList, beside);
     QFETCH(bool, someStay);
     // The same folder twice: the window sorts one, the command line the other.

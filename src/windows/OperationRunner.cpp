@@ -19,6 +19,12 @@ OperationRunner::OperationRunner(QObject *parent)
     m_thread.setObjectName(QStringLiteral("arvelo worker"));
     m_worker->moveToThread(&m_thread);
     connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    // The work runs on the worker; the reports, announced from there, on this thread, and not at
+    // all once this object is gone.
+    m_toWorker = connect(
+        this, &OperationRunner::workWaiting, m_worker, [this] { runWork(); }, Qt::QueuedConnection);
+    connect(this, &OperationRunner::reportsWaiting, this, &OperationRunner::deliverReports,
+        Qt::QueuedConnection);
     // A program that ends while a pass runs still lets the file at hand finish.
     if (QCoreApplication *application = QCoreApplication::instance())
         connect(application, &QCoreApplication::aboutToQuit, this, &OperationRunner::stop);
@@ -33,22 +39,54 @@ OperationRunner::~OperationRunner()
 void OperationRunner::stop()
 {
     m_stopping = true;
+    // Cut here, so that the worker, as it ends, has no connection to this object to undo.
+    disconnect(m_toWorker);
     m_thread.quit();
     m_thread.wait();
+    // Whatever the worker left behind is now this thread's to destroy (the sanitizer does not
+    // see the thread's end through QThread::wait).
+    const std::lock_guard lock(m_lock);
 }
 
-template<typename Work>
-void OperationRunner::onWorker(Work work)
+void OperationRunner::onWorker(std::function<void()> work)
 {
     m_running = true;
-    QMetaObject::invokeMethod(m_worker, std::move(work), Qt::QueuedConnection);
+    {
+        const std::lock_guard lock(m_lock);
+        m_work.push_back(std::move(work));
+    }
+    emit workWaiting(QPrivateSignal());
 }
 
-template<typename Report>
-void OperationRunner::report(Report report)
+void OperationRunner::runWork()
 {
-    // Posted to this object, which lives on the windows' thread; gone with it, if it is gone.
-    QMetaObject::invokeMethod(this, std::move(report), Qt::QueuedConnection);
+    std::vector<std::function<void()>> work;
+    {
+        const std::lock_guard lock(m_lock);
+        work.swap(m_work);
+    }
+    for (const std::function<void()> &call : work)
+        call();
+}
+
+void OperationRunner::report(std::function<void()> call)
+{
+    {
+        const std::lock_guard lock(m_lock);
+        m_reports.push_back(std::move(call));
+    }
+    emit reportsWaiting(QPrivateSignal());
+}
+
+void OperationRunner::deliverReports()
+{
+    std::vector<std::function<void()>> reports;
+    {
+        const std::lock_guard lock(m_lock);
+        reports.swap(m_reports);
+    }
+    for (const std::function<void()> &call : reports)
+        call();
 }
 
 void OperationRunner::startScan(const QString &folder, arvelo::FolderId listed,
@@ -68,7 +106,7 @@ void OperationRunner::startScan(const QString &folder, arvelo::FolderId listed,
 
 void OperationRunner::startPass(std::unique_ptr<arvelo::SteppedPass> pass)
 {
-    // Shared only to travel inside the posted call; the worker alone uses it.
+    // Shared only because a std::function must be copyable; the worker alone uses it.
     onWorker([this, shared = std::shared_ptr<arvelo::SteppedPass>(std::move(pass))] {
         while (!shared->step(QDeadlineTimer(SliceMs), std::numeric_limits<qsizetype>::max())) {
             if (m_stopping)

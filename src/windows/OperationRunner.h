@@ -7,8 +7,11 @@
 #include <QThread>
 
 #include <atomic>
+#include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
+#include <vector>
 
 // Runs the file-system work of the windows on one worker thread, one operation at a time: a
 // scan, or a pass done in slices (a move, an undo). A call that hangs keeps only the worker
@@ -42,16 +45,29 @@ signals:
     void passProgress(qsizetype handled, qsizetype total);
     void passFinished(const arvelo::MoveSummary &summary);
 
+    // Wake-ups only: what they announce waits under m_lock.
+    void workWaiting(QPrivateSignal);
+    void reportsWaiting(QPrivateSignal);
+
 private:
     // Runs `work` on the worker thread.
-    template<typename Work>
-    void onWorker(Work work);
-    // Runs `report` on the windows' thread, unless the program is ending.
-    template<typename Report>
-    void report(Report report);
+    void onWorker(std::function<void()> work);
+    // Runs `call` on the windows' thread, unless the program is ending.
+    void report(std::function<void()> call);
+    // Each runs, on its own thread, what waits for it.
+    void runWork();
+    void deliverReports();
 
     QThread m_thread;
     QObject *m_worker = nullptr;
+    QMetaObject::Connection m_toWorker;
     std::atomic_bool m_stopping = false;
     bool m_running = false;
+    // The calls handed from one thread to the other wait here, and each is taken out by the
+    // thread that runs it, which then also destroys it: a pass ends (its journal's last flush,
+    // its folders closed) on the worker, never on the windows' thread. The lock also orders
+    // the hand-over for the thread sanitizer, which cannot see the locks inside Qt.
+    std::mutex m_lock;
+    std::vector<std::function<void()>> m_work;
+    std::vector<std::function<void()>> m_reports;
 };
