@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -51,40 +52,44 @@ QString foldedName(const QString &name)
 namespace {
 
 // The hash of a name's folded form; names of plain ASCII, most of them, are folded in line.
-size_t foldedHash(QByteArrayView name)
+// Names with equal hashes are told apart by their folded forms.
+quint32 foldedHash(QByteArrayView name)
 {
     QVarLengthArray<char, 256> lower(name.size());
     for (qsizetype i = 0; i < name.size(); ++i) {
         const char c = name.at(i);
         if (static_cast<unsigned char>(c) >= 0x80)
-            return qHash(QByteArrayView(encodeName(foldedName(decodeName(name)))));
+            return quint32(qHash(QByteArrayView(encodeName(foldedName(decodeName(name))))));
         lower[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
     }
-    return qHash(QByteArrayView(lower.constData(), lower.size()));
+    return quint32(qHash(QByteArrayView(lower.constData(), lower.size())));
 }
 
 } // namespace
 
-void EntryIndex::reserve(qsizetype entries)
+void EntryIndex::reserve(qsizetype entries, qsizetype bytes)
 {
-    m_byHash.reserve(entries);
-    m_names.reserve(entries * 48);
+    // A folder holds more than the files listed: its sub-folders, and what came since.
+    m_byHash.reserve(size_t(entries + entries / 8 + 16));
+    m_names.reserve(bytes + bytes / 8 + 4096);
 }
 
 void EntryIndex::add(QByteArrayView name)
 {
-    if (name.startsWith('.'))
+    // Offsets have 32 bits: a folder whose names come to more than 4 GB is indexed in part,
+    // and lookups go by the exact name beyond that.
+    if (name.startsWith('.')
+        || m_names.size() + name.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return;
-    m_byHash.emplace_back(foldedHash(name), m_names.size());
+    m_byHash.emplace_back(foldedHash(name), quint32(m_names.size()));
     m_names.append(name);
     m_names.append('\0');
 }
 
 void EntryIndex::finish()
 {
+    // Not shrunk: that would copy the index, and for a moment hold it twice.
     std::sort(m_byHash.begin(), m_byHash.end());
-    m_byHash.shrink_to_fit();
-    m_names.squeeze();
     m_finished = true;
 }
 
@@ -105,8 +110,8 @@ QStringList EntryIndex::foldMatches(const QString &name) const
 {
     const QString folded = foldedName(name);
     QStringList found = m_made.value(folded);
-    const size_t hash = foldedHash(encodeName(name));
-    auto at = std::lower_bound(m_byHash.cbegin(), m_byHash.cend(), std::pair(hash, qsizetype(0)));
+    const quint32 hash = foldedHash(encodeName(name));
+    auto at = std::lower_bound(m_byHash.cbegin(), m_byHash.cend(), std::pair(hash, quint32(0)));
     for (; at != m_byHash.cend() && at->first == hash; ++at) {
         // Equal hashes are checked name by name.
         const QString candidate = decodeName(QByteArrayView(m_names.constData() + at->second));
@@ -273,13 +278,14 @@ MoveResult DiskFolders::moveLooked(const QString &folder, const LookedFile &file
         m_fd, file.name.constData(), m_subFd, file.name.constData(), file.info, m_calls);
 }
 
-bool DiskFolders::prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline)
+bool DiskFolders::prepare(
+    const QString &folder, qsizetype entries, qsizetype nameBytes, QDeadlineTimer deadline)
 {
     if (folderFd(folder) < 0 || (m_index && !m_listing))
         return true;
     if (!m_index) {
         m_index.emplace();
-        m_index->reserve(entries);
+        m_index->reserve(entries, nameBytes);
         const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
         m_listing = fd < 0 ? nullptr : ::fdopendir(fd);
         if (!m_listing) {
@@ -313,7 +319,7 @@ bool DiskFolders::prepare(const QString &folder, qsizetype entries, QDeadlineTim
 EntryIndex &DiskFolders::index()
 {
     // Not prepared beforehand (or cut short): done now, in one go.
-    while (!prepare(m_folder, 0, QDeadlineTimer(QDeadlineTimer::Forever))) { }
+    while (!prepare(m_folder, 0, 0, QDeadlineTimer(QDeadlineTimer::Forever))) { }
     if (!m_index) {
         m_index.emplace();
         m_index->finish();

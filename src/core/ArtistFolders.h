@@ -36,7 +36,9 @@ QString foldedName(const QString &name);
 class EntryIndex
 {
 public:
-    void reserve(qsizetype entries);
+    // Room for about this many names of about this many bytes in all, so that reading a large
+    // folder neither grows nor shrinks the index by copying it.
+    void reserve(qsizetype entries, qsizetype bytes);
     // A name read from the folder, as bytes.
     void add(QByteArrayView name);
     // The folder has been read; names added from now on are those the pass made.
@@ -47,7 +49,8 @@ public:
 
 private:
     QByteArray m_names; // each followed by a NUL
-    std::vector<std::pair<size_t, qsizetype>> m_byHash; // folded form's hash, offset in m_names
+    // Folded form's hash and offset in m_names: 8 bytes a name, as a million of them are kept.
+    std::vector<std::pair<quint32, quint32>> m_byHash;
     bool m_finished = false;
     QHash<QString, QStringList> m_made;
 };
@@ -92,11 +95,13 @@ public:
     virtual MoveResult moveLooked(const QString &folder, const LookedFile &file,
         const QString &fileName, const QString &subFolder);
     // Work done before the first lookup, in slices: true once ready. `entries` is about how
-    // many entries `folder` holds.
-    virtual bool prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline)
+    // many entries `folder` holds, and `nameBytes` about how long their names are in all.
+    virtual bool prepare(
+        const QString &folder, qsizetype entries, qsizetype nameBytes, QDeadlineTimer deadline)
     {
         Q_UNUSED(folder);
         Q_UNUSED(entries);
+        Q_UNUSED(nameBytes);
         Q_UNUSED(deadline);
         return true;
     }
@@ -125,7 +130,8 @@ public:
     MoveResult moveLooked(const QString &folder, const LookedFile &file, const QString &fileName,
         const QString &subFolder) override;
     // Reads the folder's names into the index for lookups by folded name, in slices.
-    bool prepare(const QString &folder, qsizetype entries, QDeadlineTimer deadline) override;
+    bool prepare(const QString &folder, qsizetype entries, qsizetype nameBytes,
+        QDeadlineTimer deadline) override;
 
 private:
     // The open selected folder, or -1 with errno set.

@@ -83,7 +83,13 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
         return false;
     // The folder's names are indexed before the first lookup, in slices of their own.
     if (!m_prepared && !done()) {
-        if (!m_folders.prepare(m_folder, m_files.size(), deadline))
+        if (m_nameBytes < 0) {
+            // Names are mostly ASCII: about a byte a letter, and the NUL after each.
+            m_nameBytes = 0;
+            for (const QString &file : m_files)
+                m_nameBytes += file.size() + 1;
+        }
+        if (!m_folders.prepare(m_folder, m_files.size(), m_nameBytes, deadline))
             return false;
         m_prepared = true;
     }

@@ -83,6 +83,7 @@ private:
     QHash<QString, QList<qsizetype>> m_filesOf;
     qsizetype m_grouped = 0;
     bool m_prepared = false;
+    qsizetype m_nameBytes = -1;
     qsizetype m_toMove = 0;
 
     // How far the deciding has come: the entry, its files, the next of them, and whether its
