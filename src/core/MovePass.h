@@ -80,7 +80,8 @@ private:
     const bool m_beautify;
 
     // Each file's artist is worked out once; each entry then reaches its own files directly.
-    QHash<QString, QList<qsizetype>> m_filesOf;
+    // A file's place in the list, in 32 bits: a million of them are kept.
+    QHash<QString, QList<qint32>> m_filesOf;
     qsizetype m_grouped = 0;
     bool m_prepared = false;
     qsizetype m_nameBytes = -1;
@@ -89,7 +90,7 @@ private:
     // How far the deciding has come: the entry, its files, the next of them, and whether its
     // folder has been named (by the entry's first file that gives a name) and as which target.
     qsizetype m_entry = -1;
-    QList<qsizetype> m_mine;
+    QList<qint32> m_mine;
     qsizetype m_next = 0;
     bool m_named = false;
     qsizetype m_target = -1;
