@@ -13,6 +13,7 @@
 
 #include <csignal>
 #include <cstdio>
+#include <limits>
 #include <memory>
 
 #include <unistd.h>
@@ -23,8 +24,9 @@ namespace arvelo {
 
 namespace {
 
-// One file per step, so that an interrupt stops the move right after the file in hand.
-constexpr qsizetype FilesPerStep = 1;
+// Steps as long as the window's: an interrupt is seen when the step ends, right after the file
+// in hand, and the journal writes down about one step's files at a time.
+constexpr int StepMs = 25;
 // Progress shows only on a terminal, once the move has run this long, redrawn this often.
 constexpr qint64 ProgressAfterMs = 500;
 constexpr qint64 ProgressEveryMs = 100;
@@ -270,7 +272,7 @@ int runMove(const VerbRequest &request)
 
     Progress progress;
     bool stopped = false;
-    while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever), FilesPerStep)) {
+    while (!pass.step(QDeadlineTimer(StepMs), std::numeric_limits<qsizetype>::max())) {
         if (interrupt.raised()) {
             stopped = true;
             break;
