@@ -78,7 +78,7 @@ void EntryIndex::add(QByteArrayView name)
 {
     // Offsets have 32 bits: a folder whose names come to more than 4 GB is indexed in part,
     // and lookups go by the exact name beyond that.
-    if (name.startsWith('.')
+    if (name.startsWith('.') || name.contains(Separator.toLatin1())
         || m_names.size() + name.size() >= qsizetype(std::numeric_limits<quint32>::max()))
         return;
     m_byHash.emplace_back(foldedHash(name), quint32(m_names.size()));

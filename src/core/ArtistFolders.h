@@ -32,7 +32,9 @@ QString foldedName(const QString &name);
 
 // Names of a folder's visible entries, reachable by their folded form. Compact, for folders of
 // a million entries: the names as the folder gives them, one after another, and a table of
-// their folded forms' hashes, sorted once the folder has been read.
+// their folded forms' hashes, sorted once the folder has been read. Only names that an artist
+// folder could have are kept: none with the artist separator, which folding neither adds nor
+// removes, so the songs themselves, nearly all of a folder, are left out.
 class EntryIndex
 {
 public:

@@ -83,12 +83,18 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
     // The folder's names are indexed before the first lookup, in slices of their own.
     if (!m_prepared && !done()) {
         if (m_nameBytes < 0) {
-            // Names are mostly ASCII: about a byte a letter, and the NUL after each.
+            // The index keeps only names without the artist separator. Names are mostly ASCII:
+            // about a byte a letter, and the NUL after each.
             m_nameBytes = 0;
-            for (const QString &file : m_files)
-                m_nameBytes += file.size() + 1;
+            m_indexed = 0;
+            for (const QString &file : m_files) {
+                if (!file.contains(Separator)) {
+                    m_nameBytes += file.size() + 1;
+                    ++m_indexed;
+                }
+            }
         }
-        if (!m_folders.prepare(m_folder, m_files.size(), m_nameBytes, deadline))
+        if (!m_folders.prepare(m_folder, m_indexed, m_nameBytes, deadline))
             return false;
         m_prepared = true;
     }

@@ -85,6 +85,7 @@ private:
     qsizetype m_grouped = 0;
     bool m_prepared = false;
     qsizetype m_nameBytes = -1;
+    qsizetype m_indexed = 0;
     qsizetype m_toMove = 0;
 
     // How far the deciding has come: the entry, its files, the next of them, and whether its
