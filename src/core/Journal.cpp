@@ -293,7 +293,6 @@ void Journal::moving(FileIdentity file, const QString &subFolder, QByteArrayView
 bool Journal::write()
 {
     QByteArray text = std::exchange(m_pending, {});
-    m_waited = false;
     if (text.isEmpty() && !m_failed)
         return true;
     if (m_failed || (m_fd < 0 && !start())) {
@@ -306,7 +305,6 @@ bool Journal::write()
     {
         // What was written before is on the disk before anything of this write happens.
         std::unique_lock lock(m_lock);
-        m_waited = m_flushed != m_written;
         m_wake.wait(lock, [this] { return m_flushed == m_written; });
     }
     qint64 done = 0;

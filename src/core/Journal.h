@@ -52,8 +52,6 @@ public:
     // False when it could not be written; then none of it may happen, and nothing more is
     // written.
     bool write();
-    // Whether the last write had to wait for the one before to reach the disk.
-    bool waitedForDisk() const { return m_waited; }
     // The journal's file name inside the journal folder; empty while nothing is written.
     QString fileName() const { return m_name; }
 
@@ -72,7 +70,6 @@ private:
     QString m_lastFolder;
     QByteArray m_lastFolderField;
     bool m_failed = false;
-    bool m_waited = false;
 
     // A power cut loses at most the records written last: a helper flushes each write to the
     // disk while the pass goes on with it, and the next write waits for that flush, since a

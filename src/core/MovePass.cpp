@@ -47,11 +47,8 @@ constexpr qsizetype GroupingBatch = 256;
 // is about what one step carries out, but no larger than this: each file is looked at when its
 // batch is decided, and by the time a larger batch moves, what the looks brought into the
 // processor's caches is gone again (the journal then cost the move 9 % instead of 5 %).
-// Where the disk takes longer to keep a batch than the files take to move, each write waits
-// for the one before: batches then grow, up to the second bound, so that the move waits less.
 constexpr qsizetype SmallestBatch = 64;
 constexpr qsizetype LargestBatch = 1024;
-constexpr qsizetype LargestBatchOnSlowDisk = 16384;
 
 } // namespace
 
@@ -99,25 +96,18 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
         m_prepared = true;
     }
     qsizetype carried = 0;
-    bool waited = false;
     for (;;) {
         if (m_carried == m_ahead.size()) {
             // Time is left for more than was decided: the next batch is larger.
             if (carried > 0)
-                m_batch = std::min(m_batch * 2, m_largestBatch);
+                m_batch = std::min(m_batch * 2, LargestBatch);
             // Never more than the caller lets this step carry out.
             decideAhead(std::clamp(units, qsizetype(1), m_batch));
-            if (m_journal && m_journal->waitedForDisk()) {
-                waited = true;
-                m_largestBatch = LargestBatchOnSlowDisk;
-                m_batch = std::min(m_batch * 2, m_largestBatch);
-            }
             if (m_ahead.isEmpty())
                 return true;
         }
         if (units <= 0 || deadline.hasExpired()) {
-            if (!waited)
-                m_batch = std::clamp(carried, SmallestBatch, m_largestBatch);
+            m_batch = std::clamp(carried, SmallestBatch, LargestBatch);
             return false;
         }
         carryOut(m_ahead.at(m_carried++));

@@ -104,7 +104,6 @@ private:
     QList<Decided> m_ahead;
     qsizetype m_carried = 0;
     qsizetype m_batch = 64;
-    qsizetype m_largestBatch = 1024;
     bool m_writtenDown = true;
 
     MoveSummary m_summary;
