@@ -60,13 +60,7 @@ void OperationRunner::onWorker(std::function<void()> work)
 
 void OperationRunner::runWork()
 {
-    std::vector<std::function<void()>> work;
-    {
-        const std::lock_guard lock(m_lock);
-        work.swap(m_work);
-    }
-    for (const std::function<void()> &call : work)
-        call();
+    runQueued(m_work);
 }
 
 void OperationRunner::report(std::function<void()> call)
@@ -80,12 +74,18 @@ void OperationRunner::report(std::function<void()> call)
 
 void OperationRunner::deliverReports()
 {
-    std::vector<std::function<void()>> reports;
+    runQueued(m_reports);
+}
+
+void OperationRunner::runQueued(std::vector<std::function<void()>> &queue)
+{
+    // Taken out under the lock and run outside it, so the calls themselves may queue more.
+    std::vector<std::function<void()>> calls;
     {
         const std::lock_guard lock(m_lock);
-        reports.swap(m_reports);
+        calls.swap(queue);
     }
-    for (const std::function<void()> &call : reports)
+    for (const std::function<void()> &call : calls)
         call();
 }
 

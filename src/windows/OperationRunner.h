@@ -57,6 +57,7 @@ private:
     // Each runs, on its own thread, what waits for it.
     void runWork();
     void deliverReports();
+    void runQueued(std::vector<std::function<void()>> &queue);
 
     QThread m_thread;
     QObject *m_worker = nullptr;
