@@ -118,6 +118,15 @@ public:
     {
         return m_folders.findEntry(folder, name);
     }
+    bool prepare(const QString &folder, qsizetype entries, qsizetype nameBytes,
+        QDeadlineTimer deadline) override
+    {
+        return m_folders.prepare(folder, entries, nameBytes, deadline);
+    }
+    bool needsPreparing(const QString &folder, const QString &name) override
+    {
+        return m_folders.needsPreparing(folder, name);
+    }
     bool createFolder(const QString &folder, const QString &name) override
     {
         const bool made = m_folders.createFolder(folder, name);

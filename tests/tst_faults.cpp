@@ -214,7 +214,7 @@ private slots:
             {noAtomicRename, refuse("unlink", EBUSY, 1), refuse("unlink", EBUSY, 2)}, 6,
             u"twoNames", 4);
         row("fstatat fails after the refused unlink: two names",
-            {noAtomicRename, refuse("unlink", EACCES, 1), refuse("lstat", EIO, 4)}, 6, u"twoNames",
+            {noAtomicRename, refuse("unlink", EACCES, 1), refuse("lstat", EIO, 5)}, 6, u"twoNames",
             4);
         row("mkdirat EACCES", {refuse("mkdir", EACCES)}, 0,
             u"notMade notMade notMade notMade notMade notMade notMade", 0);

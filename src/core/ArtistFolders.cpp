@@ -196,8 +196,15 @@ std::optional<FolderEntry> DiskFolders::findEntry(const QString &folder, const Q
 {
     if (!isUsableFolderName(name) || folderFd(folder) < 0)
         return std::nullopt;
-    if (const auto isFolder = isFolderAt(name))
-        return FolderEntry {name, *isFolder};
+    // Just looked at by needsPreparing, or looked at now.
+    std::optional<bool> exact;
+    if (m_exact && m_exact->first == name)
+        exact = m_exact->second;
+    m_exact.reset();
+    if (!exact)
+        exact = isFolderAt(name);
+    if (exact)
+        return FolderEntry {name, *exact};
 
     // The listing may be older than the folder: only names that still stand there count,
     // and a folder is preferred to a file of the same folded name.
@@ -314,6 +321,17 @@ bool DiskFolders::prepare(
         if (deadline.hasExpired())
             return false;
     }
+}
+
+bool DiskFolders::needsPreparing(const QString &folder, const QString &name)
+{
+    if (!isUsableFolderName(name) || folderFd(folder) < 0 || (m_index && !m_listing))
+        return false;
+    const std::optional<bool> isFolder = isFolderAt(name);
+    if (!isFolder)
+        return true;
+    m_exact.emplace(name, *isFolder);
+    return false;
 }
 
 EntryIndex &DiskFolders::index()

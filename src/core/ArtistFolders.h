@@ -107,6 +107,14 @@ public:
         Q_UNUSED(deadline);
         return true;
     }
+    // Whether finding `name` needs prepare's work first. Not while an entry of exactly that
+    // name stands there: most artist folders are found so, and their folder is never read.
+    virtual bool needsPreparing(const QString &folder, const QString &name)
+    {
+        Q_UNUSED(folder);
+        Q_UNUSED(name);
+        return true;
+    }
 };
 
 // The real file system, worked on through open folders: the selected folder is opened once,
@@ -134,6 +142,7 @@ public:
     // Reads the folder's names into the index for lookups by folded name, in slices.
     bool prepare(const QString &folder, qsizetype entries, qsizetype nameBytes,
         QDeadlineTimer deadline) override;
+    bool needsPreparing(const QString &folder, const QString &name) override;
 
 private:
     // The open selected folder, or -1 with errno set.
@@ -143,6 +152,8 @@ private:
     // What stands at name in the selected folder, without following a link.
     std::optional<bool> isFolderAt(const QString &name);
     EntryIndex &index();
+    // What needsPreparing found standing at a name, for the lookup that follows it.
+    std::optional<std::pair<QString, bool>> m_exact;
 
     MoveSyscalls m_calls;
     QString m_folder;

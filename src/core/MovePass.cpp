@@ -77,43 +77,52 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
 {
     if (!groupSome(deadline, units))
         return false;
-    // The folder's names are indexed before the first lookup, in slices of their own.
-    if (!m_prepared && !done()) {
-        if (m_nameBytes < 0) {
-            // The index keeps only names without the artist separator. Names are mostly ASCII:
-            // about a byte a letter, and the NUL after each.
-            m_nameBytes = 0;
-            m_indexed = 0;
-            for (const QString &file : m_files) {
-                if (!file.contains(Separator)) {
-                    m_nameBytes += file.size() + 1;
-                    ++m_indexed;
-                }
-            }
-        }
-        if (!m_folders.prepare(m_folder, m_indexed, m_nameBytes, deadline))
-            return false;
-        m_prepared = true;
-    }
     qsizetype carried = 0;
     for (;;) {
         if (m_carried == m_ahead.size()) {
+            // A folder was not found by its name as it stands: the folder's names are read,
+            // in slices of their own, before the deciding goes on.
+            if (m_preparing && !prepare(deadline))
+                return false;
             // Time is left for more than was decided: the next batch is larger.
             if (carried > 0)
                 m_batch = std::min(m_batch * 2, LargestBatch);
             // Never more than the caller lets this step carry out.
             decideAhead(std::clamp(units, qsizetype(1), m_batch));
-            if (m_ahead.isEmpty())
+            if (m_ahead.isEmpty() && !m_preparing)
                 return true;
         }
         if (units <= 0 || deadline.hasExpired()) {
             m_batch = std::clamp(carried, SmallestBatch, LargestBatch);
             return false;
         }
+        if (m_carried == m_ahead.size())
+            continue;
         carryOut(m_ahead.at(m_carried++));
         ++carried;
         --units;
     }
+}
+
+bool MovePass::prepare(QDeadlineTimer deadline)
+{
+    if (m_nameBytes < 0) {
+        // The index keeps only names without the artist separator. Names are mostly ASCII:
+        // about a byte a letter, and the NUL after each.
+        m_nameBytes = 0;
+        m_indexed = 0;
+        for (const QString &file : m_files) {
+            if (!file.contains(Separator)) {
+                m_nameBytes += file.size() + 1;
+                ++m_indexed;
+            }
+        }
+    }
+    if (!m_folders.prepare(m_folder, m_indexed, m_nameBytes, deadline))
+        return false;
+    m_prepared = true;
+    m_preparing = false;
+    return true;
 }
 
 bool MovePass::groupSome(QDeadlineTimer deadline, qsizetype &units)
@@ -173,29 +182,32 @@ void MovePass::decideAhead(qsizetype batch)
     // Without a journal nothing needs deciding before its turn.
     if (!m_journal)
         batch = 1;
-    while (m_entry < m_entries.size() && m_ahead.size() < batch) {
+    while (m_entry < m_entries.size() && m_ahead.size() < batch && !m_preparing) {
         if (m_entry < 0 || m_next == m_mine.size())
             nextEntry();
-        else
-            decide(m_mine.at(m_next++));
+        else if (decide(m_mine.at(m_next)))
+            ++m_next;
     }
     if (m_journal)
         m_writtenDown = m_journal->write();
 }
 
-void MovePass::decide(qsizetype j)
+bool MovePass::decide(qsizetype j)
 {
     const QString &file = m_files.at(j);
     if (!isPlainEntryName(file)) {
         m_ahead.append(Decided {j, -1, StayReason::UnusableName, {}});
-        return;
+        return true;
     }
     if (!m_named) {
         // A file that gives no name leaves the naming to the artist's next file.
         const QString name = folderNameFrom(file, m_beautify);
         if (!name.isEmpty()) {
+            const std::optional<qsizetype> target = targetFor(name);
+            if (!target)
+                return false;
             m_named = true;
-            m_target = targetFor(name);
+            m_target = *target;
         }
     }
     Decided decided {j, m_target, StayReason::UnusableName, {}};
@@ -212,15 +224,20 @@ void MovePass::decide(qsizetype j)
         }
     }
     m_ahead.append(std::move(decided));
+    return true;
 }
 
-qsizetype MovePass::targetFor(const QString &name)
+std::optional<qsizetype> MovePass::targetFor(const QString &name)
 {
     Target target;
     // No file system here takes a longer name; nor may one of another case stand in for it.
     if (isUsableFolderName(name) && encodeName(name).size() > MaxNameBytes) {
         target.why = StayReason::FolderNotMade;
     } else if (isUsableFolderName(name)) {
+        if (!m_prepared && m_folders.needsPreparing(m_folder, name)) {
+            m_preparing = true;
+            return std::nullopt;
+        }
         if (const auto entry = m_folders.findEntry(m_folder, name)) {
             // A file or a link of that name stands where the folder should be: nothing moves.
             if (entry->isFolder)

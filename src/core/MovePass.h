@@ -67,9 +67,11 @@ private:
 
     bool groupSome(QDeadlineTimer deadline, qsizetype &units);
     void nextEntry();
+    bool prepare(QDeadlineTimer deadline);
     void decideAhead(qsizetype batch);
-    void decide(qsizetype file);
-    qsizetype targetFor(const QString &name);
+    // False when the file's folder can only be found once the folder's names are read.
+    bool decide(qsizetype file);
+    std::optional<qsizetype> targetFor(const QString &name);
     void carryOut(const Decided &decided);
     void stay(const QString &file, StayReason reason, const QString &alsoAt = {});
 
@@ -83,7 +85,9 @@ private:
     // A file's place in the list, in 32 bits: a million of them are kept.
     QHash<QString, QList<qint32>> m_filesOf;
     qsizetype m_grouped = 0;
+    // The folder's names are read only when a folder is not found by its name as it stands.
     bool m_prepared = false;
+    bool m_preparing = false;
     qsizetype m_nameBytes = -1;
     qsizetype m_indexed = 0;
     qsizetype m_toMove = 0;
