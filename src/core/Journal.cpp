@@ -28,6 +28,12 @@ constexpr QByteArrayView Magic = "arvelo-journal 1";
 constexpr QByteArrayView Suffix = ".journal";
 // A journal holds about a hundred bytes a file; anything far larger is not one of ours.
 constexpr qint64 MaxJournalBytes = qint64(256) << 20;
+// The file is made longer ahead of the records, with zeros, and the records are written over
+// the zeros. On ext4 a flush after a write that made the file longer commits the file system's own
+// journal, with every rename made since; a flush after a write over bytes already on the disk
+// does not, and costs the move far less.
+constexpr qint64 RoomChunk = qint64(1) << 20;
+constexpr qint64 LargestGrowth = qint64(16) << 20;
 // Enough for the first two lines, whatever the folder's path.
 constexpr qint64 HeaderBytes = 8192;
 
@@ -219,6 +225,9 @@ Journal::~Journal()
         m_wake.notify_all();
         m_flusher.join();
     }
+    // The zeros after the last record go; left by a crash, they read as a broken last line.
+    if (m_fd >= 0 && m_room > m_written)
+        ::ftruncate(m_fd, m_written);
     if (m_fd >= 0)
         ::close(m_fd);
     if (m_folderFd >= 0)
@@ -243,7 +252,7 @@ bool Journal::start()
                      .arg(::getpid())
             + QString::fromLatin1(Suffix);
         m_fd = ::openat(dir, encodeName(m_name).constData(),
-            O_WRONLY | O_CREAT | O_EXCL | O_APPEND | O_NOFOLLOW | O_CLOEXEC, 0600);
+            O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     }
     ::close(dir);
     if (m_fd < 0)
@@ -307,9 +316,11 @@ bool Journal::write()
         std::unique_lock lock(m_lock);
         m_wake.wait(lock, [this] { return m_flushed == m_written; });
     }
+    makeRoom(m_written + text.size());
     qint64 done = 0;
     while (done < text.size()) {
-        const ssize_t n = ::write(m_fd, text.constData() + done, size_t(text.size() - done));
+        const ssize_t n
+            = ::pwrite(m_fd, text.constData() + done, size_t(text.size() - done), m_written + done);
         if (n < 0 && errno == EINTR)
             continue;
         if (n <= 0) {
@@ -332,6 +343,28 @@ bool Journal::write()
     }
     m_wake.notify_all();
     return true;
+}
+
+void Journal::makeRoom(qint64 end)
+{
+    // Without room the records make the file longer themselves, which costs only time.
+    static constexpr std::array<char, 65536> zeros {};
+    if (end <= m_room)
+        return;
+    // Each growth doubles the room, by at most LargestGrowth: a pass of a million files
+    // makes its file longer a dozen times.
+    qint64 room = std::max(m_room, RoomChunk);
+    while (room <= end)
+        room += std::min(room, LargestGrowth);
+    while (m_room < room) {
+        const ssize_t n = ::pwrite(
+            m_fd, zeros.data(), size_t(std::min(qint64(zeros.size()), room - m_room)), m_room);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return;
+        m_room += n;
+    }
 }
 
 void Journal::flushInTurn()

@@ -36,6 +36,7 @@ inline constexpr int KeptPasses = 10;
 //   made <folder>                      (written before the folder is made)
 //   move <device> <inode> <folder> <file>   (written before the file moves into folder)
 //   undone                             (appended once the pass has been taken back)
+// While the pass runs, zeros follow the last record; a journal left by a crash keeps them.
 class Journal
 {
 public:
@@ -57,6 +58,7 @@ public:
 
 private:
     bool start();
+    void makeRoom(qint64 end);
     void flushInTurn();
 
     const QString m_folder;
@@ -67,6 +69,7 @@ private:
     int m_fd = -1;
     QByteArray m_head;
     QByteArray m_pending;
+    qint64 m_room = 0; // the file's length: the records, then zeros
     QString m_lastFolder;
     QByteArray m_lastFolderField;
     bool m_failed = false;
