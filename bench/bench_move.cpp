@@ -242,7 +242,7 @@ void steppedSection(QList<bench::Row> &rows)
     const QString &stepped = oneCall, &kept = oneCall;
     makeFiles(oneCall, names);
     // The disk's own pace swings from round to round: compare the two within each round.
-    constexpr std::size_t rounds = 5;
+    constexpr std::size_t rounds = 9;
     std::array<double, rounds> whole {}, sliced {}, extra {}, journaled {}, journalCost {};
     for (std::size_t round = 0; round < rounds; ++round) {
         const QString state = dir.path() + u"/state"_s + QString::number(round);
