@@ -10,6 +10,7 @@
 #include <QTest>
 
 #include <cerrno>
+#include <fcntl.h>
 #include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -515,6 +516,23 @@ private slots:
             QStringList({u"Zeta - a %1"_s.arg(int(StayReason::NotJournaled)),
                 u"Zeta - b %1"_s.arg(int(StayReason::NotJournaled))}));
         QCOMPARE(listing(selected()).join(u", "_s), u"Zeta - a, Zeta - b"_s);
+    }
+
+    // The journal's helper holds no other file open: a pipe closed meanwhile ends at once.
+    void journalHoldsNoOtherFile()
+    {
+        int ends[2];
+        QVERIFY(::pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0);
+        Journal journal(selected(), m_state->path());
+        for (const QString &folder : {u"a"_s, u"b"_s}) {
+            // The second write waits for the first flush, so the helper is running by then.
+            journal.made(folder);
+            QVERIFY(journal.write());
+        }
+        ::close(ends[1]);
+        char byte = 0;
+        QCOMPARE(::read(ends[0], &byte, 1), ssize_t(0));
+        ::close(ends[0]);
     }
 
     void hostileJournal_data()

@@ -12,6 +12,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <iterator>
+#include <sched.h>
 #include <string_view>
 #include <sys/stat.h>
 #include <time.h>
@@ -369,6 +370,17 @@ void Journal::makeRoom(qint64 end)
 
 void Journal::flushInTurn()
 {
+    // The helper takes a table of open files of its own and keeps only the journal in it.
+    // While two threads share one table, Linux counts a reference to the open folder at every
+    // call the move makes through it, and each call took 4 % longer. The other copies are
+    // closed, or a file the program closes would stay open behind its back; the standard
+    // streams stay, for whatever reports from this thread.
+    if (::unshare(CLONE_FILES) == 0) {
+        const auto journal = unsigned(m_fd);
+        if (journal > 3)
+            ::close_range(3, journal - 1, 0);
+        ::close_range(std::max(journal + 1, 3U), ~0U, 0);
+    }
     std::unique_lock lock(m_lock);
     for (;;) {
         m_wake.wait(lock, [this] { return m_stopping || m_written > m_flushed; });
