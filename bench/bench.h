@@ -59,8 +59,9 @@ std::unique_ptr<QTemporaryDir> scratchFolder();
 // journal and none pays for the one before.
 void flush(const QString &folder);
 // Undoes a move into artist folders, so that the next run finds the folder as it was: every
-// file in a sub-folder goes back into `folder`, and the sub-folders not in `kept` are removed.
-void putBack(const QString &folder, const QSet<QByteArray> &kept = {});
+// file in a sub-folder goes back into `folder`, and the sub-folders not in `kept` are removed,
+// or moved into `aside` when it is given.
+void putBack(const QString &folder, const QSet<QByteArray> &kept = {}, const QString &aside = {});
 
 // The move of the command line, done by the core calls alone: `arvelo-bench --core-move FOLDER`
 // runs it in a process of its own, to be measured beside `arvelo --move FOLDER`.

@@ -110,8 +110,9 @@ void flush(const QString &folder)
     ::close(fd);
 }
 
-void putBack(const QString &folder, const QSet<QByteArray> &kept)
+void putBack(const QString &folder, const QSet<QByteArray> &kept, const QString &aside)
 {
+    static int setAside = 0;
     const int top = ::open(QFile::encodeName(folder).constData(), O_RDONLY | O_DIRECTORY);
     DIR *dir = top < 0 ? nullptr : ::fdopendir(::dup(top));
     if (!dir)
@@ -139,7 +140,11 @@ void putBack(const QString &folder, const QSet<QByteArray> &kept)
                 qFatal("cannot put %s back", file.constData());
         }
         ::closedir(inner);
-        if (!kept.contains(name) && ::unlinkat(top, name.constData(), AT_REMOVEDIR) != 0)
+        if (kept.contains(name))
+            continue;
+        const QByteArray to = QFile::encodeName(aside) + '/' + QByteArray::number(setAside++);
+        if (aside.isEmpty() ? ::unlinkat(top, name.constData(), AT_REMOVEDIR) != 0
+                            : ::renameat(top, name.constData(), AT_FDCWD, to.constData()) != 0)
             qFatal("cannot remove %s", name.constData());
     }
     ::close(top);
