@@ -18,6 +18,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdio>
+#include <optional>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -235,27 +236,29 @@ void steppedSection(QList<bench::Row> &rows)
     for (int artist = 0; artist < folderCount; ++artist)
         entries.append(artistName(artist));
 
-    // On the disk, where the journal's flushes cost what they cost in use. One folder of files
-    // serves every run, put back after each: making the files takes longer than moving them.
+    // On the disk, where the journal's flushes cost what they cost in use. The same folders
+    // serve every run, put back after each: making the files takes longer than moving them.
     QTemporaryDir dir;
     const QString oneCall = dir.path() + u"/songs"_s;
     const QString &stepped = oneCall, &kept = oneCall;
+    const QString beside = dir.path() + u"/beside"_s;
     makeFiles(oneCall, names);
+    makeFiles(beside, names);
     // The folders a run made are set aside, not removed: ext4 without its journal passes over
     // inodes freed a few seconds ago when it makes a folder, so each run paid for the folders
     // removed before it, by how long ago that was.
     const QString aside = dir.path() + u"/aside"_s;
     if (!QDir().mkdir(aside))
         qFatal("cannot create %s", qPrintable(aside));
+    const auto check = [&](const arvelo::MoveSummary &summary) {
+        if (summary.moved != fileCount || summary.foldersCreated != folderCount)
+            qFatal("the pass left files behind");
+    };
     // The disk's own pace swings from round to round: compare the two within each round.
     constexpr std::size_t rounds = 9;
-    std::array<double, rounds> whole {}, sliced {}, extra {}, journaled {}, journalCost {};
+    std::array<double, rounds> whole {}, sliced {}, extra {}, bare {}, journaled {}, journalCost {};
     for (std::size_t round = 0; round < rounds; ++round) {
         const QString state = dir.path() + u"/state"_s + QString::number(round);
-        const auto check = [&](const arvelo::MoveSummary &summary) {
-            if (summary.moved != fileCount || summary.foldersCreated != folderCount)
-                qFatal("the pass left files behind");
-        };
         const std::array<std::function<void()>, 3> ways {
             [&] {
                 ::sync();
@@ -274,18 +277,33 @@ void steppedSection(QList<bench::Row> &rows)
                     check(pass.summary());
                 });
             },
-            // The same, written to a journal first; its last flush is part of the work.
+            // The same pass written to a journal first, and beside it one without, in a folder
+            // alike: the two take turns slice by slice, since the machine's pace swings by a
+            // tenth from one tenth of a second to the next. The last flush is part of the work.
             [&] {
                 ::sync();
-                journaled[round] = bench::secondsFor([&] {
-                    arvelo::DiskFolders disk;
-                    arvelo::Journal journal(kept, state);
-                    arvelo::MovePass pass(disk, entries, kept, names, true);
-                    pass.keepJournal(&journal);
-                    while (!pass.step(QDeadlineTimer(25)))
-                        QCoreApplication::processEvents();
-                    check(pass.summary());
-                });
+                arvelo::DiskFolders bareDisk, keptDisk;
+                arvelo::MovePass bareOne(bareDisk, entries, beside, names, true);
+                arvelo::MovePass keptOne(keptDisk, entries, kept, names, true);
+                std::optional<arvelo::Journal> journal(std::in_place, kept, state);
+                keptOne.keepJournal(&*journal);
+                bool bareDone = false, keptDone = false;
+                for (std::size_t turn = round; !bareDone || !keptDone; ++turn) {
+                    if (keptDone || (!bareDone && turn % 2 == 0)) {
+                        bare[round] += bench::secondsFor(
+                            [&] { bareDone = bareOne.step(QDeadlineTimer(25)); });
+                    } else {
+                        journaled[round] += bench::secondsFor([&] {
+                            keptDone = keptOne.step(QDeadlineTimer(25));
+                            if (keptDone)
+                                journal.reset();
+                        });
+                    }
+                    QCoreApplication::processEvents();
+                }
+                check(bareOne.summary());
+                check(keptOne.summary());
+                bench::putBack(beside, {}, aside);
             },
         };
         for (std::size_t k = 0; k < ways.size(); ++k) {
@@ -293,7 +311,7 @@ void steppedSection(QList<bench::Row> &rows)
             bench::putBack(oneCall, {}, aside);
         }
         extra[round] = sliced[round] / whole[round] - 1;
-        journalCost[round] = journaled[round] / sliced[round] - 1;
+        journalCost[round] = journaled[round] / bare[round] - 1;
     }
     const QString work = u"move, "_s + english.toString(fileCount) + u" files into "_s
         + english.toString(folderCount) + u" folders"_s;
