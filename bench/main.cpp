@@ -142,10 +142,14 @@ void putBack(const QString &folder, const QSet<QByteArray> &kept, const QString 
         ::closedir(inner);
         if (kept.contains(name))
             continue;
+        if (aside.isEmpty()) {
+            if (::unlinkat(top, name.constData(), AT_REMOVEDIR) != 0)
+                qFatal("cannot remove %s", name.constData());
+            continue;
+        }
         const QByteArray to = QFile::encodeName(aside) + '/' + QByteArray::number(setAside++);
-        if (aside.isEmpty() ? ::unlinkat(top, name.constData(), AT_REMOVEDIR) != 0
-                            : ::renameat(top, name.constData(), AT_FDCWD, to.constData()) != 0)
-            qFatal("cannot remove %s", name.constData());
+        if (::renameat(top, name.constData(), AT_FDCWD, to.constData()) != 0)
+            qFatal("cannot set %s aside", name.constData());
     }
     ::close(top);
 }
