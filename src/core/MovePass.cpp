@@ -77,6 +77,8 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
 {
     if (!groupSome(deadline, units))
         return false;
+    QElapsedTimer clock;
+    clock.start();
     qsizetype carried = 0;
     for (;;) {
         if (m_carried == m_ahead.size()) {
@@ -84,11 +86,8 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
             // in slices of their own, before the deciding goes on.
             if (m_preparing && !prepare(deadline))
                 return false;
-            // Time is left for more than was decided: the next batch is larger.
-            if (carried > 0)
-                m_batch = std::min(m_batch * 2, LargestBatch);
             // Never more than the caller lets this step carry out.
-            decideAhead(std::clamp(units, qsizetype(1), m_batch));
+            decideAhead(std::clamp(units, qsizetype(1), nextBatch(deadline, clock, carried)));
             if (m_ahead.isEmpty() && !m_preparing)
                 return true;
         }
@@ -102,6 +101,25 @@ bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
         ++carried;
         --units;
     }
+}
+
+qsizetype MovePass::nextBatch(
+    QDeadlineTimer deadline, const QElapsedTimer &clock, qsizetype carried) const
+{
+    // Without a journal nothing needs deciding before its turn.
+    if (!m_journal)
+        return 1;
+    // A step starts with what the step before carried out. Later batches are what the time
+    // left allows at this step's pace: a file decided in one step and moved in the next has
+    // lost from the processor's caches what its look brought in, to whatever ran between.
+    if (carried == 0)
+        return m_batch;
+    if (deadline.isForever())
+        return LargestBatch;
+    const qint64 spent = std::max(clock.nsecsElapsed(), qint64(1));
+    const qint64 left = std::max(deadline.remainingTimeNSecs(), qint64(0));
+    return qsizetype(
+        std::clamp(left * carried / spent, qint64(SmallestBatch), qint64(LargestBatch)));
 }
 
 bool MovePass::prepare(QDeadlineTimer deadline)
@@ -179,9 +197,6 @@ void MovePass::decideAhead(qsizetype batch)
         m_targets.append(*current);
         m_target = 0;
     }
-    // Without a journal nothing needs deciding before its turn.
-    if (!m_journal)
-        batch = 1;
     while (m_entry < m_entries.size() && m_ahead.size() < batch && !m_preparing) {
         if (m_entry < 0 || m_next == m_mine.size())
             nextEntry();

@@ -4,6 +4,7 @@
 #include "core/SteppedPass.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -68,6 +69,8 @@ private:
     bool groupSome(QDeadlineTimer deadline, qsizetype &units);
     void nextEntry();
     bool prepare(QDeadlineTimer deadline);
+    qsizetype nextBatch(
+        QDeadlineTimer deadline, const QElapsedTimer &clock, qsizetype carried) const;
     void decideAhead(qsizetype batch);
     // False when the file's folder can only be found once the folder's names are read.
     bool decide(qsizetype file);
