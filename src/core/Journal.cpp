@@ -343,6 +343,10 @@ bool Journal::write()
         m_written += done;
     }
     m_wake.notify_all();
+    // The next batch is gathered in the same buffer: a new one, grown a record at a time, was
+    // copied over a dozen times a batch.
+    m_pending = std::move(text);
+    m_pending.truncate(0);
     return true;
 }
 
@@ -387,8 +391,13 @@ void Journal::flushInTurn()
         if (m_written == m_flushed)
             return;
         const qint64 upTo = m_written;
+        const bool last = m_stopping;
         lock.unlock();
         ::fdatasync(m_fd);
+        // The room for the records to come is made here rather than by the pass, which writes
+        // again only once this flush is over.
+        if (!last && m_room - upTo < RoomChunk)
+            makeRoom(m_room + 1);
         lock.lock();
         m_flushed = upTo;
         m_wake.notify_all();
