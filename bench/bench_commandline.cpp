@@ -154,10 +154,10 @@ int coreMove(const char *folderName)
     const std::optional<arvelo::ScanLists> scan = arvelo::scanLists(open, listed->names, true, {});
     if (!scan)
         return 2;
-    arvelo::DiskFolders disk(std::move(open));
-    const arvelo::MoveSummary summary
-        = arvelo::moveIntoArtistFolders(disk, scan->artists, folder, listed->names, true);
-    return summary.stayed.isEmpty() ? 0 : 1;
+    arvelo::MovePass pass(std::make_unique<arvelo::DiskFolders>(std::move(open), listed->names),
+        folder, {scan->artists, listed->names});
+    pass.step();
+    return pass.summary().stayed.isEmpty() ? 0 : 1;
 }
 
 } // namespace bench

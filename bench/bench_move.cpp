@@ -8,6 +8,7 @@
 #include "core/Journal.h"
 #include "core/Module1.h"
 #include "core/MovePass.h"
+#include "core/Passes.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -59,22 +60,38 @@ qsizetype filesDirectlyIn(const QString &folder)
 class CountingFolders final : public arvelo::FolderAccess
 {
 public:
-    std::optional<arvelo::FolderEntry> findEntry(const QString &, const QString &) override
+    explicit CountingFolders(qsizetype &moves)
+        : m_moves(moves)
+    { }
+    Found findEntry(const QString &, QDeadlineTimer) override { return {}; }
+    int makeFolder(const QString &) override { return 0; }
+    arvelo::LookedFile look(const QString &file) override { return {QFile::encodeName(file), 0}; }
+    arvelo::MoveResult move(const arvelo::LookedFile &, const QString &) override
     {
-        ++lookups;
-        return std::nullopt;
-    }
-    bool createFolder(const QString &, const QString &) override { return ++created, true; }
-    arvelo::MoveResult moveInto(const QString &, const QString &, const QString &) override
-    {
-        ++moves;
+        ++m_moves;
         return {};
     }
 
-    qsizetype lookups = 0;
-    qsizetype created = 0;
-    qsizetype moves = 0;
+private:
+    qsizetype &m_moves;
 };
+
+// The move without a journal, over the folder as it stands.
+std::unique_ptr<arvelo::MovePass> bareMove(
+    const QString &folder, const QStringList &entries, const QStringList &names)
+{
+    return std::make_unique<arvelo::MovePass>(
+        std::make_unique<arvelo::DiskFolders>(arvelo::ListedFolder(folder, std::nullopt), names),
+        folder, arvelo::MoveOrder {entries, names});
+}
+
+arvelo::MoveSummary moveAll(
+    const QString &folder, const QStringList &entries, const QStringList &names)
+{
+    const auto pass = bareMove(folder, entries, names);
+    pass->step();
+    return pass->summary();
+}
 
 template<std::size_t N>
 double median(std::array<double, N> runs)
@@ -121,9 +138,7 @@ void moveRows(QList<bench::Row> &rows, int artistCount, int songsPerArtist)
         return bench::secondsFor(work);
     };
     const auto pass = [&](qsizetype created) {
-        arvelo::DiskFolders disk;
-        const arvelo::MoveSummary summary
-            = arvelo::moveIntoArtistFolders(disk, entries, folder, names, true);
+        const arvelo::MoveSummary summary = moveAll(folder, entries, names);
         if (summary.moved != names.size() || !summary.stayed.isEmpty()
             || summary.foldersCreated != created)
             qFatal("the pass left files behind");
@@ -211,11 +226,12 @@ void moveSection(QList<bench::Row> &rows)
     std::array<double, 3> runs {};
     qsizetype moves = 0;
     for (double &run : runs) {
-        CountingFolders counting;
+        moves = 0;
         run = bench::secondsFor([&] {
-            arvelo::moveIntoArtistFolders(counting, artists, u"/music"_s, songs.files, true);
+            arvelo::MovePass(
+                std::make_unique<CountingFolders>(moves), u"/music"_s, {artists, songs.files})
+                .step();
         });
-        moves = counting.moves;
     }
     rows.append({u"move pass without system calls, "_s + english.toString(songs.files.size())
             + u" files, "_s + english.toString(artists.size()) + u" artists ("_s
@@ -263,19 +279,15 @@ void steppedSection(QList<bench::Row> &rows)
         const std::array<std::function<void()>, 3> ways {
             [&] {
                 ::sync();
-                whole[round] = bench::secondsFor([&] {
-                    arvelo::DiskFolders disk;
-                    check(arvelo::moveIntoArtistFolders(disk, entries, oneCall, names, true));
-                });
+                whole[round] = bench::secondsFor([&] { check(moveAll(oneCall, entries, names)); });
             },
             [&] {
                 ::sync();
                 sliced[round] = bench::secondsFor([&] {
-                    arvelo::DiskFolders disk;
-                    arvelo::MovePass pass(disk, entries, stepped, names, true);
-                    while (!pass.step(QDeadlineTimer(25)))
+                    const auto pass = bareMove(stepped, entries, names);
+                    while (!pass->step(QDeadlineTimer(25)))
                         QCoreApplication::processEvents();
-                    check(pass.summary());
+                    check(pass->summary());
                 });
             },
             // The same pass written to a journal first, and beside it one without, in a folder
@@ -287,27 +299,30 @@ void steppedSection(QList<bench::Row> &rows)
                 for (const auto &[keptIn, bareIn] :
                     {std::pair(kept, beside), std::pair(beside, kept)}) {
                     ::sync();
-                    arvelo::DiskFolders bareDisk, keptDisk;
-                    arvelo::MovePass bareOne(bareDisk, entries, bareIn, names, true);
-                    arvelo::MovePass keptOne(keptDisk, entries, keptIn, names, true);
-                    std::optional<arvelo::Journal> journal(std::in_place, keptIn, state);
-                    keptOne.keepJournal(&*journal);
+                    const auto bareOne = bareMove(bareIn, entries, names);
+                    auto keptOne = arvelo::journaledMove(
+                        arvelo::ListedFolder(keptIn, std::nullopt), {entries, names}, {}, state);
+                    arvelo::MoveSummary keptSummary;
                     bool bareDone = false, keptDone = false;
                     for (std::size_t turn = round; !bareDone || !keptDone; ++turn) {
                         if (keptDone || (!bareDone && turn % 2 == 0)) {
                             bare[round] += bench::secondsFor(
-                                [&] { bareDone = bareOne.step(QDeadlineTimer(25)); });
+                                [&] { bareDone = bareOne->step(QDeadlineTimer(25)); });
                         } else {
                             journaled[round] += bench::secondsFor([&] {
-                                keptDone = keptOne.step(QDeadlineTimer(25));
-                                if (keptDone)
-                                    journal.reset();
+                                keptDone = keptOne->step(
+                                    QDeadlineTimer(25), std::numeric_limits<qsizetype>::max());
+                                // The journal's last flush, as the pass ends.
+                                if (keptDone) {
+                                    keptSummary = keptOne->summary();
+                                    keptOne.reset();
+                                }
                             });
                         }
                         QCoreApplication::processEvents();
                     }
-                    check(bareOne.summary());
-                    check(keptOne.summary());
+                    check(bareOne->summary());
+                    check(keptSummary);
                     bench::putBack(bareIn, {}, aside);
                     bench::putBack(keptIn, {}, aside);
                 }

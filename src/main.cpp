@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 #include "widgets/Application.h"
 #include "windows/Form1.h"
 

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 
 #include "ByteTree.h"
 #include "RunArvelo.h"

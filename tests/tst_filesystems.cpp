@@ -155,9 +155,11 @@ private slots:
                 = scanLists(ListedFolder(folder, listed.folder), listed.names, true, {})
                       .value_or(ScanLists())
                       .artists;
-            DiskFolders disk(ListedFolder(folder, listed.folder));
-            return std::pair(
-                entries, moveIntoArtistFolders(disk, entries, folder, listed.names, true));
+            MovePass pass(
+                std::make_unique<DiskFolders>(ListedFolder(folder, listed.folder), listed.names),
+                folder, {entries, listed.names});
+            pass.step();
+            return std::pair(entries, pass.summary());
         };
         const auto [entries, summary] = scanAndMoveOnce();
         QCOMPARE(entries.size(), artists);

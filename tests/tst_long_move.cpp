@@ -221,11 +221,12 @@ private slots:
         QVERIFY2(paintsWhileBlocked >= 5, qPrintable(QString::number(paintsWhileBlocked)));
         QVERIFY(unchanged);
 
-        arvelo::DiskFolders disk;
-        const arvelo::MoveSummary alone
-            = arvelo::moveIntoArtistFolders(disk, artists, reference.path(), files, true);
-        QCOMPARE(
-            reports.first(), arvelo::moveReport(alone) + u"\n\nPress Ctrl+Z to move them back."_s);
+        arvelo::MovePass alone(std::make_unique<arvelo::DiskFolders>(
+                                   arvelo::ListedFolder(reference.path(), std::nullopt), files),
+            reference.path(), {artists, files});
+        alone.step();
+        QCOMPARE(reports.first(),
+            arvelo::moveReport(alone.summary()) + u"\n\nPress Ctrl+Z to move them back."_s);
         QCOMPARE(tree(folder.path()), tree(reference.path()));
         Form1::slot().unload();
     }

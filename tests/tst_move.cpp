@@ -2,6 +2,7 @@
 #include "core/Journal.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
+#include "core/Passes.h"
 #include "core/UndoPass.h"
 
 #include <QDirIterator>
@@ -48,28 +49,53 @@ class TestMove : public QObject
 
     // The real file system, except that one folder cannot be created (as on a read-only medium),
     // and the system may refuse to move one file.
-    struct RefusingFolders final : FolderAccess
+    struct RefusingFolders final : DiskFolders
     {
-        explicit RefusingFolders(const QString &folder) { refused = folder; }
-        std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) override
+        RefusingFolders(const QString &folder, const QStringList &files, QString folderRefused,
+            QString moveRefused)
+            : DiskFolders(ListedFolder(folder, std::nullopt), files)
+            , refused(std::move(folderRefused))
+            , refusedMove(std::move(moveRefused))
+        { }
+        int makeFolder(const QString &name) override
         {
-            return disk.findEntry(folder, name);
+            return name == refused ? EACCES : DiskFolders::makeFolder(name);
         }
-        bool createFolder(const QString &folder, const QString &name) override
+        MoveResult move(const LookedFile &file, const QString &sub) override
         {
-            return name != refused && disk.createFolder(folder, name);
-        }
-        MoveResult moveInto(const QString &folder, const QString &file, const QString &sub) override
-        {
-            if (!refusedMove.isEmpty() && file == refusedMove)
+            if (!refusedMove.isEmpty() && file.name == refusedMove.toUtf8())
                 return {EACCES};
-            return disk.moveInto(folder, file, sub);
+            return DiskFolders::move(file, sub);
         }
 
-        QString refused;
-        QString refusedMove;
-        DiskFolders disk;
+        const QString refused;
+        const QString refusedMove;
     };
+
+    // A move of files in folder, as the window makes it but with the refusals given; with a
+    // journal when asked.
+    MovePass movePass(const QString &folder, const QStringList &entries, const QStringList &files,
+        bool beautify = true, bool journal = false, const QString &refused = {},
+        const QString &refusedMove = {})
+    {
+        auto disk = std::make_unique<RefusingFolders>(folder, files, refused, refusedMove);
+        return MovePass(std::move(disk), folder, {entries, files, beautify}, {},
+            journal ? std::make_unique<Journal>(
+                folder, ListedFolder(folder, std::nullopt).id(), m_state->path())
+                    : nullptr);
+    }
+    MoveSummary moveAll(const QString &folder, const QStringList &entries, const QStringList &files,
+        bool beautify = true, bool journal = false, const QString &refused = {},
+        const QString &refusedMove = {})
+    {
+        MovePass pass = movePass(folder, entries, files, beautify, journal, refused, refusedMove);
+        pass.step();
+        return pass.summary();
+    }
+    UndoPass undoPass(const QString &folder) const
+    {
+        return UndoPass(ListedFolder(folder, std::nullopt), false, {}, m_state->path());
+    }
 
     std::optional<QTemporaryDir> m_dir;
     QStringList m_before;
@@ -99,6 +125,21 @@ class TestMove : public QObject
 
     // "name/" makes a folder, "name@target" a symbolic link, "" nothing, anything else a file that
     // holds its path below "sel", so no two files share contents.
+    // What a row names: "sel/..." entries are only made; every other name is a file handed to
+    // the pass, made in "sel" when plain, unless it ends in "!" (listed, gone before the move).
+    void makeFiles(QStringList &files)
+    {
+        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
+        files.removeIf([](const QString &file) { return file.startsWith(u"sel/"_s); });
+        for (QString &file : files) {
+            if (file.endsWith(u'!'))
+                file.chop(1);
+            else if (isPlainEntryName(file))
+                made.append(u"sel/"_s + file);
+        }
+        makeAll(made);
+    }
+
     void makeAll(const QStringList &entries)
     {
         for (const QString &entry : entries) {
@@ -213,19 +254,13 @@ private slots:
         QFETCH(QList<qsizetype>, counts);
         QFETCH(QString, refused);
 
-        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
-        files.removeIf([&](const QString &file) { return made.contains(file); });
-        for (const QString &file : std::as_const(files))
-            made.append(isPlainEntryName(file) ? u"sel/"_s + file : QString());
-        makeAll(made);
-        RefusingFolders first(refused);
-        const MoveSummary done = moveIntoArtistFolders(first, entries, selected(), files, beautify);
+        makeFiles(files);
+        const MoveSummary done = moveAll(selected(), entries, files, beautify, false, refused);
         QCOMPARE(listing(selected()).join(u", "_s), after);
         QCOMPARE(QList<qsizetype>({done.moved, done.stayed.size(), done.foldersCreated}), counts);
 
         // Pressed again with the listing now stale: nothing changes and every file still counts.
-        RefusingFolders next(refused);
-        const MoveSummary again = moveIntoArtistFolders(next, entries, selected(), files, beautify);
+        const MoveSummary again = moveAll(selected(), entries, files, beautify, false, refused);
         QCOMPARE(listing(selected()).join(u", "_s), after);
         QCOMPARE(QList<qsizetype>({again.moved, again.stayed.size(), again.foldersCreated}),
             QList<qsizetype>({0, done.moved + done.stayed.size(), 0}));
@@ -236,9 +271,8 @@ private slots:
     {
         makeAll(
             {u"sel/real/"_s, u"sel/real/Zeta - a"_s, u"sel/real/Zeta - b"_s, u"sel/linked@real"_s});
-        DiskFolders disk;
-        const MoveSummary done = moveIntoArtistFolders(
-            disk, {u"Zeta"_s}, selected() + u"/linked"_s, {u"Zeta - a"_s, u"Zeta - b"_s}, true);
+        const MoveSummary done
+            = moveAll(selected() + u"/linked"_s, {u"Zeta"_s}, {u"Zeta - a"_s, u"Zeta - b"_s});
         QCOMPARE(done.moved, 2);
         QVERIFY(done.stayed.isEmpty());
         QCOMPARE(listing(selected() + u"/real"_s).join(u", "_s),
@@ -287,19 +321,14 @@ private slots:
         }
         makeAll(made);
 
-        RefusingFolders whole(u"Refused"_s);
         const MoveSummary once
-            = moveIntoArtistFolders(whole, entries, selected() + u"/one"_s, files, beautify);
-        RefusingFolders sliced(u"Refused"_s);
-        MovePass pass(sliced, entries, selected() + u"/two"_s, files, beautify);
-        Journal written(selected() + u"/two"_s, m_state->path());
-        if (journal)
-            pass.keepJournal(&written);
+            = moveAll(selected() + u"/one"_s, entries, files, beautify, false, u"Refused"_s);
+        MovePass pass
+            = movePass(selected() + u"/two"_s, entries, files, beautify, journal, u"Refused"_s);
         int steps = 1;
         while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever),
             slice ? slice : std::numeric_limits<qsizetype>::max()))
             ++steps;
-        QVERIFY(pass.done());
         QVERIFY(slice == 0 ? steps == 1 : steps >= files.size() / slice);
 
         const auto report = [](const MoveSummary &summary) {
@@ -373,19 +402,9 @@ private slots:
         QFETCH(QString, refusedMove);
         QFETCH(QString, report);
 
-        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
-        files.removeIf([&](const QString &file) { return made.contains(file); });
-        for (QString &file : files) {
-            if (file.endsWith(u'!'))
-                file.chop(1);
-            else if (isPlainEntryName(file))
-                made.append(u"sel/"_s + file);
-        }
-        makeAll(made);
-        RefusingFolders folders(refused);
-        folders.refusedMove = refusedMove;
-        QCOMPARE(
-            moveReport(moveIntoArtistFolders(folders, entries, selected(), files, true)), report);
+        makeFiles(files);
+        QCOMPARE(moveReport(moveAll(selected(), entries, files, true, false, refused, refusedMove)),
+            report);
     }
 
     void undo_data()
@@ -434,19 +453,9 @@ private slots:
         QFETCH(QStringList, undos);
         QFETCH(QStringList, stayed);
 
-        QStringList made = files.filter(QRegularExpression(u"^sel/"_s));
-        files.removeIf([&](const QString &file) { return made.contains(file); });
-        for (const QString &file : std::as_const(files))
-            made.append(u"sel/"_s + file);
-        makeAll(made);
-        for (const QString &entries : std::as_const(passes)) {
-            DiskFolders disk;
-            Journal journal(selected(), m_state->path());
-            MovePass pass(disk, entries.split(u", "_s), selected(), files, true);
-            pass.keepJournal(&journal);
-            QVERIFY(pass.step());
-            QVERIFY(pass.summary().moved > 0);
-        }
+        makeFiles(files);
+        for (const QString &entries : std::as_const(passes))
+            QVERIFY(moveAll(selected(), entries.split(u", "_s), files, true, true).moved > 0);
         // A finished pass leaves its records, without the zeros written ahead of them.
         for (const QString &name : QDir(m_state->path()).entryList(QDir::Files)) {
             QFile written(m_state->filePath(name));
@@ -465,14 +474,14 @@ private slots:
 
         QStringList reported;
         for (const QString &after : std::as_const(undos)) {
-            UndoPass undo(selected(), false, m_state->path());
+            UndoPass undo = undoPass(selected());
             QVERIFY(undo.found());
             QVERIFY(undo.step());
             reported += stays(undo.summary());
             QCOMPARE(listing(selected()).join(u", "_s), after);
         }
         QCOMPARE(reported, stayed);
-        QVERIFY(!UndoPass(selected(), false, m_state->path()).found());
+        QVERIFY(!undoPass(selected()).found());
     }
 
     // Each folder keeps the journals of its last passes, and another folder's are not counted.
@@ -483,36 +492,29 @@ private slots:
             made.append(u"sel/a/Zeta - %1"_s.arg(pass));
         makeAll(made);
         const auto move = [&](const QString &folder, const QString &file) {
-            DiskFolders disk;
-            Journal journal(folder, m_state->path());
-            MovePass pass(disk, {u"Zeta"_s}, folder, {file}, true);
-            pass.keepJournal(&journal);
-            pass.step();
-            return pass.summary().moved;
+            return moveAll(folder, {u"Zeta"_s}, {file}, true, true).moved;
         };
         QCOMPARE(move(selected() + u"/b"_s, u"Zeta - b"_s), 1);
         for (int pass = 0; pass <= KeptPasses; ++pass)
             QCOMPARE(move(selected() + u"/a"_s, u"Zeta - %1"_s.arg(pass)), 1);
         QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), KeptPasses + 1);
         for (int pass = KeptPasses; pass > 0; --pass)
-            QVERIFY(UndoPass(selected() + u"/a"_s, false, m_state->path()).step());
+            QVERIFY(undoPass(selected() + u"/a"_s).step());
         // The oldest pass is gone; its file stays in the artist folder, nothing is lost.
-        QVERIFY(!UndoPass(selected() + u"/a"_s, false, m_state->path()).found());
+        QVERIFY(!undoPass(selected() + u"/a"_s).found());
         QCOMPARE(
             QDir(selected() + u"/a/Zeta"_s).entryList(QDir::Files), QStringList {u"Zeta - 0"_s});
-        QVERIFY(UndoPass(selected() + u"/b"_s, false, m_state->path()).found());
+        QVERIFY(undoPass(selected() + u"/b"_s).found());
     }
 
     // A move that cannot be written down first is not made: it could not be taken back.
     void unwrittenJournalMovesNothing()
     {
         makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
-        DiskFolders disk;
-        Journal journal(selected(), u"/dev/null/arvelo"_s);
-        MovePass pass(disk, {u"Zeta"_s}, selected(), {u"Zeta - a"_s, u"Zeta - b"_s}, true);
-        pass.keepJournal(&journal);
-        QVERIFY(pass.step());
-        QCOMPARE(stays(pass.summary()),
+        const auto pass = journaledMove(ListedFolder(selected(), std::nullopt),
+            {{u"Zeta"_s}, {u"Zeta - a"_s, u"Zeta - b"_s}}, {}, u"/dev/null/arvelo"_s);
+        QVERIFY(pass->step(QDeadlineTimer::Forever, std::numeric_limits<qsizetype>::max()));
+        QCOMPARE(stays(pass->summary()),
             QStringList({u"Zeta - a %1"_s.arg(int(StayReason::NotJournaled)),
                 u"Zeta - b %1"_s.arg(int(StayReason::NotJournaled))}));
         QCOMPARE(listing(selected()).join(u", "_s), u"Zeta - a, Zeta - b"_s);
@@ -523,7 +525,7 @@ private slots:
     {
         int ends[2];
         QVERIFY(::pipe2(ends, O_NONBLOCK | O_CLOEXEC) == 0);
-        Journal journal(selected(), m_state->path());
+        Journal journal(selected(), {}, m_state->path());
         for (const QString &folder : {u"a"_s, u"b"_s}) {
             // The second write waits for the first flush, so the helper is running by then.
             journal.made(folder);
@@ -591,7 +593,7 @@ private slots:
                      0600),
             0);
 
-        UndoPass undo(selected(), false, m_state->path());
+        UndoPass undo = undoPass(selected());
         QVERIFY(undo.found());
         QVERIFY(undo.step());
         QStringList expected;
@@ -646,7 +648,8 @@ private slots:
         };
         const MoveSyscalls &real = MoveSyscalls::system();
         const MoveResult result
-            = arvelo::moveNoReplace(selected() + u"/a"_s, selected() + u"/to/a"_s,
+            = moveNoReplaceAt(AT_FDCWD, QFile::encodeName(selected() + u"/a"_s).constData(),
+                AT_FDCWD, QFile::encodeName(selected() + u"/to/a"_s).constData(),
                 {noted(u"renameNoReplace"_s, real.renameNoReplace), noted(u"link"_s, real.link),
                     noted(u"unlink"_s, real.unlink), noted(u"lstat"_s, real.lstat),
                     noted(u"rename"_s, real.rename), noted(u"mkdir"_s, real.mkdir),

@@ -1,4 +1,4 @@
-#include "CommandLine.h"
+#include "cli/CommandLine.h"
 #include "windows/Caut.h"
 #include "windows/Form1.h"
 

@@ -126,185 +126,126 @@ QStringList EntryIndex::foldMatches(const QString &name) const
     return found;
 }
 
-DiskFolders::DiskFolders(const MoveSyscalls &calls)
+DiskFolders::DiskFolders(ListedFolder folder, QStringList files, const MoveSyscalls &calls)
     : m_calls(calls)
+    , m_folder(std::move(folder))
+    , m_files(std::move(files))
 { }
-
-DiskFolders::DiskFolders(ListedFolder folder, const MoveSyscalls &calls)
-    : m_calls(calls)
-    , m_folder(folder.path())
-    , m_fd(folder.release())
-    , m_folderError(m_fd < 0 ? folder.error() : 0)
-{
-    if (m_fd < 0 && m_folderError == 0)
-        m_folderError = ENOENT;
-}
 
 DiskFolders::~DiskFolders()
 {
     if (m_listing)
         ::closedir(m_listing);
-    if (m_subFd >= 0)
-        ::close(m_subFd);
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-int DiskFolders::folderFd(const QString &folder)
-{
-    if (folder != m_folder || (m_fd < 0 && m_folderError == 0)) {
-        if (m_subFd >= 0)
-            ::close(m_subFd);
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_subFd = -1;
-        m_subName.clear();
-        m_index.reset();
-        if (m_listing)
-            ::closedir(m_listing);
-        m_listing = nullptr;
-        m_folder = folder;
-        // The folder the user chose may itself be reached through a link; it is followed this
-        // once, and from then on every name is looked up inside the folder it led to.
-        m_fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        m_folderError = m_fd < 0 ? errno : 0;
-    }
-    errno = m_folderError;
-    return m_fd;
 }
 
 int DiskFolders::subFolderFd(const QString &name)
 {
-    if (name != m_subName || (m_subFd < 0 && m_subError == 0)) {
-        if (m_subFd >= 0)
-            ::close(m_subFd);
+    if (name != m_subName || (!m_sub.isOpen() && m_subError == 0)) {
         m_subName = name;
         // A link put in the folder's place is refused, not followed.
-        m_subFd = ::openat(
-            m_fd, encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
-        m_subError = m_subFd < 0 ? errno : 0;
+        m_sub = openFolder(folderFd(), encodeName(name).constData());
+        m_subError = m_sub.isOpen() ? 0 : errno;
     }
-    return m_subFd;
+    return m_sub.get();
 }
 
 std::optional<bool> DiskFolders::isFolderAt(const QString &name)
 {
     struct stat info
     { };
-    if (m_calls.lstat(m_fd, encodeName(name).constData(), &info) != 0)
+    if (m_calls.lstat(folderFd(), encodeName(name).constData(), &info) != 0)
         return std::nullopt;
     return S_ISDIR(info.st_mode);
 }
 
-std::optional<FolderEntry> DiskFolders::findEntry(const QString &folder, const QString &name)
+FolderAccess::Found DiskFolders::findEntry(const QString &name, QDeadlineTimer deadline)
 {
-    if (!isUsableFolderName(name) || folderFd(folder) < 0)
-        return std::nullopt;
-    // Just looked at by needsPreparing, or looked at now.
-    std::optional<bool> exact;
-    if (m_exact && m_exact->first == name)
-        exact = m_exact->second;
-    m_exact.reset();
-    if (!exact)
-        exact = isFolderAt(name);
-    if (exact)
-        return FolderEntry {name, *exact};
-
+    if (!isUsableFolderName(name) || folderFd() < 0)
+        return {};
+    // Most artist folders are found as they are named, and the folder's names are never read.
+    if (const std::optional<bool> exact = isFolderAt(name))
+        return {true, FolderEntry {name, *exact}};
+    if (!prepare(deadline))
+        return {false, {}};
     // The listing may be older than the folder: only names that still stand there count,
     // and a folder is preferred to a file of the same folded name.
-    std::optional<FolderEntry> found;
-    const QStringList candidates = index().foldMatches(name);
-    for (const QString &candidate : candidates) {
+    Found found;
+    for (const QString &candidate : index().foldMatches(name)) {
         const auto isFolder = isFolderAt(candidate);
         if (!isFolder)
             continue;
         if (*isFolder)
-            return FolderEntry {candidate, true};
-        if (!found)
-            found = FolderEntry {candidate, false};
+            return {true, FolderEntry {candidate, true}};
+        if (!found.entry)
+            found.entry = FolderEntry {candidate, false};
     }
     return found;
 }
 
-bool DiskFolders::createFolder(const QString &folder, const QString &name)
+int DiskFolders::makeFolder(const QString &name)
 {
-    if (!isUsableFolderName(name)) {
-        errno = EINVAL;
-        return false;
-    }
-    if (folderFd(folder) < 0)
-        return false;
-    if (m_calls.mkdir(m_fd, encodeName(name).constData(), 0777) != 0)
-        return false; // errno is mkdir's
+    if (!isUsableFolderName(name))
+        return EINVAL;
+    if (folderFd() < 0)
+        return m_folder.error();
+    if (m_calls.mkdir(folderFd(), encodeName(name).constData(), 0777) != 0)
+        return errno;
     index().add(name);
-    return true;
+    return 0;
 }
 
-LookedFile FolderAccess::look(const QString &folder, const QString &file)
-{
-    Q_UNUSED(folder);
-    return {encodeName(file)};
-}
-
-MoveResult FolderAccess::moveLooked(const QString &folder, const LookedFile &file,
-    const QString &fileName, const QString &subFolder)
-{
-    Q_UNUSED(file);
-    return moveInto(folder, fileName, subFolder);
-}
-
-MoveResult DiskFolders::moveInto(
-    const QString &folder, const QString &file, const QString &subFolder)
-{
-    return moveLooked(folder, look(folder, file), file, subFolder);
-}
-
-LookedFile DiskFolders::look(const QString &folder, const QString &file)
+LookedFile DiskFolders::look(const QString &file)
 {
     LookedFile looked {encodeName(file)};
-    if (!isPlainEntryName(file) || folderFd(folder) < 0)
+    if (!isPlainEntryName(file) || folderFd() < 0)
         return looked;
-    looked.error = m_calls.lstat(m_fd, looked.name.constData(), &looked.info) == 0 ? 0
-        : errno != 0                                                               ? errno
-                                                                                   : EIO;
+    looked.error = m_calls.lstat(folderFd(), looked.name.constData(), &looked.info) == 0 ? 0
+        : errno != 0                                                                     ? errno
+                                                                                         : EIO;
+    looked.relativeLink = looked.error == 0 && S_ISLNK(looked.info.st_mode)
+        && !hasAbsoluteTarget(folderFd(), looked.name);
     return looked;
 }
 
-MoveResult DiskFolders::moveLooked(const QString &folder, const LookedFile &file,
-    const QString &fileName, const QString &subFolder)
+MoveResult DiskFolders::move(const LookedFile &file, const QString &subFolder)
 {
-    if (!isPlainEntryName(fileName) || !isUsableFolderName(subFolder))
+    if (!isUsableFolderName(subFolder))
         return {EINVAL};
-    if (folderFd(folder) < 0)
-        return {m_folderError};
+    if (folderFd() < 0)
+        return {m_folder.error()};
     if (subFolderFd(subFolder) < 0)
         return {m_subError};
-    // The file as it was looked at: the move takes only this one, and its kind decides whether
-    // it goes.
+    // The file as it was looked at: the move takes only this one.
     if (file.error != 0)
         return {file.error};
-    if (S_ISLNK(file.info.st_mode) && !hasAbsoluteTarget(m_fd, file.name))
-        return {.linkWouldBreak = true};
     return moveNoReplaceAt(
-        m_fd, file.name.constData(), m_subFd, file.name.constData(), file.info, m_calls);
+        folderFd(), file.name.constData(), m_sub.get(), file.name.constData(), file.info, m_calls);
 }
 
-bool DiskFolders::prepare(
-    const QString &folder, qsizetype entries, qsizetype nameBytes, QDeadlineTimer deadline)
+bool DiskFolders::prepare(QDeadlineTimer deadline)
 {
-    if (folderFd(folder) < 0 || (m_index && !m_listing))
+    if (m_index && !m_listing)
         return true;
     if (!m_index) {
+        // The index keeps only names without the artist separator. Names are mostly ASCII:
+        // about a byte a letter, and the NUL after each.
+        qsizetype entries = 0;
+        qsizetype bytes = 0;
+        for (const QString &file : std::as_const(m_files)) {
+            if (!file.contains(Separator)) {
+                bytes += file.size() + 1;
+                ++entries;
+            }
+        }
         m_index.emplace();
-        m_index->reserve(entries, nameBytes);
-        const int fd = ::openat(m_fd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-        m_listing = fd < 0 ? nullptr : ::fdopendir(fd);
+        m_index->reserve(entries, bytes);
+        UniqueFd fd = openFolder(folderFd(), ".");
+        m_listing = fd.isOpen() ? ::fdopendir(fd.get()) : nullptr;
         if (!m_listing) {
-            if (fd >= 0)
-                ::close(fd);
             m_index->finish();
             return true;
         }
+        fd.release();
     }
     // Looking at the clock costs more than indexing a name.
     constexpr int Batch = 256;
@@ -327,26 +268,68 @@ bool DiskFolders::prepare(
     }
 }
 
-bool DiskFolders::needsPreparing(const QString &folder, const QString &name)
-{
-    if (!isUsableFolderName(name) || folderFd(folder) < 0 || (m_index && !m_listing))
-        return false;
-    const std::optional<bool> isFolder = isFolderAt(name);
-    if (!isFolder)
-        return true;
-    m_exact.emplace(name, *isFolder);
-    return false;
-}
-
 EntryIndex &DiskFolders::index()
 {
     // Not prepared beforehand (or cut short): done now, in one go.
-    while (!prepare(m_folder, 0, 0, QDeadlineTimer(QDeadlineTimer::Forever))) { }
-    if (!m_index) {
-        m_index.emplace();
-        m_index->finish();
-    }
+    while (!prepare(QDeadlineTimer(QDeadlineTimer::Forever))) { }
     return *m_index;
+}
+
+namespace {
+
+// The error that would keep the move from adding or removing names in the folder open as dir.
+int notWritable(int dir)
+{
+    return ::faccessat(dir, ".", W_OK | X_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+} // namespace
+
+FolderAccess::Found PlannedFolders::findEntry(const QString &name, QDeadlineTimer deadline)
+{
+    // The folders created by the move would be among the entries it finds, as on the disk:
+    // exactly that name first, then a folder of the same folded name in code-unit order.
+    const QStringList planned = m_planned.value(foldedName(name));
+    if (planned.contains(name))
+        return {true, FolderEntry {name, true}};
+    Found found = DiskFolders::findEntry(name, deadline);
+    if (!found.ready || (found.entry && found.entry->name == name) || planned.isEmpty()
+        || (found.entry && found.entry->isFolder && found.entry->name < planned.first()))
+        return found;
+    return {true, FolderEntry {planned.first(), true}};
+}
+
+int PlannedFolders::makeFolder(const QString &name)
+{
+    if (!isUsableFolderName(name))
+        return EINVAL;
+    if (const int error = folderFd() < 0 ? EBADF : notWritable(folderFd()))
+        return error;
+    QStringList &same = m_planned[foldedName(name)];
+    same.append(name);
+    same.sort();
+    return 0;
+}
+
+MoveResult PlannedFolders::move(const LookedFile &file, const QString &subFolder)
+{
+    if (!isUsableFolderName(subFolder))
+        return {EINVAL};
+    if (file.error != 0)
+        return {file.error};
+    if (const int error = notWritable(folderFd()))
+        return {error};
+    if (m_planned.value(foldedName(subFolder)).contains(subFolder))
+        return {};
+    if (subFolderFd(subFolder) < 0)
+        return {m_subError};
+    struct stat info
+    { };
+    if (::fstatat(subFolderFd(subFolder), file.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+        return {EEXIST};
+    if (errno != ENOENT)
+        return {errno};
+    return {notWritable(subFolderFd(subFolder))};
 }
 
 } // namespace arvelo

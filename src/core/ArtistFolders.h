@@ -65,6 +65,8 @@ struct LookedFile
     int error = ENOTSUP;
     struct stat info
     { };
+    // A link to a relative target, which would point elsewhere one folder down: it stays.
+    bool relativeLink = false;
 };
 
 struct FolderEntry
@@ -74,98 +76,90 @@ struct FolderEntry
     bool isFolder = false;
 };
 
-// The little of the file system the move needs; tests can stand in for it. Every call names
-// the selected folder; names are plain entry names inside it.
+// What a pass does in the one folder it serves; names are plain entry names inside it. Tests
+// stand in for it, and the dry run records instead of acting.
 class FolderAccess
 {
 public:
     virtual ~FolderAccess() = default;
 
-    // The visible entry of `folder` that is `name`: exactly that name, else one equal after
-    // normalisation and case folding. Nothing when neither stands there.
-    virtual std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) = 0;
-    // False with errno set when the folder could not be made.
-    virtual bool createFolder(const QString &folder, const QString &name) = 0;
-    // Moves `file` of `folder` into its sub-folder `subFolder`, keeping its name. A link to a
-    // relative target stays, since it would point elsewhere one folder down.
-    virtual MoveResult moveInto(
-        const QString &folder, const QString &file, const QString &subFolder)
-        = 0;
-    // Looks at `file` of `folder` for whoever writes the move down first; moveLooked then
-    // takes only that file. Where there is no disk to look at, nothing is known.
-    virtual LookedFile look(const QString &folder, const QString &file);
-    virtual MoveResult moveLooked(const QString &folder, const LookedFile &file,
-        const QString &fileName, const QString &subFolder);
-    // Work done before the first lookup, in slices: true once ready. `entries` is about how
-    // many entries `folder` holds, and `nameBytes` about how long their names are in all.
-    virtual bool prepare(
-        const QString &folder, qsizetype entries, qsizetype nameBytes, QDeadlineTimer deadline)
+    // The visible entry that is `name`: exactly that name, else one equal after normalisation
+    // and case folding; no entry when neither stands there. Not ready when the folder's names
+    // had to be read for it and the deadline passed first: ask again.
+    struct Found
     {
-        Q_UNUSED(folder);
-        Q_UNUSED(entries);
-        Q_UNUSED(nameBytes);
-        Q_UNUSED(deadline);
-        return true;
-    }
-    // Whether finding `name` needs prepare's work first. Not while an entry of exactly that
-    // name stands there: most artist folders are found so, and their folder is never read.
-    virtual bool needsPreparing(const QString &folder, const QString &name)
-    {
-        Q_UNUSED(folder);
-        Q_UNUSED(name);
-        return true;
-    }
+        bool ready = true;
+        std::optional<FolderEntry> entry;
+    };
+    virtual Found findEntry(const QString &name, QDeadlineTimer deadline) = 0;
+    // 0 once the folder is made, else why not (an errno).
+    virtual int makeFolder(const QString &name) = 0;
+    // Looks at `file` for whoever writes the move down first; move then takes only that file.
+    virtual LookedFile look(const QString &file) = 0;
+    // Moves the file looked at into the sub-folder, keeping its name.
+    virtual MoveResult move(const LookedFile &file, const QString &subFolder) = 0;
 };
 
-// The real file system, worked on through open folders: the selected folder is opened once,
-// each artist folder once after it is found or made, and no name is resolved through a link,
-// so nothing leaves the selected folder whatever happens to the names meanwhile. Use one
-// object per pass, kept for all of its steps.
-class DiskFolders final : public FolderAccess
+// The real file system, worked on through open folders: the selected folder as it was opened
+// for the pass, each artist folder once after it is found or made, and no name is resolved
+// through a link, so nothing leaves the selected folder whatever happens to the names meanwhile.
+class DiskFolders : public FolderAccess
 {
 public:
-    explicit DiskFolders(const MoveSyscalls &calls = MoveSyscalls::system());
-    // Works in the folder the files were listed from, already open; nothing is done when it has
-    // changed since.
-    explicit DiskFolders(ListedFolder folder, const MoveSyscalls &calls = MoveSyscalls::system());
+    // `files` are the folder's files as listed: they size the index of its names, if one is
+    // needed.
+    DiskFolders(
+        ListedFolder folder, QStringList files, const MoveSyscalls &calls = MoveSyscalls::system());
     ~DiskFolders() override;
     DiskFolders(const DiskFolders &) = delete;
     DiskFolders &operator=(const DiskFolders &) = delete;
 
-    std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) override;
-    bool createFolder(const QString &folder, const QString &name) override;
-    MoveResult moveInto(
-        const QString &folder, const QString &file, const QString &subFolder) override;
-    LookedFile look(const QString &folder, const QString &file) override;
-    MoveResult moveLooked(const QString &folder, const LookedFile &file, const QString &fileName,
-        const QString &subFolder) override;
-    // Reads the folder's names into the index for lookups by folded name, in slices.
-    bool prepare(const QString &folder, qsizetype entries, qsizetype nameBytes,
-        QDeadlineTimer deadline) override;
-    bool needsPreparing(const QString &folder, const QString &name) override;
+    Found findEntry(const QString &name, QDeadlineTimer deadline) override;
+    int makeFolder(const QString &name) override;
+    LookedFile look(const QString &file) override;
+    MoveResult move(const LookedFile &file, const QString &subFolder) override;
 
-private:
-    // The open selected folder, or -1 with errno set.
-    int folderFd(const QString &folder);
+protected:
+    // The open selected folder, or -1.
+    int folderFd() const { return m_folder.fd(); }
     // The open artist folder, or -1 with the error in m_subError.
     int subFolderFd(const QString &name);
+    // Names of the folder, also those the pass made, found by their folded form.
+    EntryIndex &index();
+    int m_subError = 0;
+
+private:
+    // Reads the folder's names into the index, in slices: true once done.
+    bool prepare(QDeadlineTimer deadline);
     // What stands at name in the selected folder, without following a link.
     std::optional<bool> isFolderAt(const QString &name);
-    EntryIndex &index();
-    // What needsPreparing found standing at a name, for the lookup that follows it.
-    std::optional<std::pair<QString, bool>> m_exact;
 
     MoveSyscalls m_calls;
-    QString m_folder;
-    int m_fd = -1;
-    int m_folderError = 0;
+    ListedFolder m_folder;
+    QStringList m_files;
     std::optional<EntryIndex> m_index;
     // The folder being read into the index, across slices.
     DIR *m_listing = nullptr;
     // The artist folder in use; the pass works through one artist at a time.
     QString m_subName;
-    int m_subFd = -1;
-    int m_subError = 0;
+    UniqueFd m_sub;
+};
+
+// The move as it would go now, made on nothing: artist folders are found as the disk has them,
+// the ones the move would create are only noted, and a file would move when its name is free in
+// its artist folder and both folders can be written. A MovePass run on it is the move's plan.
+class PlannedFolders final : public DiskFolders
+{
+public:
+    using DiskFolders::DiskFolders;
+
+    Found findEntry(const QString &name, QDeadlineTimer deadline) override;
+    int makeFolder(const QString &name) override;
+    MoveResult move(const LookedFile &file, const QString &subFolder) override;
+
+private:
+    // The folders the move would create, by folded name.
+    QHash<QString, QStringList> m_planned;
 };
 
 } // namespace arvelo

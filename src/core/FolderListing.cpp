@@ -122,7 +122,7 @@ std::optional<ListedFiles> listFiles(const QString &folder)
     if (folder.isEmpty())
         return std::nullopt;
     const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const FolderId id = folderIdOf(fd);
+    const FileId id = FileId::of(fd);
     std::optional<QList<ListedEntry>> entries = entriesOf(fd);
     if (!entries)
         return std::nullopt;

@@ -38,7 +38,7 @@ std::optional<QStringList> visibleFileNames(const QString &folder);
 struct ListedFiles
 {
     QStringList names;
-    FolderId folder;
+    FileId folder;
 };
 std::optional<ListedFiles> listFiles(const QString &folder);
 

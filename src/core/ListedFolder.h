@@ -1,50 +1,38 @@
 #pragma once
 
+#include "core/Descriptor.h"
+
 #include <QString>
 
-#include <sys/types.h>
+#include <optional>
 
 namespace arvelo {
 
-// Which folder a listing was read from: its device and inode. Null when nothing was read.
-struct FolderId
-{
-    dev_t device = 0;
-    ino_t inode = 0;
-
-    bool isNull() const { return device == 0 && inode == 0; }
-    bool operator==(const FolderId &) const = default;
-};
-
-// The folder open as fd; null when it cannot be looked at.
-FolderId folderIdOf(int fd);
-
-// The selected folder, opened once for a scan or a move and held open, provided it is still the
+// The selected folder, opened once for a scan or a pass and held open, provided it is still the
 // folder whose files were listed. Its path may have been given to another folder since (moved
-// away, replaced by a link); then nothing may be read or changed through it.
+// away, replaced by a link); then nothing may be read or changed through it. Everything a pass
+// does in the folder goes through this descriptor, never through the path again.
 class ListedFolder
 {
 public:
-    ListedFolder(const QString &path, FolderId listed);
-    ~ListedFolder();
-    ListedFolder(ListedFolder &&other) noexcept;
-    ListedFolder(const ListedFolder &) = delete;
-    ListedFolder &operator=(const ListedFolder &) = delete;
-    ListedFolder &operator=(ListedFolder &&) = delete;
+    // `listed` is the folder the files were read from; without one, whatever the path leads to
+    // now is taken.
+    ListedFolder(const QString &path, std::optional<FileId> listed);
 
     const QString &path() const { return m_path; }
     // The open folder, or -1.
-    int fd() const { return m_fd; }
+    int fd() const { return m_fd.get(); }
+    // The open folder's identity.
+    FileId id() const { return m_id; }
     // Why there is no open folder: its errno, ESTALE when it has changed.
     int error() const { return m_error; }
     // The path leads to another folder than the one listed.
     bool changed() const { return m_changed; }
-    // Hands the open folder over to the caller, who closes it.
-    int release();
 
 private:
     QString m_path;
-    int m_fd = -1;
+    UniqueFd m_fd;
+    FileId m_id;
     int m_error = 0;
     bool m_changed = false;
 };

@@ -1,6 +1,6 @@
 #include "core/MoveNoReplace.h"
 
-#include "core/NameCodec.h"
+#include "core/Descriptor.h"
 
 #include <cerrno>
 #include <cstdio>
@@ -33,11 +33,6 @@ MoveResult twoNamesAfter(int error)
     return {failedWith(error).error, true};
 }
 
-bool sameFile(const struct stat &a, const struct stat &b)
-{
-    return a.st_dev == b.st_dev && a.st_ino == b.st_ino;
-}
-
 // What stands at a name, compared with the file being moved.
 enum class At { Ours, Other, Nothing, Unknown };
 
@@ -46,7 +41,7 @@ At whatStandsAt(int dir, const char *name, const struct stat &file, const MoveSy
     struct stat info
     { };
     if (calls.lstat(dir, name, &info) == 0)
-        return sameFile(info, file) ? At::Ours : At::Other;
+        return sameFile(info, FileId::of(file)) ? At::Ours : At::Other;
     return errno == ENOENT ? At::Nothing : At::Unknown;
 }
 
@@ -97,8 +92,8 @@ bool isPlaceholder(
 {
     struct stat info
     { };
-    return calls.lstat(dir, name, &info) == 0 && sameFile(info, reserved) && S_ISREG(info.st_mode)
-        && info.st_size == 0;
+    return calls.lstat(dir, name, &info) == 0 && sameFile(info, FileId::of(reserved))
+        && S_ISREG(info.st_mode) && info.st_size == 0;
 }
 
 // No hard links here (FAT, exFAT): the new name is reserved with an exclusive create, which
@@ -107,14 +102,13 @@ bool isPlaceholder(
 MoveResult moveOverPlaceholder(int fromDir, const char *from, int toDir, const char *to,
     const struct stat &file, const MoveSyscalls &calls)
 {
-    const int fd = calls.create(toDir, to);
-    if (fd < 0)
+    const UniqueFd fd(calls.create(toDir, to));
+    if (!fd.isOpen())
         return lookAfter(fromDir, from, toDir, to, file, errno, calls);
     struct stat reserved
     { };
-    const bool known = ::fstat(fd, &reserved) == 0;
+    const bool known = ::fstat(fd.get(), &reserved) == 0;
     const int error = errno;
-    ::close(fd);
     // Without its identity the placeholder cannot be told from another's file: it stays.
     if (!known)
         return failedWith(error);
@@ -152,20 +146,6 @@ const MoveSyscalls &MoveSyscalls::system()
         },
     };
     return calls;
-}
-
-MoveResult moveNoReplace(const QString &from, const QString &to)
-{
-    return moveNoReplace(from, to, MoveSyscalls::system());
-}
-
-MoveResult moveNoReplace(const QString &from, const QString &to, const MoveSyscalls &calls)
-{
-    const QByteArray source = encodeName(from);
-    const QByteArray target = encodeName(to);
-    if (source.isEmpty() || target.isEmpty())
-        return {ENOENT};
-    return moveNoReplaceAt(AT_FDCWD, source.constData(), AT_FDCWD, target.constData(), calls);
 }
 
 MoveResult moveNoReplaceAt(

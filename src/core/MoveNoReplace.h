@@ -1,7 +1,5 @@
 #pragma once
 
-#include <QString>
-
 #include <functional>
 #include <sys/stat.h>
 #include <sys/types.h>
@@ -11,15 +9,13 @@ namespace arvelo {
 // How one move ended, as the disk shows it afterwards: error is the errno of the refusal, 0 when
 // the file now stands at its new place. A refused move leaves the file where it was, except when
 // twoNames is set: the move could neither be finished nor undone, and the file stands under both
-// names. linkWouldBreak: a link to a relative target, left where it is because it would point
-// elsewhere one folder down.
+// names.
 struct MoveResult
 {
     int error = 0;
     bool twoNames = false;
-    bool linkWouldBreak = false;
 
-    bool moved() const { return error == 0 && !twoNames && !linkWouldBreak; }
+    bool moved() const { return error == 0 && !twoNames; }
 };
 
 // The system calls the move and the artist folders are built on, each relative to an open
@@ -60,9 +56,5 @@ MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char 
 // The same for a file whose identity the caller has just taken (fstatat of `from`).
 MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
     const struct stat &file, const MoveSyscalls &calls = MoveSyscalls::system());
-
-// The same on two paths.
-MoveResult moveNoReplace(const QString &from, const QString &to);
-MoveResult moveNoReplace(const QString &from, const QString &to, const MoveSyscalls &calls);
 
 } // namespace arvelo

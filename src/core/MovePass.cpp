@@ -52,13 +52,15 @@ constexpr qsizetype LargestBatch = 1024;
 
 } // namespace
 
-MovePass::MovePass(FolderAccess &folders, QStringList entries, QString folder, QStringList files,
-    bool beautifyFolderNames)
-    : m_folders(folders)
-    , m_entries(std::move(entries))
+MovePass::MovePass(std::unique_ptr<FolderAccess> folders, QString folder, MoveOrder order,
+    PassTell tell, std::unique_ptr<Journal> journal)
+    : m_folders(std::move(folders))
     , m_folder(std::move(folder))
-    , m_files(std::move(files))
-    , m_beautify(beautifyFolderNames)
+    , m_entries(std::move(order.artists))
+    , m_files(std::move(order.files))
+    , m_beautify(order.beautifyFolderNames)
+    , m_tell(std::move(tell))
+    , m_journal(std::move(journal))
 {
     // Nothing to do at all: no entry, or no folder to work in.
     if (m_folder.isEmpty() || m_entries.isEmpty()) {
@@ -67,36 +69,28 @@ MovePass::MovePass(FolderAccess &folders, QStringList entries, QString folder, Q
     }
 }
 
-bool MovePass::done() const
-{
-    return m_grouped == m_files.size() && m_entry >= m_entries.size()
-        && m_carried == m_ahead.size();
-}
+MovePass::~MovePass() = default;
 
 bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
 {
     if (!groupSome(deadline, units))
         return false;
+    m_deadline = deadline;
     QElapsedTimer clock;
     clock.start();
     qsizetype carried = 0;
     for (;;) {
         if (m_carried == m_ahead.size()) {
-            // A folder was not found by its name as it stands: the folder's names are read,
-            // in slices of their own, before the deciding goes on.
-            if (m_preparing && !prepare(deadline))
-                return false;
             // Never more than the caller lets this step carry out.
             decideAhead(std::clamp(units, qsizetype(1), nextBatch(deadline, clock, carried)));
-            if (m_ahead.isEmpty() && !m_preparing)
-                return true;
+            // Nothing decided while a folder's lookup waits means the step's time is up.
+            if (m_ahead.isEmpty())
+                return !m_waiting;
         }
         if (units <= 0 || deadline.hasExpired()) {
             m_batch = std::clamp(carried, SmallestBatch, LargestBatch);
             return false;
         }
-        if (m_carried == m_ahead.size())
-            continue;
         carryOut(m_ahead.at(m_carried++));
         ++carried;
         --units;
@@ -122,36 +116,12 @@ qsizetype MovePass::nextBatch(
         std::clamp(left * carried / spent, qint64(SmallestBatch), qint64(LargestBatch)));
 }
 
-bool MovePass::prepare(QDeadlineTimer deadline)
-{
-    if (m_nameBytes < 0) {
-        // The index keeps only names without the artist separator. Names are mostly ASCII:
-        // about a byte a letter, and the NUL after each.
-        m_nameBytes = 0;
-        m_indexed = 0;
-        for (const QString &file : m_files) {
-            if (!file.contains(Separator)) {
-                m_nameBytes += file.size() + 1;
-                ++m_indexed;
-            }
-        }
-    }
-    if (!m_folders.prepare(m_folder, m_indexed, m_nameBytes, deadline))
-        return false;
-    m_prepared = true;
-    m_preparing = false;
-    return true;
-}
-
 bool MovePass::groupSome(QDeadlineTimer deadline, qsizetype &units)
 {
-    // Counted once, when the last file is grouped: the steps that index the folder come back
-    // here, and counting again at each of them overstated the files to move and took longer
-    // than a step, so the index grew by 256 names a step (200 s at 1,000,000 files).
+    // Counted once, when the last file is grouped.
     if (m_grouped == m_files.size())
         return true;
-    // Only the listed artists are kept, each once: sized for all the files, the table took
-    // 38 MB at a million files of 59,000 artists.
+    // Only the listed artists are kept, each once: the table stays as small as the list.
     if (m_filesOf.isEmpty()) {
         m_filesOf.reserve(m_entries.size());
         for (const QString &entry : m_entries)
@@ -197,7 +167,8 @@ void MovePass::decideAhead(qsizetype batch)
         m_targets.append(*current);
         m_target = 0;
     }
-    while (m_entry < m_entries.size() && m_ahead.size() < batch && !m_preparing) {
+    m_waiting = false;
+    while (m_entry < m_entries.size() && m_ahead.size() < batch && !m_waiting) {
         if (m_entry < 0 || m_next == m_mine.size())
             nextEntry();
         else if (decide(m_mine.at(m_next)))
@@ -228,14 +199,12 @@ bool MovePass::decide(qsizetype j)
     Decided decided {j, m_target, StayReason::UnusableName, {}};
     if (m_journal && m_target >= 0) {
         if (const auto &folder = m_targets.at(m_target).name) {
-            decided.looked = m_folders.look(m_folder, file);
+            decided.looked = m_folders->look(file);
             // A file that could not be looked at is written down as unknown, which the undo
             // never takes for any file.
-            const FileIdentity identity = decided.looked.error == 0
-                ? FileIdentity {quint64(decided.looked.info.st_dev),
-                    quint64(decided.looked.info.st_ino)}
-                : FileIdentity();
-            m_journal->moving(identity, *folder, decided.looked.name);
+            m_journal->moving(
+                decided.looked.error == 0 ? FileId::of(decided.looked.info) : FileId(), *folder,
+                decided.looked.name);
         }
     }
     m_ahead.append(std::move(decided));
@@ -249,11 +218,12 @@ std::optional<qsizetype> MovePass::targetFor(const QString &name)
     if (isUsableFolderName(name) && encodeName(name).size() > MaxNameBytes) {
         target.why = StayReason::FolderNotMade;
     } else if (isUsableFolderName(name)) {
-        if (!m_prepared && m_folders.needsPreparing(m_folder, name)) {
-            m_preparing = true;
+        const FolderAccess::Found found = m_folders->findEntry(name, m_deadline);
+        if (!found.ready) {
+            m_waiting = true;
             return std::nullopt;
         }
-        if (const auto entry = m_folders.findEntry(m_folder, name)) {
+        if (const auto &entry = found.entry) {
             // A file or a link of that name stands where the folder should be: nothing moves.
             if (entry->isFolder)
                 target.name = entry->name;
@@ -294,38 +264,37 @@ void MovePass::carryOut(const Decided &decided)
     }
     if (target.toMake) {
         target.toMake = false;
-        if (!m_folders.createFolder(m_folder, *target.name)) {
-            target.why = errno == EROFS ? StayReason::ReadOnly : StayReason::FolderNotMade;
+        if (const int error = m_folders->makeFolder(*target.name)) {
+            target.why = error == EROFS ? StayReason::ReadOnly : StayReason::FolderNotMade;
             target.name.reset();
             stay(file, target.why);
             return;
         }
         ++m_summary.foldersCreated;
+        if (m_tell.folderMade)
+            m_tell.folderMade(*target.name);
     }
-    const MoveResult result = m_journal
-        ? m_folders.moveLooked(m_folder, decided.looked, file, *target.name)
-        : m_folders.moveInto(m_folder, file, *target.name);
-    if (result.moved())
-        ++m_summary.moved;
-    else if (result.linkWouldBreak)
+    // Without a journal the file is looked at only now, right before it moves.
+    const LookedFile looked = m_journal ? decided.looked : m_folders->look(file);
+    if (looked.relativeLink) {
         stay(file, StayReason::LinkWouldBreak);
-    else if (result.twoNames)
+        return;
+    }
+    const MoveResult result = m_folders->move(looked, *target.name);
+    if (result.moved()) {
+        ++m_summary.moved;
+        if (m_tell.fileMoved)
+            m_tell.fileMoved(file, joinPath(*target.name, file));
+    } else if (result.twoNames) {
         stay(file, StayReason::LeftUnderTwoNames, joinPath(joinPath(m_folder, *target.name), file));
-    else
+    } else {
         stay(file, reasonFor(result));
+    }
 }
 
 void MovePass::stay(const QString &file, StayReason reason, const QString &alsoAt)
 {
     m_summary.stayed.append({file, reason, alsoAt});
-}
-
-MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,
-    const QString &folder, const QStringList &files, bool beautifyFolderNames)
-{
-    MovePass pass(folders, entries, folder, files, beautifyFolderNames);
-    pass.step();
-    return pass.summary();
 }
 
 } // namespace arvelo

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/ArtistFolders.h"
+#include "core/Journal.h"
 #include "core/SteppedPass.h"
 
 #include <QDeadlineTimer>
@@ -11,12 +12,19 @@
 #include <QStringList>
 
 #include <limits>
+#include <memory>
 #include <optional>
 
 namespace arvelo {
 
-class FolderAccess;
-class Journal;
+// What a move is asked to do: the files of the folder, as listed, and the artist entries whose
+// files go into folders named after them.
+struct MoveOrder
+{
+    QStringList artists;
+    QStringList files;
+    bool beautifyFolderNames = true;
+};
 
 // Moves the files of `folder` into one sub-folder per artist entry. A file belongs to an entry
 // when the beautified artist part of its name equals the entry. The entry's folder is named at
@@ -27,27 +35,24 @@ class Journal;
 // made. Nothing is ever replaced, and nothing outside `folder` is touched.
 //
 // The work can be done in slices: each step does a part and returns, and the moves and their
-// results are the same as those of a pass run in one go.
+// results are the same as those of a pass run in one go. With a journal, each folder is written
+// down before it is made and each file before it moves, so the pass can be taken back; what
+// cannot be written down is not done.
 class MovePass : public SteppedPass
 {
 public:
-    MovePass(FolderAccess &folders, QStringList entries, QString folder, QStringList files,
-        bool beautifyFolderNames);
+    MovePass(std::unique_ptr<FolderAccess> folders, QString folder, MoveOrder order,
+        PassTell tell = {}, std::unique_ptr<Journal> journal = {});
+    ~MovePass() override;
 
-    // Works until the deadline passes or `units` files have been handled; true once done.
     bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
-    bool done() const override;
 
     // Files that belong to a listed entry; known once every file has been looked at.
     qsizetype filesToMove() const override { return m_toMove; }
     // Files moved or left so far.
     qsizetype filesHandled() const override { return m_summary.moved + m_summary.stayed.size(); }
     const MoveSummary &summary() const override { return m_summary; }
-
-    // Writes each folder before it is made, and each file before it moves, to `journal`, so
-    // the pass can be taken back; what cannot be written down is not done.
-    void keepJournal(Journal *journal) { m_journal = journal; }
 
 private:
     // An artist folder as decided for a batch: the name to move into, or why nothing moves.
@@ -68,7 +73,6 @@ private:
 
     bool groupSome(QDeadlineTimer deadline, qsizetype &units);
     void nextEntry();
-    bool prepare(QDeadlineTimer deadline);
     qsizetype nextBatch(
         QDeadlineTimer deadline, const QElapsedTimer &clock, qsizetype carried) const;
     void decideAhead(qsizetype batch);
@@ -78,22 +82,24 @@ private:
     void carryOut(const Decided &decided);
     void stay(const QString &file, StayReason reason, const QString &alsoAt = {});
 
-    FolderAccess &m_folders;
-    const QStringList m_entries;
+    const std::unique_ptr<FolderAccess> m_folders;
     const QString m_folder;
+    const QStringList m_entries;
     const QStringList m_files;
     const bool m_beautify;
+    const PassTell m_tell;
+    // Declared after the folders: the journal's last flush ends before they close.
+    const std::unique_ptr<Journal> m_journal;
 
     // Each file's artist is worked out once; each entry then reaches its own files directly.
     // A file's place in the list, in 32 bits: a million of them are kept.
     QHash<QString, QList<qint32>> m_filesOf;
     qsizetype m_grouped = 0;
-    // The folder's names are read only when a folder is not found by its name as it stands.
-    bool m_prepared = false;
-    bool m_preparing = false;
-    qsizetype m_nameBytes = -1;
-    qsizetype m_indexed = 0;
     qsizetype m_toMove = 0;
+    // The step's deadline, and whether a folder's lookup had to wait for the folder's names,
+    // which are read in slices of their own.
+    QDeadlineTimer m_deadline;
+    bool m_waiting = false;
 
     // How far the deciding has come: the entry, its files, the next of them, and whether its
     // folder has been named (by the entry's first file that gives a name) and as which target.
@@ -114,11 +120,6 @@ private:
     bool m_writtenDown = true;
 
     MoveSummary m_summary;
-    Journal *m_journal = nullptr;
 };
-
-// The whole pass in one call.
-MoveSummary moveIntoArtistFolders(FolderAccess &folders, const QStringList &entries,
-    const QString &folder, const QStringList &files, bool beautifyFolderNames);
 
 } // namespace arvelo

@@ -4,6 +4,8 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
+
 namespace arvelo {
 
 // Why a file of a listed artist stayed where it was.
@@ -44,8 +46,16 @@ struct MoveSummary
     QList<StayedFile> stayed;
 };
 
+// Whoever watches a pass as it goes, such as a listing on a terminal; names are relative to the
+// selected folder. Told only what happened, or in a dry run what would.
+struct PassTell
+{
+    std::function<void(const QString &folder)> folderMade;
+    std::function<void(const QString &from, const QString &to)> fileMoved;
+};
+
 // Work on files that is done in slices, so that whoever runs it can show progress and stay
-// responsive between slices: the move into artist folders, and taking a move back.
+// responsive between slices: the move into artist folders, its plan, and taking a move back.
 class SteppedPass
 {
 public:
@@ -53,12 +63,22 @@ public:
 
     // Works until the deadline passes or `units` files have been handled; true once done.
     virtual bool step(QDeadlineTimer deadline, qsizetype units) = 0;
-    virtual bool done() const = 0;
     // Files the pass is about; known once it has looked at them all.
     virtual qsizetype filesToMove() const = 0;
     // Files moved or left so far.
     virtual qsizetype filesHandled() const = 0;
     virtual const MoveSummary &summary() const = 0;
 };
+
+// A step is short enough for a stop to be seen right after the file in hand and for the
+// progress shown to move smoothly, and long enough for the journal to write a step's files
+// at once.
+inline constexpr int StepMs = 25;
+// Short passes show no progress; a longer one shows how far it is.
+inline constexpr int ProgressAfterMs = 500;
+
+// Runs the pass in steps of StepMs; between two steps goOn says whether to go on. True once
+// the pass is done, false when it was stopped.
+bool runSteps(SteppedPass &pass, const std::function<bool()> &goOn);
 
 } // namespace arvelo

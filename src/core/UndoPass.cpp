@@ -10,36 +10,19 @@
 
 namespace arvelo {
 
-namespace {
-
-bool sameFile(const struct stat &info, FileIdentity identity)
-{
-    return identity.known() && quint64(info.st_dev) == identity.device
-        && quint64(info.st_ino) == identity.inode;
-}
-
-} // namespace
-
 UndoPass::UndoPass(
-    const QString &folder, bool dryRun, QString journalDir, const MoveSyscalls &calls)
-    : m_dryRun(dryRun)
+    ListedFolder folder, bool dryRun, PassTell tell, QString journalDir, const MoveSyscalls &calls)
+    : m_folder(std::move(folder))
+    , m_dryRun(dryRun)
+    , m_tell(std::move(tell))
     , m_journalDir(std::move(journalDir))
     , m_calls(calls)
-    , m_folder(folder)
 {
-    // The folder the user chose may be reached through a link, as for the move; from here on
-    // every name is looked up inside the folder it led to.
-    m_fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    struct stat info
-    { };
-    if (m_fd < 0 || ::fstat(m_fd, &info) != 0) {
-        m_folderError = errno;
+    if (m_folder.fd() < 0)
         return;
-    }
     // Journals are found by the folder's identity and path, so no other folder's pass is taken
     // back here.
-    const auto name
-        = lastPassOf({quint64(info.st_dev), quint64(info.st_ino)}, folder, m_journalDir);
+    const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir);
     const auto content = name ? readJournal(m_journalDir, *name) : std::nullopt;
     if (!content)
         return;
@@ -53,19 +36,6 @@ UndoPass::UndoPass(
     }
 }
 
-UndoPass::~UndoPass()
-{
-    if (m_subFd >= 0)
-        ::close(m_subFd);
-    if (m_fd >= 0)
-        ::close(m_fd);
-}
-
-bool UndoPass::done() const
-{
-    return m_finished || m_journalName.isEmpty();
-}
-
 bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
 {
     while (m_next < m_files.size()) {
@@ -73,13 +43,13 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
             return false;
         handle(m_files.at(m_next++));
     }
-    if (done())
+    if (m_finished || m_journalName.isEmpty())
         return true;
     if (!m_dryRun) {
         // Never recursively: a folder someone has put a file in since stays, with the file.
         for (const QString &made : std::as_const(m_made)) {
             if (isUsableFolderName(made))
-                ::unlinkat(m_fd, encodeName(made).constData(), AT_REMOVEDIR);
+                ::unlinkat(m_folder.fd(), encodeName(made).constData(), AT_REMOVEDIR);
         }
         markUndone(m_journalDir, m_journalName);
     }
@@ -90,14 +60,11 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
 int UndoPass::subFolderFd(const QString &name)
 {
     if (name != m_subName) {
-        if (m_subFd >= 0)
-            ::close(m_subFd);
         m_subName = name;
         // A link put in the folder's place is refused, not followed.
-        m_subFd = ::openat(
-            m_fd, encodeName(name).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+        m_sub = openFolder(m_folder.fd(), encodeName(name).constData());
     }
-    return m_subFd;
+    return m_sub.get();
 }
 
 void UndoPass::handle(const JournalRecord &record)
@@ -111,7 +78,7 @@ void UndoPass::handle(const JournalRecord &record)
     const QByteArray name = encodeName(record.file);
     struct stat here
     { };
-    const bool taken = m_calls.lstat(m_fd, name.constData(), &here) == 0;
+    const bool taken = m_calls.lstat(m_folder.fd(), name.constData(), &here) == 0;
     // Never moved (it stayed at the move), or already back from an undo cut short.
     if (taken && sameFile(here, record.identity))
         return;
@@ -133,19 +100,15 @@ void UndoPass::handle(const JournalRecord &record)
         return;
     }
     if (m_dryRun) {
-        ++m_summary.moved;
-        m_movedBack.append(joinPath(record.folder, record.file));
+        movedBack(record);
         return;
     }
     const MoveResult result
-        = moveNoReplaceAt(sub, name.constData(), m_fd, name.constData(), there, m_calls);
+        = moveNoReplaceAt(sub, name.constData(), m_folder.fd(), name.constData(), there, m_calls);
     if (result.moved()) {
-        ++m_summary.moved;
-        m_movedBack.append(joinPath(record.folder, record.file));
-    } else if (result.linkWouldBreak) {
-        stay(record, StayReason::LinkWouldBreak);
+        movedBack(record);
     } else if (result.twoNames) {
-        stay(record, StayReason::LeftUnderTwoNames, joinPath(m_folder, record.file));
+        stay(record, StayReason::LeftUnderTwoNames, joinPath(m_folder.path(), record.file));
     } else if (result.error == EEXIST || result.error == ENOTEMPTY) {
         stay(record, StayReason::TakenInFolder);
     } else if (result.error == ENOENT) {
@@ -153,6 +116,13 @@ void UndoPass::handle(const JournalRecord &record)
     } else {
         stay(record, StayReason::Refused);
     }
+}
+
+void UndoPass::movedBack(const JournalRecord &record)
+{
+    ++m_summary.moved;
+    if (m_tell.fileMoved)
+        m_tell.fileMoved(joinPath(record.folder, record.file), record.file);
 }
 
 void UndoPass::stay(const JournalRecord &record, StayReason reason, const QString &alsoAt)
@@ -164,12 +134,13 @@ std::unique_ptr<UndoPass> nextUndo(const QString &folder, const QString &journal
 {
     // Bounded, in case a journal cannot be marked as taken back.
     for (int tries = 0;; ++tries) {
-        auto preview = std::make_unique<UndoPass>(folder, true, journalDir);
+        auto preview = std::make_unique<UndoPass>(
+            ListedFolder(folder, std::nullopt), true, PassTell(), journalDir);
         preview->step();
         const MoveSummary &summary = preview->summary();
         if (!preview->found() || summary.moved + summary.stayed.size() > 0 || tries == 100)
             return preview;
-        UndoPass(folder, false, journalDir).step();
+        UndoPass(ListedFolder(folder, std::nullopt), false, PassTell(), journalDir).step();
     }
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 
-#include "core/Journal.h"
+#include "core/JournalStore.h"
+#include "core/ListedFolder.h"
 #include "core/MoveNoReplace.h"
 #include "core/SteppedPass.h"
 
@@ -23,39 +24,33 @@ namespace arvelo {
 class UndoPass : public SteppedPass
 {
 public:
-    explicit UndoPass(const QString &folder, bool dryRun = false,
+    explicit UndoPass(ListedFolder folder, bool dryRun = false, PassTell tell = {},
         QString journalDir = journalFolder(), const MoveSyscalls &calls = MoveSyscalls::system());
-    ~UndoPass() override;
-    UndoPass(const UndoPass &) = delete;
-    UndoPass &operator=(const UndoPass &) = delete;
 
     // Why the folder could not be opened (an errno), else 0.
-    int folderError() const { return m_folderError; }
+    int folderError() const { return m_folder.error(); }
     // Whether the folder has a pass to take back.
     bool found() const { return !m_journalName.isEmpty(); }
 
     bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
-    bool done() const override;
     // The files the journal names.
     qsizetype filesToMove() const override { return m_files.size(); }
     qsizetype filesHandled() const override { return m_next; }
     // Files that went back (or would, in a dry run) are counted as moved.
     const MoveSummary &summary() const override { return m_summary; }
-    // Those files as "folder/file", in the order they went back.
-    const QStringList &movedBack() const { return m_movedBack; }
 
 private:
     void handle(const JournalRecord &record);
+    void movedBack(const JournalRecord &record);
     int subFolderFd(const QString &name);
     void stay(const JournalRecord &record, StayReason reason, const QString &alsoAt = {});
 
+    const ListedFolder m_folder;
     const bool m_dryRun;
+    const PassTell m_tell;
     const QString m_journalDir;
     const MoveSyscalls m_calls;
-    QString m_folder;
-    int m_fd = -1;
-    int m_folderError = 0;
     QString m_journalName;
     // Files newest first, then the folders the pass made.
     QList<JournalRecord> m_files;
@@ -63,9 +58,8 @@ private:
     qsizetype m_next = 0;
     bool m_finished = false;
     QString m_subName;
-    int m_subFd = -1;
+    UniqueFd m_sub;
     MoveSummary m_summary;
-    QStringList m_movedBack;
 };
 
 // The dry run of the next undo in folder, done. A pass that has nothing left to take back (its

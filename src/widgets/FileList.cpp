@@ -16,7 +16,7 @@ void FileList::setPath(const QString &path)
     m_path = absoluteClean(path);
     // A folder that cannot be read lists nothing.
     std::optional<ListedFiles> listed = listedFiles(m_path);
-    m_folderId = listed ? listed->folder : FolderId();
+    m_folderId = listed ? listed->folder : FileId();
     setItemsInOrder(listed ? std::move(listed->names) : QStringList());
 }
 

@@ -17,11 +17,11 @@ public:
     // Lists the same folder afresh, keeping the selected name and the scrolled place.
     void reread();
     // The folder the files were read from, so a scan or a move can tell it is still the same.
-    FolderId folderId() const { return m_folderId; }
+    FileId folderId() const { return m_folderId; }
 
 private:
     QString m_path;
-    FolderId m_folderId;
+    FileId m_folderId;
 };
 
 } // namespace arvelo

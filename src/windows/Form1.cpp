@@ -1,14 +1,12 @@
 #include "windows/Form1.h"
 
-#include "core/ArtistFolders.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
-#include "core/Journal.h"
 #include "core/ListedFolder.h"
 #include "core/Lists.h"
-#include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
+#include "core/Passes.h"
 #include "core/UndoPass.h"
 #include "widgets/AppIcon.h"
 #include "widgets/FolderWatch.h"
@@ -44,8 +42,6 @@ using arvelo::twipsRect;
 namespace {
 
 constexpr int OperationTickMs = 100;
-// Short moves look as they always did; a longer one shows how far it is.
-constexpr int ProgressAfterMs = 500;
 
 QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
@@ -111,43 +107,6 @@ std::optional<QString> droppedFolder(const QMimeData *data)
 }
 
 } // namespace
-
-// A move on the real disk, written to its journal as it goes, or the undo of the last one: the
-// pass and what it works through, handed to the worker together.
-class DiskMove final : public arvelo::SteppedPass
-{
-public:
-    DiskMove(arvelo::ListedFolder folder, const QStringList &entries, const QStringList &files,
-        bool beautify)
-        : m_path(folder.path())
-        , m_disk(std::move(folder))
-        , m_journal(std::in_place, m_path)
-    {
-        auto move = std::make_unique<arvelo::MovePass>(m_disk, entries, m_path, files, beautify);
-        move->keepJournal(&*m_journal);
-        m_pass = std::move(move);
-    }
-    explicit DiskMove(const QString &folder)
-        : m_path(folder)
-        , m_pass(std::make_unique<arvelo::UndoPass>(folder))
-    { }
-
-    bool step(QDeadlineTimer deadline, qsizetype units) override
-    {
-        return m_pass->step(deadline, units);
-    }
-    bool done() const override { return m_pass->done(); }
-    qsizetype filesToMove() const override { return m_pass->filesToMove(); }
-    qsizetype filesHandled() const override { return m_pass->filesHandled(); }
-    const arvelo::MoveSummary &summary() const override { return m_pass->summary(); }
-
-private:
-    const QString m_path;
-    arvelo::DiskFolders m_disk;
-    // Declared before the pass, which writes to it, so that it outlives the pass.
-    std::optional<arvelo::Journal> m_journal;
-    std::unique_ptr<arvelo::SteppedPass> m_pass;
-};
 
 Form1::Form1(const QString &startFolder)
     : AppWindow(arvelo::fixedWindowFlags(true))
@@ -283,7 +242,6 @@ void Form1::wireEvents()
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_runner, &OperationRunner::scanFinished, this, &Form1::endScan);
     connect(m_runner, &OperationRunner::passProgress, this, &Form1::showMoveProgress);
-    connect(m_runner, &OperationRunner::passFinished, this, &Form1::endMove);
     connect(m_folderWatch, &arvelo::FolderWatch::changed, this, &Form1::rereadLists);
     // Delete strikes the selected artist, as "Remove artist from list" does.
     auto *remove = new QShortcut(Qt::Key_Delete, List1, nullptr, nullptr, Qt::WidgetShortcut);
@@ -427,45 +385,40 @@ void Form1::Command3_Click()
 void Form1::Timer2_Timer()
 {
     Timer2->stop();
-    m_undoing = std::exchange(m_undoNext, false);
     m_moveClock.start();
-    if (m_undoing) {
-        m_runner->startPass(std::make_unique<DiskMove>(File1->Path()));
-        return;
-    }
     // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
     // folder must be the one listed, though, or the listing says nothing about it.
-    arvelo::ListedFolder folder(File1->Path(), File1->folderId());
-    if (folder.changed()) {
-        Form2::slot().unload();
-        comeBack();
-        arvelo::showMessage(arvelo::folderChangedMessage(folder.path()));
-        return;
-    }
-    m_runner->startPass(std::make_unique<DiskMove>(
-        std::move(folder), List1->items(), File1->items(), Check3->isChecked()));
+    m_runner->startPass(
+        [folder = File1->Path(), listed = File1->folderId(),
+            order = arvelo::MoveOrder {List1->items(), File1->items(), Check3->isChecked()}] {
+            arvelo::ListedFolder opened(folder, listed);
+            if (opened.changed())
+                return OperationRunner::Opened {nullptr, arvelo::folderChangedMessage(folder)};
+            return OperationRunner::Opened {arvelo::journaledMove(std::move(opened), order)};
+        },
+        [this](const arvelo::MoveSummary &summary) { endMove(summary, true); },
+        [this](const QString &refusal) {
+            Form2::slot().unload();
+            comeBack();
+            arvelo::showMessage(refusal);
+        });
 }
 
 void Form1::showMoveProgress(qsizetype handled, qsizetype total)
 {
-    if (m_moveClock.elapsed() <= ProgressAfterMs)
+    if (m_moveClock.elapsed() <= arvelo::ProgressAfterMs)
         return;
     if (Form2 *progress = Form2::slot().get())
         progress->showProgress(handled, total);
 }
 
-void Form1::endMove(const arvelo::MoveSummary &summary)
+void Form1::endMove(const arvelo::MoveSummary &summary, bool canUndo)
 {
     Form2::slot().unload();
     comeBack();
     // The folder has changed under the lists: show what is there now, behind the report. The
     // artist list is the user's work and stays as it is.
     rereadLists();
-    reportMove(summary, !m_undoing);
-}
-
-void Form1::reportMove(const arvelo::MoveSummary &summary, bool canUndo)
-{
     // Told in full once the window that said to be patient is gone; a clean move says nothing.
     const QString report = arvelo::moveReport(summary);
     if (report.isEmpty())
@@ -481,18 +434,38 @@ void Form1::undoLastMove()
 {
     if (m_busy)
         return;
+    // The journals and the files they name are looked at on the worker: a sleeping disk keeps
+    // only the worker waiting. Meanwhile nothing else starts.
+    m_busy = true;
     const QString folder = File1->Path();
+    m_runner->ask([this, folder] {
+        const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder);
+        const arvelo::MoveSummary &back = preview->summary();
+        return std::function<void()>(
+            [this, folder, found = preview->found(), files = back.moved + back.stayed.size()] {
+                m_busy = false;
+                askToUndo(folder, found, files);
+            });
+    });
+}
+
+void Form1::askToUndo(const QString &folder, bool found, qsizetype files)
+{
     const QString shown = arvelo::displayName(folder);
-    const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder);
-    if (!preview->found()) {
+    if (!found) {
         arvelo::showMessage(u"There is no move to undo in \"%1\"."_s.arg(shown));
         return;
     }
-    const arvelo::MoveSummary &back = preview->summary();
-    if (!arvelo::askYesNo(u"Move the %1 files of the last move back into \"%2\"?"_s
-                              .arg(back.moved + back.stayed.size())
-                              .arg(shown)))
+    if (!arvelo::askYesNo(
+            u"Move the %1 files of the last move back into \"%2\"?"_s.arg(files).arg(shown)))
         return;
-    m_undoNext = true;
-    Command3_Click();
+    standAside();
+    Form2::slot().show();
+    m_moveClock.start();
+    m_runner->startPass(
+        [folder] {
+            return OperationRunner::Opened {
+                std::make_unique<arvelo::UndoPass>(arvelo::ListedFolder(folder, std::nullopt))};
+        },
+        [this](const arvelo::MoveSummary &summary) { endMove(summary, false); }, {});
 }

@@ -88,11 +88,13 @@ private:
     void comeBack();
     void endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
     void showMoveProgress(qsizetype handled, qsizetype total);
-    void endMove(const arvelo::MoveSummary &summary);
-    // Tells the user which files of the listed artists stayed where they were, if any did.
-    void reportMove(const arvelo::MoveSummary &summary, bool canUndo);
-    // Ctrl+Z: asks, then takes the folder's last move back the way a move runs.
+    // Tells the user which files stayed where they were, if any did; after a move that moved
+    // something, that Ctrl+Z takes it back.
+    void endMove(const arvelo::MoveSummary &summary, bool canUndo);
+    // Ctrl+Z: counts on the worker what the folder's last move has, asks, then takes it back
+    // the way a move runs.
     void undoLastMove();
+    void askToUndo(const QString &folder, bool found, qsizetype files);
 
     // Event handlers.
     void Drive1_Change();
@@ -112,10 +114,6 @@ private:
     // disk does.
     OperationRunner *m_runner = nullptr;
     QElapsedTimer m_moveClock;
-    // Set when the next run of Timer2 takes the last move back instead of moving, and while it
-    // does.
-    bool m_undoNext = false;
-    bool m_undoing = false;
     // The start folder, when it could not be read and a parent is shown instead.
     QString m_unreadableStart;
     // Changes other programs make to the folder shown; held while a scan or move runs.

@@ -1,16 +1,8 @@
 #include "windows/OperationRunner.h"
 
+#include "core/SteppedPass.h"
+
 #include <QCoreApplication>
-
-#include <limits>
-
-namespace {
-
-// Long enough for the pass to get on, short enough for the bar to move smoothly and for an
-// ending program not to wait long.
-constexpr int SliceMs = 25;
-
-} // namespace
 
 OperationRunner::OperationRunner(QObject *parent)
     : QObject(parent)
@@ -50,7 +42,6 @@ void OperationRunner::stop()
 
 void OperationRunner::onWorker(std::function<void()> work)
 {
-    m_running = true;
     {
         const std::lock_guard lock(m_lock);
         m_work.push_back(std::move(work));
@@ -89,7 +80,7 @@ void OperationRunner::runQueued(std::vector<std::function<void()>> &queue)
         call();
 }
 
-void OperationRunner::startScan(const QString &folder, arvelo::FolderId listed,
+void OperationRunner::startScan(const QString &folder, arvelo::FileId listed,
     const QStringList &files, bool withSubFolders, arvelo::KeyOptions options)
 {
     onWorker([this, folder, listed, files, withSubFolders, options] {
@@ -98,26 +89,37 @@ void OperationRunner::startScan(const QString &folder, arvelo::FolderId listed,
         std::optional<arvelo::ScanOutcome> outcome
             = arvelo::scanFolder(opened, files, withSubFolders, options, arvelo::ListOrder());
         report([this, outcome = std::move(outcome), changed = opened.changed()] {
-            m_running = false;
             emit scanFinished(outcome, changed);
         });
     });
 }
 
-void OperationRunner::startPass(std::unique_ptr<arvelo::SteppedPass> pass)
+void OperationRunner::startPass(std::function<Opened()> open,
+    std::function<void(const arvelo::MoveSummary &)> finished,
+    std::function<void(const QString &)> refused)
 {
-    // Shared only because a std::function must be copyable; the worker alone uses it.
-    onWorker([this, shared = std::shared_ptr<arvelo::SteppedPass>(std::move(pass))] {
-        while (!shared->step(QDeadlineTimer(SliceMs), std::numeric_limits<qsizetype>::max())) {
+    onWorker([this, open, finished, refused] {
+        // The pass ends on the worker too: its journal's last flush, its folders closed.
+        const Opened opened = open();
+        if (!opened.pass) {
+            report([refused, why = opened.refusal] { refused(why); });
+            return;
+        }
+        arvelo::SteppedPass &pass = *opened.pass;
+        const bool done = arvelo::runSteps(pass, [&] {
             if (m_stopping)
-                return;
-            report([this, handled = shared->filesHandled(), total = shared->filesToMove()] {
+                return false;
+            report([this, handled = pass.filesHandled(), total = pass.filesToMove()] {
                 emit passProgress(handled, total);
             });
-        }
-        report([this, summary = shared->summary()] {
-            m_running = false;
-            emit passFinished(summary);
+            return true;
         });
+        if (done)
+            report([finished, summary = pass.summary()] { finished(summary); });
     });
+}
+
+void OperationRunner::ask(std::function<std::function<void()>()> work)
+{
+    onWorker([this, work] { report(work()); });
 }

@@ -14,9 +14,10 @@
 #include <vector>
 
 // Runs the file-system work of the windows on one worker thread, one operation at a time: a
-// scan, or a pass done in slices (a move, an undo). A call that hangs keeps only the worker
-// waiting; the windows go on painting. Results come back through queued signals, so every
-// receiver runs on the windows' thread, and no control is touched from the worker.
+// scan, a pass done in steps (a move, an undo), or a question about the disk. A call that hangs
+// keeps only the worker waiting; the windows go on painting. Results come back through queued
+// signals, so every receiver runs on the windows' thread, and no control is touched from the
+// worker.
 class OperationRunner : public QObject
 {
     Q_OBJECT
@@ -25,15 +26,23 @@ public:
     // Waits for the worker, as stop() does.
     ~OperationRunner() override;
 
-    bool isRunning() const { return m_running; }
-
     // Reads the folder (which must still be the one listed) and groups the artists;
     // scanFinished follows.
-    void startScan(const QString &folder, arvelo::FolderId listed, const QStringList &files,
+    void startScan(const QString &folder, arvelo::FileId listed, const QStringList &files,
         bool withSubFolders, arvelo::KeyOptions);
-    // Runs the pass to its end in slices; passProgress after each slice, then passFinished.
-    // From now on the pass belongs to the worker.
-    void startPass(std::unique_ptr<arvelo::SteppedPass> pass);
+    // A pass as opened on the worker, or why there is none.
+    struct Opened
+    {
+        std::unique_ptr<arvelo::SteppedPass> pass;
+        QString refusal = {};
+    };
+    // Opens the pass on the worker and runs it there to its end, in steps; passProgress after
+    // each step, then finished with what it did, or refused with why it could not start.
+    void startPass(std::function<Opened()> open,
+        std::function<void(const arvelo::MoveSummary &)> finished,
+        std::function<void(const QString &)> refused);
+    // Runs `work` on the worker, then the answer it gives on the windows' thread.
+    void ask(std::function<std::function<void()>()> work);
 
     // Ends the worker: a pass stops after the file at hand (a file is never left half moved),
     // a scan is let finish; then waits for it. For when the program ends; nothing is reported.
@@ -43,7 +52,6 @@ signals:
     // Nothing when the folder could not be read, or has changed since it was listed.
     void scanFinished(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
     void passProgress(qsizetype handled, qsizetype total);
-    void passFinished(const arvelo::MoveSummary &summary);
 
     // Wake-ups only: what they announce waits under m_lock.
     void workWaiting(QPrivateSignal);
@@ -63,7 +71,6 @@ private:
     QObject *m_worker = nullptr;
     QMetaObject::Connection m_toWorker;
     std::atomic_bool m_stopping = false;
-    bool m_running = false;
     // The calls handed from one thread to the other wait here, and each is taken out by the
     // thread that runs it, which then also destroys it: a pass ends (its journal's last flush,
     // its folders closed) on the worker, never on the windows' thread. The lock also orders

@@ -1,9 +1,7 @@
-#include "CommandLine.h"
-#include "Verbs.h"
+#include "cli/CommandLine.h"
 
-#include "core/MoveReport.h"
+#include "cli/Verbs.h"
 #include "core/NameCodec.h"
-#include "core/UndoPass.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -90,8 +88,6 @@ enum Setting : unsigned {
     Null = 1U << 8,
 };
 constexpr unsigned ScanSettings = KeepSpaces | KeepCase | FilesOnly | Except | Only | Null;
-
-int runUndo(const VerbRequest &request);
 
 struct Verb
 {
@@ -194,39 +190,6 @@ std::variant<QString, StartUp> folderFrom(const QString &given, const QString &c
                 given, QString::fromLocal8Bit(std::strerror(error))));
     }
     return folder;
-}
-
-// Takes back the last move in folder, or with dryRun only says what would go back. Exits as a
-// move does: 0 when every file went back, 1 when some stayed, 2 when there is nothing to do.
-StartUp undoLastMove(const QString &folder, bool dryRun)
-{
-    const std::unique_ptr<UndoPass> preview = nextUndo(folder);
-    if (preview->folderError() != 0) {
-        return endWith(UsageExitCode, {},
-            u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(displayName(folder),
-                QString::fromLocal8Bit(std::strerror(preview->folderError()))));
-    }
-    if (!preview->found()) {
-        return endWith(UsageExitCode, {},
-            u"arvelo: There is no move to undo in \"%1\".\n"_s.arg(displayName(folder)));
-    }
-    std::optional<UndoPass> undo;
-    if (!dryRun)
-        undo.emplace(folder).step();
-    const UndoPass &pass = undo ? *undo : *preview;
-    QString output;
-    for (const QString &file : pass.movedBack())
-        output += u"%1 -> %2\n"_s.arg(displayName(file), displayName(file.section(u'/', 1)));
-    const QString report = moveReport(pass.summary());
-    return endWith(report.isEmpty() ? 0 : 1, dryRun ? output : QString(),
-        report.isEmpty() ? QString() : report + u'\n');
-}
-
-int runUndo(const VerbRequest &request)
-{
-    const StartUp done = undoLastMove(request.folder, request.dryRun);
-    printMessages(done);
-    return done.exitCode;
 }
 
 } // namespace

@@ -1,18 +1,17 @@
-#include "Verbs.h"
+#include "cli/Verbs.h"
 
-#include "core/ArtistFolders.h"
-#include "core/Journal.h"
 #include "core/ListedFolder.h"
 #include "core/Lists.h"
-#include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
-#include "core/PlannedFolders.h"
+#include "core/Passes.h"
+#include "core/UndoPass.h"
 
 #include <QElapsedTimer>
 
 #include <csignal>
 #include <cstdio>
+#include <cstring>
 #include <limits>
 #include <memory>
 
@@ -24,11 +23,7 @@ namespace arvelo {
 
 namespace {
 
-// Steps as long as the window's: an interrupt is seen when the step ends, right after the file
-// in hand, and the journal writes down about one step's files at a time.
-constexpr int StepMs = 25;
-// Progress shows only on a terminal, once the move has run this long, redrawn this often.
-constexpr qint64 ProgressAfterMs = 500;
+// Progress shows only on a terminal, once the move has run ProgressAfterMs, redrawn this often.
 constexpr qint64 ProgressEveryMs = 100;
 
 volatile std::sig_atomic_t interrupted = 0;
@@ -71,7 +66,7 @@ std::nullopt_t changed(const QString &folder)
 struct Scanned
 {
     QStringList files;
-    FolderId folder;
+    FileId folder;
     QStringList artists;
 };
 
@@ -105,61 +100,12 @@ std::optional<Scanned> scanFor(const VerbRequest &request, const QStringList &mu
     return scanned;
 }
 
-// Passes every call on, and prints each folder made and each file moved as it happens.
-class TellingFolders final : public FolderAccess
+// Prints each folder made and each file moved as it happens (or would, in a dry run).
+PassTell printing(char end)
 {
-public:
-    TellingFolders(FolderAccess &folders, char end)
-        : m_folders(folders)
-        , m_end(end)
-    { }
-
-    std::optional<FolderEntry> findEntry(const QString &folder, const QString &name) override
-    {
-        return m_folders.findEntry(folder, name);
-    }
-    bool prepare(const QString &folder, qsizetype entries, qsizetype nameBytes,
-        QDeadlineTimer deadline) override
-    {
-        return m_folders.prepare(folder, entries, nameBytes, deadline);
-    }
-    bool needsPreparing(const QString &folder, const QString &name) override
-    {
-        return m_folders.needsPreparing(folder, name);
-    }
-    bool createFolder(const QString &folder, const QString &name) override
-    {
-        const bool made = m_folders.createFolder(folder, name);
-        if (made)
-            printName(name + u'/', m_end);
-        return made;
-    }
-    MoveResult moveInto(
-        const QString &folder, const QString &file, const QString &subFolder) override
-    {
-        return told(m_folders.moveInto(folder, file, subFolder), file, subFolder);
-    }
-    LookedFile look(const QString &folder, const QString &file) override
-    {
-        return m_folders.look(folder, file);
-    }
-    MoveResult moveLooked(const QString &folder, const LookedFile &file, const QString &fileName,
-        const QString &subFolder) override
-    {
-        return told(m_folders.moveLooked(folder, file, fileName, subFolder), fileName, subFolder);
-    }
-
-private:
-    MoveResult told(const MoveResult &result, const QString &file, const QString &subFolder)
-    {
-        if (result.moved())
-            printName(file + u" -> "_s + subFolder + u'/' + file, m_end);
-        return result;
-    }
-
-    FolderAccess &m_folders;
-    const char m_end;
-};
+    return {[end](const QString &folder) { printName(folder + u'/', end); },
+        [end](const QString &from, const QString &to) { printName(from + u" -> "_s + to, end); }};
+}
 
 // SIGINT and SIGTERM only raise the flag while the move runs; the move stops between files.
 class InterruptFlag
@@ -265,39 +211,30 @@ int runMove(const VerbRequest &request)
         changed(request.folder);
         return UsageExitCode;
     }
-    std::unique_ptr<FolderAccess> disk;
-    if (request.dryRun)
-        disk = std::make_unique<PlannedFolders>();
-    else
-        disk = std::make_unique<DiskFolders>(std::move(listed));
-    TellingFolders telling(*disk, request.end);
-    FolderAccess &folders = request.dryRun || request.verbose ? telling : *disk;
+    const PassTell tell = request.dryRun || request.verbose ? printing(request.end) : PassTell();
+    MoveOrder order {scanned->artists, scanned->files, request.beautifyFolderNames};
     // Written down as it goes, as the window's move is, so that `--undo` can take it back.
-    std::optional<Journal> journal;
-    MovePass pass(
-        folders, scanned->artists, request.folder, scanned->files, request.beautifyFolderNames);
-    if (!request.dryRun)
-        pass.keepJournal(&journal.emplace(request.folder));
+    const std::unique_ptr<SteppedPass> pass = request.dryRun
+        ? plannedMove(std::move(listed), std::move(order), tell)
+        : journaledMove(std::move(listed), std::move(order), tell);
 
     Progress progress;
-    bool stopped = false;
-    while (!pass.step(QDeadlineTimer(StepMs), std::numeric_limits<qsizetype>::max())) {
-        if (interrupt.raised()) {
-            stopped = true;
-            break;
-        }
-        progress.show(pass);
-    }
+    const bool stopped = !runSteps(*pass, [&] {
+        if (interrupt.raised())
+            return false;
+        progress.show(*pass);
+        return true;
+    });
     progress.clear();
     std::fflush(stdout);
 
-    const MoveSummary &summary = pass.summary();
+    const MoveSummary &summary = pass->summary();
     const QString report = moveReport(summary);
     QString told;
     if (stopped) {
         told = u"arvelo: interrupted: %1 of %2 files %3, the others stayed where they were.\n"_s
                    .arg(summary.moved)
-                   .arg(pass.filesToMove())
+                   .arg(pass->filesToMove())
                    .arg(request.dryRun ? u"would have moved"_s : u"moved"_s);
     }
     if (!report.isEmpty()) {
@@ -309,6 +246,30 @@ int runMove(const VerbRequest &request)
     if (stopped)
         return InterruptedExitCode;
     return report.isEmpty() ? 0 : SomeStayedExitCode;
+}
+
+int runUndo(const VerbRequest &request)
+{
+    const QString shown = displayName(request.folder);
+    const std::unique_ptr<UndoPass> preview = nextUndo(request.folder);
+    if (preview->folderError() != 0) {
+        printError(u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
+            shown, QString::fromLocal8Bit(std::strerror(preview->folderError()))));
+        return UsageExitCode;
+    }
+    if (!preview->found()) {
+        printError(u"arvelo: There is no move to undo in \"%1\".\n"_s.arg(shown));
+        return UsageExitCode;
+    }
+    UndoPass undo(ListedFolder(request.folder, std::nullopt), request.dryRun,
+        request.dryRun ? printing(request.end) : PassTell());
+    undo.step();
+    std::fflush(stdout);
+    const QString report = moveReport(undo.summary());
+    if (report.isEmpty())
+        return 0;
+    printError(report + u'\n');
+    return SomeStayedExitCode;
 }
 
 } // namespace arvelo

@@ -1,16 +1,12 @@
 #pragma once
 
-#include "CommandLine.h"
+#include "cli/VerbRequest.h"
 
 namespace arvelo {
 
 // The command line's verbs. They need no display and create no window: each lists and scans
 // the folder through the same core calls as the window, prints names as their own bytes, and
 // returns the program's exit status.
-
-// Exit statuses beside 0 and UsageExitCode.
-inline constexpr int SomeStayedExitCode = 1;
-inline constexpr int InterruptedExitCode = 130;
 
 // Prints the artists that Scan lists.
 int runScan(const VerbRequest &request);
@@ -19,5 +15,8 @@ int runSongs(const VerbRequest &request);
 // Scan, then Move; or, with dryRun, the plan of that move. SIGINT and SIGTERM stop it between
 // two files, and it reports what moved and what did not.
 int runMove(const VerbRequest &request);
+// Takes back the last move in the folder, or with dryRun prints what would go back. Exits as a
+// move does: 0 when every file went back, 1 when some stayed, 2 when there is nothing to do.
+int runUndo(const VerbRequest &request);
 
 } // namespace arvelo

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QtGlobal>
+
+#include <sys/stat.h>
+#include <utility>
+
+namespace arvelo {
+
+// An open descriptor, closed when its owner goes.
+class UniqueFd
+{
+public:
+    UniqueFd() = default;
+    explicit UniqueFd(int fd)
+        : m_fd(fd)
+    { }
+    ~UniqueFd() { reset(); }
+    UniqueFd(UniqueFd &&other) noexcept
+        : m_fd(other.release())
+    { }
+    UniqueFd &operator=(UniqueFd &&other) noexcept
+    {
+        if (this != &other)
+            reset(other.release());
+        return *this;
+    }
+    UniqueFd(const UniqueFd &) = delete;
+    UniqueFd &operator=(const UniqueFd &) = delete;
+
+    int get() const { return m_fd; }
+    bool isOpen() const { return m_fd >= 0; }
+    int release() { return std::exchange(m_fd, -1); }
+    void reset(int fd = -1);
+
+private:
+    int m_fd = -1;
+};
+
+// Opens a folder named relative to dir (or AT_FDCWD). A final link is followed only when asked:
+// the folder the user chose may be reached through one, a folder inside it never is.
+UniqueFd openFolder(int dir, const char *name, bool followLink = false);
+
+// A file or folder as the file system knows it, whatever its name: unknown when it could not
+// be told.
+struct FileId
+{
+    quint64 device = 0;
+    quint64 inode = 0;
+
+    static FileId of(const struct stat &info)
+    {
+        return {quint64(info.st_dev), quint64(info.st_ino)};
+    }
+    // The file open as fd; unknown when it cannot be looked at.
+    static FileId of(int fd);
+    bool known() const { return device != 0 || inode != 0; }
+    friend bool operator==(const FileId &, const FileId &) = default;
+};
+
+// Whether what was looked at is the file known as id; never for an unknown one.
+inline bool sameFile(const struct stat &info, FileId id)
+{
+    return id.known() && FileId::of(info) == id;
+}
+
+} // namespace arvelo

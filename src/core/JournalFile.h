@@ -1,0 +1,44 @@
+#pragma once
+
+#include "core/Descriptor.h"
+
+#include <QByteArray>
+#include <QList>
+#include <QString>
+
+#include <optional>
+
+namespace arvelo {
+
+// A journal is written before its pass changes anything, so that the pass can be taken back
+// even after the program was killed. One line per record, names as percent-encoded bytes:
+//   arvelo-journal 1
+//   folder <device> <inode> <path>
+//   made <folder>                      (written before the folder is made)
+//   move <device> <inode> <folder> <file>   (written before the file moves into folder)
+//   undone                             (appended once the pass has been taken back)
+// While the pass runs, zeros follow the last record; a journal left by a crash keeps them.
+inline constexpr QByteArrayView JournalMagic = "arvelo-journal 1";
+
+struct JournalRecord
+{
+    // A folder the pass made, or a file it moved into `folder`.
+    bool made = false;
+    QString folder;
+    QString file;
+    FileId identity;
+};
+
+// A journal as read back: every byte is distrusted, so names are as written and still have
+// to be checked; lines that cannot be read, and a last line without its end, are left out.
+struct JournalContent
+{
+    QString folder;
+    FileId folderIdentity;
+    QList<JournalRecord> records;
+    bool undone = false;
+};
+
+std::optional<JournalContent> parseJournal(const QByteArray &text);
+
+} // namespace arvelo

@@ -1,0 +1,205 @@
+#include "core/JournalStore.h"
+
+#include "core/ArtistFolders.h"
+#include "core/NameCodec.h"
+
+#include <QDir>
+
+#include <algorithm>
+#include <cerrno>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <time.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace arvelo {
+
+namespace {
+
+constexpr QByteArrayView Suffix = ".journal";
+// A journal holds about a hundred bytes a file; anything far larger is not one of ours.
+constexpr qint64 MaxJournalBytes = qint64(256) << 20;
+// Enough for the first two lines, whatever the folder's path.
+constexpr qint64 HeaderBytes = 8192;
+
+// Makes every missing folder of `path`, private to the user as the base directory asks.
+bool makeFolders(const QByteArray &path)
+{
+    for (qsizetype at = path.indexOf('/', 1); at != -1 || !path.isEmpty();
+         at = path.indexOf('/', at + 1)) {
+        const QByteArray part = at == -1 ? path : path.left(at);
+        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+            return false;
+        if (at == -1)
+            break;
+    }
+    struct stat info
+    { };
+    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+int openDir(const QString &dir)
+{
+    return ::open(encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+}
+
+// A regular file of dir, or its first `limit` bytes when onlyHead; a larger file is not read.
+// A pipe or device put there never blocks us.
+std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, bool onlyHead = false)
+{
+    const int fd = ::openat(
+        dir, encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return std::nullopt;
+    struct stat info
+    { };
+    std::optional<QByteArray> text;
+    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_size <= limit || onlyHead)) {
+        QByteArray data(std::min<qint64>(info.st_size, limit), Qt::Uninitialized);
+        qint64 got = 0;
+        while (got < data.size()) {
+            const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
+            if (n <= 0)
+                break;
+            got += n;
+        }
+        data.truncate(got);
+        text = data;
+    }
+    ::close(fd);
+    return text;
+}
+
+// The journals in dir, newest first: their names begin with the time they were started.
+QStringList journalNames(int dir)
+{
+    QStringList names;
+    const int listed = ::dup(dir);
+    DIR *stream = listed < 0 ? nullptr : ::fdopendir(listed);
+    if (!stream) {
+        if (listed >= 0)
+            ::close(listed);
+        return names;
+    }
+    ::rewinddir(stream);
+    while (const dirent *entry = ::readdir(stream)) {
+        const QByteArrayView name(entry->d_name);
+        if (name.endsWith(Suffix) && !name.startsWith('.'))
+            names.append(decodeName(name));
+    }
+    ::closedir(stream);
+    std::sort(names.begin(), names.end(), std::greater<>());
+    return names;
+}
+
+std::optional<FileId> folderOfJournal(int dir, const QString &name)
+{
+    const auto head = readAt(dir, name, HeaderBytes, true);
+    if (!head)
+        return std::nullopt;
+    // Only the first two lines count here; the rest may have been cut off.
+    const auto content = parseJournal(head->left(head->indexOf('\n', head->indexOf('\n') + 1) + 1));
+    if (!content)
+        return std::nullopt;
+    return content->folderIdentity;
+}
+
+// Keeps the newest KeptPasses journals of the folder and removes the older ones.
+void removeOldPasses(int dir, FileId folder)
+{
+    int kept = 0;
+    for (const QString &name : journalNames(dir)) {
+        if (folderOfJournal(dir, name) != folder)
+            continue;
+        if (++kept > KeptPasses)
+            ::unlinkat(dir, encodeName(name).constData(), 0);
+    }
+}
+
+} // namespace
+
+QString journalFolder()
+{
+    QString state = decodeName(qgetenv("XDG_STATE_HOME"));
+    // A relative path is not a valid base directory and is ignored.
+    if (!state.startsWith(u'/')) {
+        const QString home = decodeName(qgetenv("HOME"));
+        state = joinPath(home.isEmpty() ? QDir::homePath() : home, u".local/state"_s);
+    }
+    return joinPath(state, u"arvelo"_s);
+}
+
+UniqueFd createJournal(const QString &journalDir, QString &name)
+{
+    if (!makeFolders(encodeName(journalDir)))
+        return {};
+    const UniqueFd dir(openDir(journalDir));
+    timespec now {};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    name = u"%1%2-%3"_s.arg(qint64(now.tv_sec), 11, 10, QChar(u'0'))
+               .arg(qint64(now.tv_nsec), 9, 10, QChar(u'0'))
+               .arg(::getpid())
+        + QString::fromLatin1(Suffix);
+    return UniqueFd(::openat(dir.get(), encodeName(name).constData(),
+        O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+}
+
+void removeOldPasses(const QString &journalDir, FileId folder)
+{
+    if (const UniqueFd dir(openDir(journalDir)); dir.isOpen())
+        removeOldPasses(dir.get(), folder);
+}
+
+std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name)
+{
+    const int dir = openDir(journalDir);
+    if (dir < 0)
+        return std::nullopt;
+    const auto text = readAt(dir, name, MaxJournalBytes);
+    ::close(dir);
+    return text ? parseJournal(*text) : std::nullopt;
+}
+
+std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir)
+{
+    const int dir = openDir(journalDir);
+    if (dir < 0)
+        return std::nullopt;
+    std::optional<QString> found;
+    for (const QString &name : journalNames(dir)) {
+        if (folderOfJournal(dir, name) != folder)
+            continue;
+        const auto text = readAt(dir, name, MaxJournalBytes);
+        const auto content = text ? parseJournal(*text) : std::nullopt;
+        // A folder made where another one was removed may have its identity.
+        if (content && !content->undone && content->folder == path) {
+            found = name;
+            break;
+        }
+    }
+    ::close(dir);
+    return found;
+}
+
+bool markUndone(const QString &journalDir, const QString &name)
+{
+    const int dir = openDir(journalDir);
+    if (dir < 0)
+        return false;
+    const int fd
+        = ::openat(dir, encodeName(name).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
+    ::close(dir);
+    if (fd < 0)
+        return false;
+    // Begins with a line end of its own, in case the last record was cut short.
+    constexpr QByteArrayView mark = "\nundone\n";
+    const bool written
+        = ::write(fd, mark.data(), size_t(mark.size())) == mark.size() && ::fdatasync(fd) == 0;
+    ::close(fd);
+    return written;
+}
+
+} // namespace arvelo

@@ -1,0 +1,35 @@
+#pragma once
+
+#include "core/Descriptor.h"
+#include "core/JournalFile.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace arvelo {
+
+// Where the journals are kept: $XDG_STATE_HOME/arvelo, else ~/.local/state/arvelo.
+QString journalFolder();
+
+// How many passes each folder keeps; older journals of that folder are removed.
+inline constexpr int KeptPasses = 10;
+
+// A new journal in journalDir, made with every missing folder, private to the user; its name
+// begins with the time, so that names sort newest last. Not open when it could not be made.
+UniqueFd createJournal(const QString &journalDir, QString &name);
+
+// Keeps the newest KeptPasses journals of the folder and removes the older ones.
+void removeOldPasses(const QString &journalDir, FileId folder);
+
+// The file name, inside journalDir, of the newest journal of the folder with that identity and
+// path that has not been taken back yet.
+std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir);
+
+// Reads the journal `name` of journalDir.
+std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name);
+
+// Marks the journal `name` as taken back; false when that could not be written.
+bool markUndone(const QString &journalDir, const QString &name);
+
+} // namespace arvelo

@@ -1,0 +1,34 @@
+#include "core/Passes.h"
+
+#include "core/ArtistFolders.h"
+#include "core/Journal.h"
+
+namespace arvelo {
+
+std::unique_ptr<SteppedPass> journaledMove(
+    ListedFolder folder, MoveOrder order, PassTell tell, const QString &journalDir)
+{
+    const QString path = folder.path();
+    auto journal = std::make_unique<Journal>(path, folder.id(), journalDir);
+    auto disk = std::make_unique<DiskFolders>(std::move(folder), order.files);
+    return std::make_unique<MovePass>(
+        std::move(disk), path, std::move(order), std::move(tell), std::move(journal));
+}
+
+std::unique_ptr<SteppedPass> plannedMove(ListedFolder folder, MoveOrder order, PassTell tell)
+{
+    const QString path = folder.path();
+    auto planned = std::make_unique<PlannedFolders>(std::move(folder), order.files);
+    return std::make_unique<MovePass>(std::move(planned), path, std::move(order), std::move(tell));
+}
+
+bool runSteps(SteppedPass &pass, const std::function<bool()> &goOn)
+{
+    while (!pass.step(QDeadlineTimer(StepMs), std::numeric_limits<qsizetype>::max())) {
+        if (!goOn())
+            return false;
+    }
+    return true;
+}
+
+} // namespace arvelo

@@ -1,0 +1,22 @@
+#pragma once
+
+#include "core/JournalStore.h"
+#include "core/ListedFolder.h"
+#include "core/MovePass.h"
+
+#include <memory>
+
+namespace arvelo {
+
+// The passes over a folder as the window and the command line run them, each made from the
+// folder as it was opened for it; an undo is an UndoPass made the same way.
+
+// The move, written to its journal as it goes, so that it can be taken back.
+std::unique_ptr<SteppedPass> journaledMove(ListedFolder folder, MoveOrder order, PassTell tell = {},
+    const QString &journalDir = journalFolder());
+
+// The move's plan: its own decisions, made against a folder that records instead of acting.
+// Nothing changes, on the disk or among the journals.
+std::unique_ptr<SteppedPass> plannedMove(ListedFolder folder, MoveOrder order, PassTell tell = {});
+
+} // namespace arvelo
