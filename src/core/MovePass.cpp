@@ -45,8 +45,8 @@ constexpr qsizetype GroupingBatch = 256;
 
 // Bounds of a batch of files decided ahead, which the journal writes with one write. A batch
 // is about what one step carries out, but no larger than this: each file is looked at when its
-// batch is decided, and by the time a larger batch moves, what the looks brought into the
-// processor's caches is gone again (the journal then cost the move 9 % instead of 5 %).
+// batch is decided, and it should still be in the processor's caches when it moves (the
+// bench's journal row).
 constexpr qsizetype SmallestBatch = 64;
 constexpr qsizetype LargestBatch = 1024;
 

@@ -14,12 +14,6 @@ DriveList::DriveList(QWidget *parent)
     connect(this, &QComboBox::currentIndexChanged, this, &DriveList::Change);
 }
 
-void DriveList::setVolumeSource(std::shared_ptr<const VolumeSource> source)
-{
-    m_source = std::move(source);
-    refresh();
-}
-
 QString DriveList::Drive() const
 {
     // The root itself; the text shown may have lost bytes that are not UTF-8.

@@ -13,7 +13,6 @@ class DriveList : public QComboBox
 public:
     explicit DriveList(QWidget *parent = nullptr);
 
-    void setVolumeSource(std::shared_ptr<const VolumeSource> source);
     QString Drive() const;
     // Any path selects the drive it lies on; a change raises Change before returning.
     void setDrive(const QString &path);

@@ -59,11 +59,6 @@ FolderList::FolderList(QWidget *parent)
         [this](QListWidgetItem *item) { openRow(row(item)); });
 }
 
-void FolderList::setVolumeSource(std::shared_ptr<const VolumeSource> source)
-{
-    m_source = std::move(source);
-}
-
 bool FolderList::setPath(const QString &path)
 {
     const QString absolute = absoluteClean(path);

@@ -14,7 +14,6 @@ class FolderList : public QListWidget
 public:
     explicit FolderList(QWidget *parent = nullptr);
 
-    void setVolumeSource(std::shared_ptr<const VolumeSource> source);
     QString Path() const { return m_path; }
     // Shows the folder, or its nearest existing parent; a drive's root path keeps the folder
     // shown when that lies on the drive. False, changing nothing, when the drive is missing or
