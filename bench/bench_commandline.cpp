@@ -4,7 +4,9 @@
 #include "synthetic.h"
 
 #include "core/ArtistFolders.h"
-#include "core/Lists.h"
+#include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
+#include "core/FolderListing.h"
 #include "core/MovePass.h"
 #include "core/NameCodec.h"
 
@@ -147,11 +149,12 @@ int coreMove(const char *folderName)
 {
     // The window's work, called directly: list, scan, move every listed artist.
     const QString folder = arvelo::decodeName(folderName);
-    const std::optional<arvelo::ListedFiles> listed = arvelo::listedFiles(folder);
+    const std::optional<arvelo::ListedFiles> listed = arvelo::listFiles(folder);
     if (!listed)
         return 2;
     arvelo::ListedFolder open(folder, listed->folder);
-    const std::optional<arvelo::ScanLists> scan = arvelo::scanLists(open, listed->names, true, {});
+    const std::optional<arvelo::ScanOutcome> scan
+        = arvelo::scanFolder(open, listed->names, true, {});
     if (!scan)
         return 2;
     arvelo::MovePass pass(std::make_unique<arvelo::DiskFolders>(std::move(open), listed->names),

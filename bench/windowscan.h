@@ -14,7 +14,7 @@ inline void windowScan(
     list3.Clear();
     const arvelo::ListedFolder listed(file1.Path(), file1.folderId());
     std::optional<arvelo::ScanOutcome> outcome
-        = arvelo::scanFolder(listed, file1.items(), true, {}, arvelo::ListOrder());
+        = arvelo::scanFolder(listed, file1.items(), true, {});
     if (!outcome)
         qFatal("the bench folder could not be scanned");
     list3.setItemsInOrder(std::move(outcome->workList));

@@ -6,9 +6,9 @@
 #include "core/ArtistFolders.h"
 #include "core/ArtistName.h"
 #include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
 #include "core/FolderListing.h"
 #include "core/ListedFolder.h"
-#include "core/Lists.h"
 #include "core/Module1.h"
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
@@ -150,10 +150,10 @@ private slots:
 
         // The scan and the move, as the program runs them.
         const auto scanAndMoveOnce = [&]() {
-            const ListedFiles listed = listedFiles(folder).value_or(ListedFiles());
+            const ListedFiles listed = listFiles(folder).value_or(ListedFiles());
             const QStringList entries
-                = scanLists(ListedFolder(folder, listed.folder), listed.names, true, {})
-                      .value_or(ScanLists())
+                = scanFolder(ListedFolder(folder, listed.folder), listed.names, true, {})
+                      .value_or(ScanOutcome())
                       .artists;
             MovePass pass(
                 std::make_unique<DiskFolders>(ListedFolder(folder, listed.folder), listed.names),

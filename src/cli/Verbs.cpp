@@ -1,7 +1,9 @@
 #include "cli/Verbs.h"
 
+#include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
+#include "core/FolderListing.h"
 #include "core/ListedFolder.h"
-#include "core/Lists.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
 #include "core/Passes.h"
@@ -72,11 +74,11 @@ struct Scanned
 
 std::optional<Scanned> scanFor(const VerbRequest &request, const QStringList &mustBeListed = {})
 {
-    std::optional<ListedFiles> files = listedFiles(request.folder);
-    std::optional<ScanLists> scan;
+    std::optional<ListedFiles> files = listFiles(request.folder);
+    std::optional<ScanOutcome> scan;
     if (files) {
         const ListedFolder listed(request.folder, files->folder);
-        scan = scanLists(listed, files->names, request.withSubFolders, request.keyOptions);
+        scan = scanFolder(listed, files->names, request.withSubFolders, request.keyOptions);
         if (listed.changed())
             return changed(request.folder);
     }

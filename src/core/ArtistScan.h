@@ -27,6 +27,6 @@ struct ScanOutcome
 // when the folder has changed since it was listed, or the sub-folders are asked for and it
 // cannot be read.
 std::optional<ScanOutcome> scanFolder(const ListedFolder &folder, const QStringList &files,
-    bool withSubFolders, KeyOptions options, const ListOrder &order);
+    bool withSubFolders, KeyOptions options, const ListOrder &order = ListOrder());
 
 } // namespace arvelo

@@ -1,5 +1,7 @@
 #include "core/ArtistSongs.h"
 
+#include "core/ListOrder.h"
+
 #include "core/ArtistName.h"
 #include "core/Module1.h"
 
@@ -36,6 +38,13 @@ QStringList songTitles(const QStringList &files, const QString &artist)
         if (const std::optional<QString> title = titlePart(file))
             titles.append(*title);
     }
+    return titles;
+}
+
+QStringList songList(const QStringList &files, const QString &artist)
+{
+    QStringList titles = songTitles(files, artist);
+    ListOrder().sort(titles);
     return titles;
 }
 

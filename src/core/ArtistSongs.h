@@ -8,4 +8,7 @@ namespace arvelo {
 // A file without "-" has no title, so it is not listed even when its whole name matches.
 QStringList songTitles(const QStringList &files, const QString &artist);
 
+// The song view: the same titles, in list order.
+QStringList songList(const QStringList &files, const QString &artist);
+
 } // namespace arvelo

@@ -1,5 +1,6 @@
 #include "core/FolderListing.h"
 
+#include "core/ListOrder.h"
 #include "core/NameCodec.h"
 
 #include <cerrno>
@@ -18,36 +19,16 @@ EntryKind kindOf(unsigned char type)
     return type == DT_DIR ? EntryKind::Folder : type == DT_REG ? EntryKind::File : EntryKind::Other;
 }
 
-std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> only = {});
+} // namespace
 
-std::optional<QStringList> namesOfKind(const QString &folder, EntryKind kind)
+std::optional<QList<ListedEntry>> visibleEntriesAt(int folder, std::optional<EntryKind> only)
 {
-    const std::optional<QList<ListedEntry>> entries = folder.isEmpty()
-        ? std::nullopt
-        : entriesOf(
-            ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC), kind);
-    if (!entries)
+    // A descriptor of its own, which the listing closes.
+    UniqueFd fd = openFolder(folder, ".");
+    DIR *dir = fd.isOpen() ? ::fdopendir(fd.get()) : nullptr;
+    if (!dir)
         return std::nullopt;
-    QStringList names;
-    names.reserve(entries->size());
-    for (const ListedEntry &entry : *entries) {
-        if (entry.kind == kind)
-            names.append(entry.name);
-    }
-    return names;
-}
-
-// Lists the folder open as fd, and closes it; with `only`, just the entries of that kind, and
-// no other name is decoded.
-std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> only)
-{
-    if (fd < 0)
-        return std::nullopt;
-    DIR *dir = ::fdopendir(fd);
-    if (!dir) {
-        ::close(fd);
-        return std::nullopt;
-    }
+    fd.release();
     QList<ListedEntry> entries;
     for (;;) {
         // Only readdir's own errno tells an end from a failure.
@@ -63,10 +44,10 @@ std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> onl
             // Links count as what they lead to.
             struct stat info
             { };
-            kind = ::fstatat(fd, entry->d_name, &info, 0) != 0 ? EntryKind::Other
-                : S_ISDIR(info.st_mode)                        ? EntryKind::Folder
-                : S_ISREG(info.st_mode)                        ? EntryKind::File
-                                                               : EntryKind::Other;
+            kind = ::fstatat(folder, entry->d_name, &info, 0) != 0 ? EntryKind::Other
+                : S_ISDIR(info.st_mode)                            ? EntryKind::Folder
+                : S_ISREG(info.st_mode)                            ? EntryKind::File
+                                                                   : EntryKind::Other;
         }
         if (only && kind != *only)
             continue;
@@ -83,61 +64,44 @@ std::optional<QList<ListedEntry>> entriesOf(int fd, std::optional<EntryKind> onl
     return entries;
 }
 
-} // namespace
-
-std::optional<QList<ListedEntry>> visibleEntries(const QString &folder)
-{
-    if (folder.isEmpty())
-        return std::nullopt;
-    // The system's own listing: Qt's would skip names that are not valid UTF-8.
-    return entriesOf(::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-}
-
-std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only)
-{
-    return entriesOf(::openat(dir, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC), only);
-}
-
 bool isReadableFolder(const QString &folder)
 {
-    if (folder.isEmpty())
-        return false;
-    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return false;
-    ::close(fd);
-    return true;
-}
-
-std::optional<QStringList> visibleFileNames(const QString &folder)
-{
-    std::optional<ListedFiles> listed = listFiles(folder);
-    if (!listed)
-        return std::nullopt;
-    return std::move(listed->names);
+    return !folder.isEmpty() && openFolder(AT_FDCWD, encodeName(folder).constData(), true).isOpen();
 }
 
 std::optional<ListedFiles> listFiles(const QString &folder)
 {
-    if (folder.isEmpty())
-        return std::nullopt;
-    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    const FileId id = FileId::of(fd);
-    std::optional<QList<ListedEntry>> entries = entriesOf(fd);
+    const UniqueFd fd = folder.isEmpty()
+        ? UniqueFd()
+        : openFolder(AT_FDCWD, encodeName(folder).constData(), true);
+    const std::optional<QList<ListedEntry>> entries
+        = fd.isOpen() ? visibleEntriesAt(fd.get()) : std::nullopt;
     if (!entries)
         return std::nullopt;
-    ListedFiles listed {{}, id};
+    ListedFiles listed {{}, FileId::of(fd.get())};
     listed.names.reserve(entries->size());
     for (const ListedEntry &entry : std::as_const(*entries)) {
         if (entry.kind == EntryKind::File)
             listed.names.append(entry.name);
     }
+    ListOrder().sort(listed.names);
     return listed;
 }
 
 std::optional<QStringList> subFolderNames(const QString &folder)
 {
-    return namesOfKind(folder, EntryKind::Folder);
+    const UniqueFd fd = folder.isEmpty()
+        ? UniqueFd()
+        : openFolder(AT_FDCWD, encodeName(folder).constData(), true);
+    const std::optional<QList<ListedEntry>> entries
+        = fd.isOpen() ? visibleEntriesAt(fd.get(), EntryKind::Folder) : std::nullopt;
+    if (!entries)
+        return std::nullopt;
+    QStringList names;
+    names.reserve(entries->size());
+    for (const ListedEntry &entry : *entries)
+        names.append(entry.name);
+    return names;
 }
 
 } // namespace arvelo

@@ -20,21 +20,17 @@ struct ListedEntry
     EntryKind kind = EntryKind::Other;
 };
 
-// The entries of a folder whose names do not begin with ".", unsorted, without "." and "..";
-// nothing when the folder is missing or cannot be read.
-std::optional<QList<ListedEntry>> visibleEntries(const QString &folder);
-
-// The same for a folder open as `dir`, which stays open; with `only`, just the entries of that
-// kind (the other names are not even decoded).
+// The entries of the folder open as `dir` (which stays open) whose names do not begin with ".",
+// unsorted, without "." and ".."; with `only`, just the entries of that kind (the other names
+// are not even decoded). Nothing when the folder cannot be read in full.
 std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only = {});
 
 // A folder that can be opened for reading.
 bool isReadableFolder(const QString &folder);
 
-// The visible files (regular files and links to them) of a folder, unsorted.
-std::optional<QStringList> visibleFileNames(const QString &folder);
-
-// The visible files of a folder, unsorted, and which folder they were read from.
+// The visible files (regular files and links to them) of a folder, in list order, and which
+// folder they were read from; nothing when it cannot be read. The window and the command line
+// both list them from here.
 struct ListedFiles
 {
     QStringList names;

@@ -1,7 +1,9 @@
 #include "widgets/FileList.h"
 
+#include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
 #include "core/Drives.h"
-#include "core/Lists.h"
+#include "core/FolderListing.h"
 
 #include <QScrollBar>
 
@@ -15,7 +17,7 @@ void FileList::setPath(const QString &path)
 {
     m_path = absoluteClean(path);
     // A folder that cannot be read lists nothing.
-    std::optional<ListedFiles> listed = listedFiles(m_path);
+    std::optional<ListedFiles> listed = listFiles(m_path);
     m_folderId = listed ? listed->folder : FileId();
     setItemsInOrder(listed ? std::move(listed->names) : QStringList());
 }

@@ -1,9 +1,10 @@
 #include "windows/Form1.h"
 
+#include "core/ArtistScan.h"
+#include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
 #include "core/ListedFolder.h"
-#include "core/Lists.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
 #include "core/Passes.h"

@@ -87,7 +87,7 @@ void OperationRunner::startScan(const QString &folder, arvelo::FileId listed,
         // Opened here: a folder on a disk that hangs keeps only the worker waiting.
         const arvelo::ListedFolder opened(folder, listed);
         std::optional<arvelo::ScanOutcome> outcome
-            = arvelo::scanFolder(opened, files, withSubFolders, options, arvelo::ListOrder());
+            = arvelo::scanFolder(opened, files, withSubFolders, options);
         report([this, outcome = std::move(outcome), changed = opened.changed()] {
             emit scanFinished(outcome, changed);
         });
