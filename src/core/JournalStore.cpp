@@ -41,50 +41,39 @@ bool makeFolders(const QByteArray &path)
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
-int openDir(const QString &dir)
+UniqueFd openDir(const QString &dir)
 {
-    return ::open(encodeName(dir).constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    return openFolder(AT_FDCWD, encodeName(dir).constData());
 }
 
 // A regular file of dir, or its first `limit` bytes when onlyHead; a larger file is not read.
 // A pipe or device put there never blocks us.
 std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, bool onlyHead = false)
 {
-    const int fd = ::openat(
-        dir, encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return std::nullopt;
+    const UniqueFd fd(::openat(
+        dir, encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info
     { };
-    std::optional<QByteArray> text;
-    if (::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && (info.st_size <= limit || onlyHead)) {
-        QByteArray data(std::min<qint64>(info.st_size, limit), Qt::Uninitialized);
-        qint64 got = 0;
-        while (got < data.size()) {
-            const ssize_t n = ::read(fd, data.data() + got, size_t(data.size() - got));
-            if (n <= 0)
-                break;
-            got += n;
-        }
-        data.truncate(got);
-        text = data;
-    }
-    ::close(fd);
-    return text;
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
+        || (info.st_size > limit && !onlyHead))
+        return std::nullopt;
+    QByteArray data(std::min<qint64>(info.st_size, limit), Qt::Uninitialized);
+    qint64 got = 0;
+    for (ssize_t n = 1; got < data.size() && n > 0; got += n)
+        n = std::max(::read(fd.get(), data.data() + got, size_t(data.size() - got)), ssize_t(0));
+    data.truncate(got);
+    return data;
 }
 
 // The journals in dir, newest first: their names begin with the time they were started.
 QStringList journalNames(int dir)
 {
     QStringList names;
-    const int listed = ::dup(dir);
-    DIR *stream = listed < 0 ? nullptr : ::fdopendir(listed);
-    if (!stream) {
-        if (listed >= 0)
-            ::close(listed);
+    UniqueFd listed = openFolder(dir, ".");
+    DIR *stream = listed.isOpen() ? ::fdopendir(listed.get()) : nullptr;
+    if (!stream)
         return names;
-    }
-    ::rewinddir(stream);
+    listed.release();
     while (const dirent *entry = ::readdir(stream)) {
         const QByteArrayView name(entry->d_name);
         if (name.endsWith(Suffix) && !name.startsWith('.'))
@@ -136,7 +125,7 @@ UniqueFd createJournal(const QString &journalDir, QString &name)
 {
     if (!makeFolders(encodeName(journalDir)))
         return {};
-    const UniqueFd dir(openDir(journalDir));
+    const UniqueFd dir = openDir(journalDir);
     timespec now {};
     ::clock_gettime(CLOCK_REALTIME, &now);
     name = u"%1%2-%3"_s.arg(qint64(now.tv_sec), 11, 10, QChar(u'0'))
@@ -149,57 +138,39 @@ UniqueFd createJournal(const QString &journalDir, QString &name)
 
 void removeOldPasses(const QString &journalDir, FileId folder)
 {
-    if (const UniqueFd dir(openDir(journalDir)); dir.isOpen())
+    if (const UniqueFd dir = openDir(journalDir); dir.isOpen())
         removeOldPasses(dir.get(), folder);
 }
 
 std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name)
 {
-    const int dir = openDir(journalDir);
-    if (dir < 0)
-        return std::nullopt;
-    const auto text = readAt(dir, name, MaxJournalBytes);
-    ::close(dir);
+    const auto text = readAt(openDir(journalDir).get(), name, MaxJournalBytes);
     return text ? parseJournal(*text) : std::nullopt;
 }
 
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir)
 {
-    const int dir = openDir(journalDir);
-    if (dir < 0)
-        return std::nullopt;
-    std::optional<QString> found;
-    for (const QString &name : journalNames(dir)) {
-        if (folderOfJournal(dir, name) != folder)
+    const UniqueFd dir = openDir(journalDir);
+    for (const QString &name : journalNames(dir.get())) {
+        if (folderOfJournal(dir.get(), name) != folder)
             continue;
-        const auto text = readAt(dir, name, MaxJournalBytes);
+        const auto text = readAt(dir.get(), name, MaxJournalBytes);
         const auto content = text ? parseJournal(*text) : std::nullopt;
         // A folder made where another one was removed may have its identity.
-        if (content && !content->undone && content->folder == path) {
-            found = name;
-            break;
-        }
+        if (content && !content->undone && content->folder == path)
+            return name;
     }
-    ::close(dir);
-    return found;
+    return std::nullopt;
 }
 
 bool markUndone(const QString &journalDir, const QString &name)
 {
-    const int dir = openDir(journalDir);
-    if (dir < 0)
-        return false;
-    const int fd
-        = ::openat(dir, encodeName(name).constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    ::close(dir);
-    if (fd < 0)
-        return false;
+    const UniqueFd fd(::openat(openDir(journalDir).get(), encodeName(name).constData(),
+        O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
     // Begins with a line end of its own, in case the last record was cut short.
     constexpr QByteArrayView mark = "\nundone\n";
-    const bool written
-        = ::write(fd, mark.data(), size_t(mark.size())) == mark.size() && ::fdatasync(fd) == 0;
-    ::close(fd);
-    return written;
+    return ::write(fd.get(), mark.data(), size_t(mark.size())) == mark.size()
+        && ::fdatasync(fd.get()) == 0;
 }
 
 } // namespace arvelo

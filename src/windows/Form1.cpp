@@ -241,7 +241,6 @@ void Form1::wireEvents()
     connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
     connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
-    connect(m_runner, &OperationRunner::scanFinished, this, &Form1::endScan);
     connect(m_runner, &OperationRunner::passProgress, this, &Form1::showMoveProgress);
     connect(m_folderWatch, &arvelo::FolderWatch::changed, this, &Form1::rereadLists);
     // Delete strikes the selected artist, as "Remove artist from list" does.
@@ -334,8 +333,14 @@ void Form1::Timer1_Timer()
     List1->Clear();
     if (List3->ListCount() > 0)
         List3->Clear();
-    m_runner->startScan(
-        File1->Path(), File1->folderId(), File1->items(), Check4->isChecked(), keyOptions());
+    // Opened on the worker: a folder on a disk that hangs keeps only the worker waiting.
+    m_runner->ask([this, folder = File1->Path(), listed = File1->folderId(), files = File1->items(),
+                      withSubFolders = Check4->isChecked(), options = keyOptions()] {
+        const arvelo::ListedFolder opened(folder, listed);
+        return std::function<void()>(
+            [this, outcome = arvelo::scanFolder(opened, files, withSubFolders, options),
+                changed = opened.changed()] { endScan(outcome, changed); });
+    });
 }
 
 void Form1::endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged)

@@ -80,20 +80,6 @@ void OperationRunner::runQueued(std::vector<std::function<void()>> &queue)
         call();
 }
 
-void OperationRunner::startScan(const QString &folder, arvelo::FileId listed,
-    const QStringList &files, bool withSubFolders, arvelo::KeyOptions options)
-{
-    onWorker([this, folder, listed, files, withSubFolders, options] {
-        // Opened here: a folder on a disk that hangs keeps only the worker waiting.
-        const arvelo::ListedFolder opened(folder, listed);
-        std::optional<arvelo::ScanOutcome> outcome
-            = arvelo::scanFolder(opened, files, withSubFolders, options);
-        report([this, outcome = std::move(outcome), changed = opened.changed()] {
-            emit scanFinished(outcome, changed);
-        });
-    });
-}
-
 void OperationRunner::startPass(std::function<Opened()> open,
     std::function<void(const arvelo::MoveSummary &)> finished,
     std::function<void(const QString &)> refused)

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/ArtistScan.h"
 #include "core/SteppedPass.h"
 
 #include <QObject>
@@ -26,10 +25,6 @@ public:
     // Waits for the worker, as stop() does.
     ~OperationRunner() override;
 
-    // Reads the folder (which must still be the one listed) and groups the artists;
-    // scanFinished follows.
-    void startScan(const QString &folder, arvelo::FileId listed, const QStringList &files,
-        bool withSubFolders, arvelo::KeyOptions);
     // A pass as opened on the worker, or why there is none.
     struct Opened
     {
@@ -49,8 +44,6 @@ public:
     void stop();
 
 signals:
-    // Nothing when the folder could not be read, or has changed since it was listed.
-    void scanFinished(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
     void passProgress(qsizetype handled, qsizetype total);
 
     // Wake-ups only: what they announce waits under m_lock.
