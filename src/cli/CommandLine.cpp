@@ -21,25 +21,13 @@ namespace arvelo {
 
 namespace {
 
-// Command-line bytes and folder names meet the system here, and only here: the arguments are
-// decoded in fromArgument, the folder is encoded again in systemName for the check below.
-// Both must stay each other's inverse, so that a name is checked exactly as it was typed.
-QString fromArgument(const char *argument)
-{
-    return decodeName(argument);
-}
-
-QByteArray systemName(const QString &folder)
-{
-    return encodeName(folder);
-}
-
 // The error number that keeps the window from listing folder, or 0 when it can.
 int folderError(const QString &folder)
 {
     if (folder.isEmpty())
         return ENOENT;
-    const QByteArray name = systemName(folder);
+    // Encoded as the arguments were decoded (argumentsOf), so it is checked exactly as typed.
+    const QByteArray name = encodeName(folder);
     DIR *dir = ::opendir(name.constData());
     if (!dir)
         return errno;
@@ -199,7 +187,7 @@ QStringList argumentsOf(int argc, const char *const *argv)
     QStringList arguments;
     arguments.reserve(argc);
     for (int i = 0; i < argc; ++i)
-        arguments.append(fromArgument(argv[i]));
+        arguments.append(decodeName(argv[i]));
     return arguments;
 }
 
