@@ -1,4 +1,5 @@
 #include "ByteTree.h"
+#include "widgets/VolumeSource.h"
 #include "windows/Form1.h"
 
 #include <QMessageBox>

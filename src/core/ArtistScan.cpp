@@ -44,16 +44,11 @@ std::optional<ScanOutcome> scanFolder(const ListedFolder &folder, const QStringL
         return std::nullopt;
     ScanOutcome outcome;
     if (withSubFolders) {
-        const std::optional<QList<ListedEntry>> entries
-            = visibleEntriesAt(folder.fd(), EntryKind::Folder);
-        if (!entries)
+        std::optional<QStringList> folders = subFolderNamesAt(folder.fd());
+        if (!folders)
             return std::nullopt;
-        QStringList folders;
-        folders.reserve(entries->size());
-        for (const ListedEntry &entry : *entries)
-            folders.append(entry.name);
         // The files are in order already; only the few folders need sorting.
-        outcome.workList = order.merged(files, std::move(folders));
+        outcome.workList = order.merged(files, std::move(*folders));
     } else {
         outcome.workList = files;
     }

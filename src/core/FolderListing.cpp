@@ -93,8 +93,12 @@ std::optional<QStringList> subFolderNames(const QString &folder)
     const UniqueFd fd = folder.isEmpty()
         ? UniqueFd()
         : openFolder(AT_FDCWD, encodeName(folder).constData(), true);
-    const std::optional<QList<ListedEntry>> entries
-        = fd.isOpen() ? visibleEntriesAt(fd.get(), EntryKind::Folder) : std::nullopt;
+    return fd.isOpen() ? subFolderNamesAt(fd.get()) : std::nullopt;
+}
+
+std::optional<QStringList> subFolderNamesAt(int dir)
+{
+    const std::optional<QList<ListedEntry>> entries = visibleEntriesAt(dir, EntryKind::Folder);
     if (!entries)
         return std::nullopt;
     QStringList names;

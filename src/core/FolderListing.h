@@ -40,5 +40,7 @@ std::optional<ListedFiles> listFiles(const QString &folder);
 
 // The visible sub-folders (links to folders included) of a folder, unsorted.
 std::optional<QStringList> subFolderNames(const QString &folder);
+// The same for the folder open as dir, which stays open.
+std::optional<QStringList> subFolderNamesAt(int dir);
 
 } // namespace arvelo

@@ -1,4 +1,5 @@
 #include "widgets/DriveList.h"
+#include "widgets/VolumeSource.h"
 
 #include "core/Drives.h"
 #include "core/NameCodec.h"
@@ -36,7 +37,7 @@ void DriveList::refresh()
 {
     const QString current = Drive();
     QStringList roots;
-    for (const QString &root : m_source->roots())
+    for (const QString &root : VolumeSource::standard()->roots())
         roots.append(QDir::cleanPath(root));
     // The drive in use stays listed even when it went away, so the list keeps naming the
     // drive of the folder shown; choosing it again reports it as not available.

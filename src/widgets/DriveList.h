@@ -1,7 +1,5 @@
 #pragma once
 
-#include "widgets/VolumeSource.h"
-
 #include <QComboBox>
 
 namespace arvelo {
@@ -24,9 +22,6 @@ public:
 
 signals:
     void Change();
-
-private:
-    std::shared_ptr<const VolumeSource> m_source = VolumeSource::standard();
 };
 
 } // namespace arvelo

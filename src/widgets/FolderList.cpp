@@ -1,4 +1,5 @@
 #include "widgets/FolderList.h"
+#include "widgets/VolumeSource.h"
 
 #include "core/Drives.h"
 #include "core/FolderListing.h"
@@ -62,9 +63,9 @@ FolderList::FolderList(QWidget *parent)
 bool FolderList::setPath(const QString &path)
 {
     const QString absolute = absoluteClean(path);
-    const QStringList roots = m_source->roots();
+    const QStringList roots = VolumeSource::standard()->roots();
     const QString drive = driveOf(absolute, roots);
-    if (!m_source->isAvailable(drive))
+    if (!VolumeSource::standard()->isAvailable(drive))
         return false;
     // A bare drive asks for some folder of that drive: the one already shown, if it is there.
     const bool sameDrive = absolute == drive && driveOf(m_path, roots) == drive;
@@ -107,9 +108,9 @@ void FolderList::openRow(int row)
     const QString folder = folderAt(row);
     if (folder.isEmpty())
         return;
-    const QString drive = driveOf(folder, m_source->roots());
+    const QString drive = driveOf(folder, VolumeSource::standard()->roots());
     // The drive may have gone since the list was drawn; say so instead of failing.
-    if (!m_source->isAvailable(drive)) {
+    if (!VolumeSource::standard()->isAvailable(drive)) {
         showMessage(driveNotAvailableMessage());
         return;
     }

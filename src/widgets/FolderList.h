@@ -1,7 +1,5 @@
 #pragma once
 
-#include "widgets/VolumeSource.h"
-
 #include <QListWidget>
 
 namespace arvelo {
@@ -34,8 +32,6 @@ protected:
 private:
     void openRow(int row);
     void showFolder(const QString &folder, const QString &drive);
-
-    std::shared_ptr<const VolumeSource> m_source = VolumeSource::standard();
     QString m_path;
 };
 

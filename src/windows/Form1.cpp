@@ -10,6 +10,7 @@
 #include "core/Passes.h"
 #include "core/UndoPass.h"
 #include "widgets/AppIcon.h"
+#include "widgets/VolumeSource.h"
 #include "widgets/FolderWatch.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"

@@ -14,8 +14,10 @@ OperationRunner::OperationRunner(QObject *parent)
     // The work runs on the worker; the reports, announced from there, on this thread, and not at
     // all once this object is gone.
     m_toWorker = connect(
-        this, &OperationRunner::workWaiting, m_worker, [this] { runWork(); }, Qt::QueuedConnection);
-    connect(this, &OperationRunner::reportsWaiting, this, &OperationRunner::deliverReports,
+        this, &OperationRunner::workWaiting, m_worker, [this] { runQueued(m_work); },
+        Qt::QueuedConnection);
+    connect(
+        this, &OperationRunner::reportsWaiting, this, [this] { runQueued(m_reports); },
         Qt::QueuedConnection);
     // A program that ends while a pass runs still lets the file at hand finish.
     if (QCoreApplication *application = QCoreApplication::instance())
@@ -42,30 +44,20 @@ void OperationRunner::stop()
 
 void OperationRunner::onWorker(std::function<void()> work)
 {
-    {
-        const std::lock_guard lock(m_lock);
-        m_work.push_back(std::move(work));
-    }
+    queue(m_work, std::move(work));
     emit workWaiting(QPrivateSignal());
-}
-
-void OperationRunner::runWork()
-{
-    runQueued(m_work);
 }
 
 void OperationRunner::report(std::function<void()> call)
 {
-    {
-        const std::lock_guard lock(m_lock);
-        m_reports.push_back(std::move(call));
-    }
+    queue(m_reports, std::move(call));
     emit reportsWaiting(QPrivateSignal());
 }
 
-void OperationRunner::deliverReports()
+void OperationRunner::queue(std::vector<std::function<void()>> &waiting, std::function<void()> call)
 {
-    runQueued(m_reports);
+    const std::lock_guard lock(m_lock);
+    waiting.push_back(std::move(call));
 }
 
 void OperationRunner::runQueued(std::vector<std::function<void()>> &queue)

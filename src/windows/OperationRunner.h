@@ -55,9 +55,8 @@ private:
     void onWorker(std::function<void()> work);
     // Runs `call` on the windows' thread, unless the program is ending.
     void report(std::function<void()> call);
-    // Each runs, on its own thread, what waits for it.
-    void runWork();
-    void deliverReports();
+    // Adds a call to one of the queues; runQueued runs, on its own thread, what waits in one.
+    void queue(std::vector<std::function<void()>> &waiting, std::function<void()> call);
     void runQueued(std::vector<std::function<void()>> &queue);
 
     QThread m_thread;
