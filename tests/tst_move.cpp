@@ -481,13 +481,16 @@ private slots:
             QCOMPARE(listing(selected()).join(u", "_s), after);
         }
         QCOMPARE(reported, stayed);
-        QVERIFY(!undoPass(selected()).found());
+        // A file kept out by a name taken is still in its artist folder: its pass stays open.
+        const QString taken = u" %1"_s.arg(int(StayReason::TakenInFolder));
+        QCOMPARE(undoPass(selected()).found(), !reported.filter(taken).isEmpty());
     }
 
     // Each folder keeps the journals of its last passes, and another folder's are not counted.
     void keepsTheLastPasses()
     {
-        QStringList made {u"sel/a/"_s, u"sel/b/"_s, u"sel/b/Zeta - b"_s};
+        QStringList made {u"sel/a/"_s, u"sel/a/Zeta/"_s, u"sel/a/Zeta/Zeta - x"_s,
+            u"sel/a/Zeta - x"_s, u"sel/b/"_s, u"sel/b/Zeta - b"_s};
         for (int pass = 0; pass <= KeptPasses; ++pass)
             made.append(u"sel/a/Zeta - %1"_s.arg(pass));
         makeAll(made);
@@ -497,14 +500,60 @@ private slots:
         QCOMPARE(move(selected() + u"/b"_s, u"Zeta - b"_s), 1);
         for (int pass = 0; pass <= KeptPasses; ++pass)
             QCOMPARE(move(selected() + u"/a"_s, u"Zeta - %1"_s.arg(pass)), 1);
+        // Passes that change nothing push none of those out.
+        for (int pass = 0; pass < KeptPasses; ++pass)
+            QCOMPARE(move(selected() + u"/a"_s, u"Zeta - x"_s), 0);
         QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), KeptPasses + 1);
         for (int pass = KeptPasses; pass > 0; --pass)
             QVERIFY(undoPass(selected() + u"/a"_s).step());
         // The oldest pass is gone; its file stays in the artist folder, nothing is lost.
         QVERIFY(!undoPass(selected() + u"/a"_s).found());
-        QCOMPARE(
-            QDir(selected() + u"/a/Zeta"_s).entryList(QDir::Files), QStringList {u"Zeta - 0"_s});
+        QCOMPARE(QDir(selected() + u"/a/Zeta"_s).entryList(QDir::Files),
+            QStringList({u"Zeta - 0"_s, u"Zeta - x"_s}));
         QVERIFY(undoPass(selected() + u"/b"_s).found());
+    }
+
+    // An undo that could not take every file back leaves its pass open, and the next one takes
+    // back what is left; one that cannot mark its journal says so. Passes with nothing left
+    // are passed over, and a dry run changes no journal doing so.
+    void undoKeepsThePassUntilAllIsBack()
+    {
+        makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
+        QCOMPARE(
+            moveAll(selected(), {u"Zeta"_s}, {u"Zeta - a"_s, u"Zeta - b"_s}, true, true).moved, 2);
+        MoveSyscalls failing = MoveSyscalls::system();
+        failing.renameNoReplace = [](int fromDir, const char *from, int toDir, const char *to) {
+            errno = EIO;
+            return QByteArrayView(from) == "Zeta - a"
+                ? -1
+                : MoveSyscalls::system().renameNoReplace(fromDir, from, toDir, to);
+        };
+        UndoPass first(ListedFolder(selected(), std::nullopt), false, {}, m_state->path(), failing);
+        QVERIFY(first.step());
+        QCOMPARE(stays(first.summary()),
+            QStringList {u"Zeta/Zeta - a %1"_s.arg(int(StayReason::Refused))});
+
+        UndoPass second = undoPass(selected());
+        QVERIFY(second.found());
+        // The journal cannot be marked: a link stands at its name.
+        const QString journal = m_state->filePath(second.journalName());
+        QVERIFY(QFile::rename(journal, journal + u".kept"_s)
+            && QFile::link(journal + u".kept"_s, journal));
+        QVERIFY(second.step());
+        QCOMPARE(second.summary().moved, 1);
+        QVERIFY(moveReport(second.summary()).contains(u"could not be updated"_s));
+        QVERIFY(QFile::remove(journal) && QFile::rename(journal + u".kept"_s, journal));
+        QCOMPARE(listing(selected()).join(u", "_s), u"Zeta - a, Zeta - b"_s);
+
+        const auto text = [&] {
+            QFile file(journal);
+            return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+        };
+        const QByteArray before = text();
+        QVERIFY(!nextUndo(selected(), true, {}, m_state->path())->found());
+        QCOMPARE(text(), before);
+        QVERIFY(!nextUndo(selected(), false, {}, m_state->path())->found());
+        QVERIFY(text().endsWith("undone\n"));
     }
 
     // A move that cannot be written down first is not made: it could not be taken back.

@@ -96,7 +96,7 @@ constexpr Verb verbs[] = {
         runMove, ScanSettings | AsWritten | DryRun | Verbose},
     {u"undo", nullptr,
         u"Moves the files of the last move in FOLDER back, and removes the folders it made.",
-        runUndo, DryRun},
+        runUndo, DryRun | Null},
 };
 
 struct SettingOption

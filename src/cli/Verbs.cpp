@@ -253,7 +253,9 @@ int runMove(const VerbRequest &request)
 int runUndo(const VerbRequest &request)
 {
     const QString shown = displayName(request.folder);
-    const std::unique_ptr<UndoPass> preview = nextUndo(request.folder);
+    // A dry run prints what would go back as its own look finds it, and changes nothing.
+    const std::unique_ptr<UndoPass> preview = nextUndo(
+        request.folder, request.dryRun, request.dryRun ? printing(request.end) : PassTell());
     if (preview->folderError() != 0) {
         printError(u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
             shown, QString::fromLocal8Bit(std::strerror(preview->folderError()))));
@@ -263,11 +265,11 @@ int runUndo(const VerbRequest &request)
         printError(u"arvelo: There is no move to undo in \"%1\".\n"_s.arg(shown));
         return UsageExitCode;
     }
-    UndoPass undo(ListedFolder(request.folder, std::nullopt), request.dryRun,
-        request.dryRun ? printing(request.end) : PassTell());
-    undo.step();
+    std::optional<UndoPass> undo;
+    if (!request.dryRun)
+        undo.emplace(ListedFolder(request.folder, std::nullopt)).step();
     std::fflush(stdout);
-    const QString report = moveReport(undo.summary());
+    const QString report = moveReport(undo ? undo->summary() : preview->summary());
     if (report.isEmpty())
         return 0;
     printError(report + u'\n');

@@ -86,8 +86,7 @@ Journal::~Journal()
 
 bool Journal::start()
 {
-    QString name;
-    m_fd = createJournal(m_dir, name);
+    m_fd = createJournal(m_dir, m_name);
     if (!m_fd.isOpen())
         return false;
     // Written with the first records, in the same write.
@@ -163,10 +162,6 @@ bool Journal::write()
         }
         done += n;
     }
-    if (first) {
-        // The new journal counts among the folder's passes kept.
-        removeOldPasses(m_dir, m_identity);
-    }
     {
         const std::lock_guard lock(m_lock);
         m_written += done;
@@ -177,6 +172,16 @@ bool Journal::write()
     m_pending = std::move(text);
     m_pending.truncate(0);
     return true;
+}
+
+void Journal::finish(bool changedSomething)
+{
+    if (!m_fd.isOpen())
+        return;
+    if (changedSomething)
+        removeOldPasses(m_dir, m_identity);
+    else
+        removeJournal(m_dir, m_name);
 }
 
 void Journal::makeRoom(qint64 end)

@@ -31,6 +31,9 @@ public:
     // False when it could not be written; then none of it may happen, and nothing more is
     // written.
     bool write();
+    // The pass is over. A journal of a pass that changed nothing goes, so that it never pushes
+    // a pass that did out of the KeptPasses; one that did makes older ones go.
+    void finish(bool changedSomething);
 
 private:
     bool start();
@@ -41,6 +44,7 @@ private:
     const FileId m_identity;
     const QString m_dir;
     UniqueFd m_fd;
+    QString m_name;
     QByteArray m_head;
     QByteArray m_pending;
     qint64 m_room = 0; // the file's length: the records, then zeros

@@ -136,6 +136,11 @@ UniqueFd createJournal(const QString &journalDir, QString &name)
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
 }
 
+void removeJournal(const QString &journalDir, const QString &name)
+{
+    ::unlinkat(openDir(journalDir).get(), encodeName(name).constData(), 0);
+}
+
 void removeOldPasses(const QString &journalDir, FileId folder)
 {
     if (const UniqueFd dir = openDir(journalDir); dir.isOpen())
@@ -148,11 +153,12 @@ std::optional<JournalContent> readJournal(const QString &journalDir, const QStri
     return text ? parseJournal(*text) : std::nullopt;
 }
 
-std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir)
+std::optional<QString> lastPassOf(
+    FileId folder, const QString &path, const QString &journalDir, const QStringList &passedOver)
 {
     const UniqueFd dir = openDir(journalDir);
     for (const QString &name : journalNames(dir.get())) {
-        if (folderOfJournal(dir.get(), name) != folder)
+        if (passedOver.contains(name) || folderOfJournal(dir.get(), name) != folder)
             continue;
         const auto text = readAt(dir.get(), name, MaxJournalBytes);
         const auto content = text ? parseJournal(*text) : std::nullopt;

@@ -4,6 +4,7 @@
 #include "core/JournalFile.h"
 
 #include <QString>
+#include <QStringList>
 
 #include <optional>
 
@@ -21,10 +22,13 @@ UniqueFd createJournal(const QString &journalDir, QString &name);
 
 // Keeps the newest KeptPasses journals of the folder and removes the older ones.
 void removeOldPasses(const QString &journalDir, FileId folder);
+// Removes the journal `name` of journalDir.
+void removeJournal(const QString &journalDir, const QString &name);
 
 // The file name, inside journalDir, of the newest journal of the folder with that identity and
-// path that has not been taken back yet.
-std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir);
+// path that has not been taken back yet, other than those passed over.
+std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
+    const QStringList &passedOver = {});
 
 // Reads the journal `name` of journalDir.
 std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name);

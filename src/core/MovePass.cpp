@@ -47,7 +47,11 @@ MovePass::MovePass(std::unique_ptr<FolderAccess> folders, QString folder, const 
     , m_plan(*m_folders, m_journal.get(), m_folder.isEmpty() ? MoveOrder() : order)
 { }
 
-MovePass::~MovePass() = default;
+MovePass::~MovePass()
+{
+    if (m_journal)
+        m_journal->finish(m_summary.moved > 0 || m_summary.foldersCreated > 0);
+}
 
 bool MovePass::step(QDeadlineTimer deadline, qsizetype units)
 {

@@ -60,8 +60,11 @@ QString reasonText(StayReason reason)
 QString moveReport(const MoveSummary &summary)
 {
     const qsizetype stayed = summary.stayed.size();
+    const QString notUpdated = summary.journalNotUpdated
+        ? u"The record of this move could not be updated; it may be offered again."_s
+        : QString();
     if (stayed == 0)
-        return {};
+        return notUpdated;
 
     QStringList lines;
     lines.append(stayed == 1 ? u"1 file stayed where it was."_s
@@ -84,6 +87,8 @@ QString moveReport(const MoveSummary &summary)
             lines.append(
                 u"\n%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt)));
     }
+    if (!notUpdated.isEmpty())
+        lines.append(u'\n' + notUpdated);
     return lines.join(u'\n');
 }
 

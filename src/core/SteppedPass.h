@@ -44,6 +44,8 @@ struct MoveSummary
     qsizetype foldersCreated = 0;
     // In the order the pass reached them.
     QList<StayedFile> stayed;
+    // An undo whose journal could not be updated: it may offer the same pass again.
+    bool journalNotUpdated = false;
 };
 
 // Whoever watches a pass as it goes, such as a listing on a terminal; names are relative to the

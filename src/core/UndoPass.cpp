@@ -3,6 +3,7 @@
 #include "core/ArtistFolders.h"
 #include "core/NameCodec.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -10,8 +11,8 @@
 
 namespace arvelo {
 
-UndoPass::UndoPass(
-    ListedFolder folder, bool dryRun, PassTell tell, QString journalDir, const MoveSyscalls &calls)
+UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString journalDir,
+    const MoveSyscalls &calls, const QStringList &passedOver)
     : m_folder(std::move(folder))
     , m_dryRun(dryRun)
     , m_tell(std::move(tell))
@@ -22,7 +23,7 @@ UndoPass::UndoPass(
         return;
     // Journals are found by the folder's identity and path, so no other folder's pass is taken
     // back here.
-    const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir);
+    const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, passedOver);
     const auto content = name ? readJournal(m_journalDir, *name) : std::nullopt;
     if (!content)
         return;
@@ -51,7 +52,12 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
             if (isUsableFolderName(made))
                 ::unlinkat(m_folder.fd(), encodeName(made).constData(), AT_REMOVEDIR);
         }
-        markUndone(m_journalDir, m_journalName);
+        // Files still in their artist folders keep the pass open for the next undo.
+        const bool left = std::ranges::any_of(m_summary.stayed, [](const StayedFile &file) {
+            return file.reason == StayReason::TakenInFolder || file.reason == StayReason::Refused;
+        });
+        if (!left)
+            m_summary.journalNotUpdated = !markUndone(m_journalDir, m_journalName);
     }
     m_finished = true;
     return true;
@@ -130,17 +136,20 @@ void UndoPass::stay(const JournalRecord &record, StayReason reason, const QStrin
     m_summary.stayed.append({joinPath(record.folder, record.file), reason, alsoAt});
 }
 
-std::unique_ptr<UndoPass> nextUndo(const QString &folder, const QString &journalDir)
+std::unique_ptr<UndoPass> nextUndo(
+    const QString &folder, bool dryRun, PassTell tell, const QString &journalDir)
 {
-    // Bounded, in case a journal cannot be marked as taken back.
-    for (int tries = 0;; ++tries) {
-        auto preview = std::make_unique<UndoPass>(
-            ListedFolder(folder, std::nullopt), true, PassTell(), journalDir);
+    QStringList passedOver;
+    for (;;) {
+        auto preview = std::make_unique<UndoPass>(ListedFolder(folder, std::nullopt), true, tell,
+            journalDir, MoveSyscalls::system(), passedOver);
         preview->step();
         const MoveSummary &summary = preview->summary();
-        if (!preview->found() || summary.moved + summary.stayed.size() > 0 || tries == 100)
+        if (!preview->found() || summary.moved + summary.stayed.size() > 0)
             return preview;
-        UndoPass(ListedFolder(folder, std::nullopt), false, PassTell(), journalDir).step();
+        passedOver.append(preview->journalName());
+        if (!dryRun)
+            UndoPass(ListedFolder(folder, std::nullopt), false, PassTell(), journalDir).step();
     }
 }
 

@@ -19,18 +19,22 @@ namespace arvelo {
 // moved (device and inode) and its old name is free there; each folder the pass made is
 // removed once it is empty. It moves as the move does, relative to open folders, never
 // replacing, never following a link; a journal's names are checked as the move checks names,
-// so no journal can make it reach outside the folder. Once it is done the journal is marked as
-// taken back, so the next undo takes the pass before. A dry run only looks.
+// so no journal can make it reach outside the folder. Once nothing of the pass is left to take
+// back, the journal is marked as taken back, so the next undo takes the pass before; until then
+// the next undo takes back what this one could not. A dry run only looks, and changes nothing.
 class UndoPass : public SteppedPass
 {
 public:
+    // The newest pass not taken back yet, other than those passed over.
     explicit UndoPass(ListedFolder folder, bool dryRun = false, PassTell tell = {},
-        QString journalDir = journalFolder(), const MoveSyscalls &calls = MoveSyscalls::system());
+        QString journalDir = journalFolder(), const MoveSyscalls &calls = MoveSyscalls::system(),
+        const QStringList &passedOver = {});
 
     // Why the folder could not be opened (an errno), else 0.
     int folderError() const { return m_folder.error(); }
-    // Whether the folder has a pass to take back.
+    // Whether the folder has a pass to take back, and its journal's name.
     bool found() const { return !m_journalName.isEmpty(); }
+    const QString &journalName() const { return m_journalName; }
 
     bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
@@ -62,10 +66,10 @@ private:
     MoveSummary m_summary;
 };
 
-// The dry run of the next undo in folder, done. A pass that has nothing left to take back (its
-// files all stayed, or are back already) is taken back on the way, so that it never hides the
-// pass before it.
-std::unique_ptr<UndoPass> nextUndo(
-    const QString &folder, const QString &journalDir = journalFolder());
+// The dry run of the next undo in folder, done, and told to `tell`. A pass that has nothing left
+// to take back (its files all stayed, or are back already) is passed over, so that it never
+// hides the pass before it; unless dryRun, it is also marked as taken back.
+std::unique_ptr<UndoPass> nextUndo(const QString &folder, bool dryRun = false, PassTell tell = {},
+    const QString &journalDir = journalFolder());
 
 } // namespace arvelo
