@@ -58,6 +58,8 @@ private slots:
     void killedMoveIsTakenBack();
     void moveKeepsItsJournal_data();
     void moveKeepsItsJournal();
+    void undoSaysWhyFilesStay_data();
+    void undoSaysWhyFilesStay();
 };
 
 void TestCommandLine::initTestCase()
@@ -497,6 +499,44 @@ void TestCommandLine::moveKeepsItsJournal()
         left.append(entry);
     }
     QCOMPARE(left, after);
+}
+
+void TestCommandLine::undoSaysWhyFilesStay_data()
+{
+    // After the move: "a>b" renames a to b, "+a" makes a new file a.
+    QTest::addColumn<QStringList>("meddling");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("moved file renamed since") << QStringList {u"Zeta/Zeta - a>Zeta/a2"_s}
+                                              << u"The file is no longer in the artist's folder"_s;
+    QTest::newRow("new file under the old name")
+        << QStringList {u"+Zeta - a"_s} << u"A file of that name is in the selected folder"_s;
+    QTest::newRow("another file under the moved name") << QStringList {u"Zeta/Zeta - a>Zeta/a2"_s,
+        u"+Zeta/Zeta - a"_s} << u"The file in the artist's folder is another file now"_s;
+}
+
+void TestCommandLine::undoSaysWhyFilesStay()
+{
+    QFETCH(QStringList, meddling);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    for (const char *name : {"Zeta - a", "Zeta - b"})
+        QVERIFY(bytetree::makeFile(folder + '/' + name, name));
+    QCOMPARE(runArvelo({"--move", folder}).exitCode, 0);
+    for (const QString &step : std::as_const(meddling)) {
+        const QByteArray at = folder + '/' + QFile::encodeName(step.section(u'>', 0, 0));
+        if (step.startsWith(u'+'))
+            QVERIFY(bytetree::makeFile(folder + '/' + QFile::encodeName(step.mid(1)), "new"));
+        else
+            QCOMPARE(::rename(at, folder + '/' + QFile::encodeName(step.section(u'>', 1))), 0);
+    }
+
+    const ArveloRun undo = runArvelo({"--undo", folder});
+    QCOMPARE(undo.err,
+        u"1 file stayed where it was.\n\n%1: 1\n\nZeta/Zeta - a\n"_s.arg(reason).toUtf8());
+    QCOMPARE(undo.exitCode, 1);
+    // The other file went back all the same.
+    QVERIFY(QFile::exists(dir.filePath(u"Zeta - b"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)
