@@ -16,6 +16,7 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +104,7 @@ private slots:
 
         QStringList reports;
         QList<int> progress;
+        QSet<int> maxima;
         int ticks = 0;
         bool probed = false, closeRefused = false, secondOperationStarted = false;
         bool helpShown = false;
@@ -121,8 +123,10 @@ private slots:
                 moving->installEventFilter(&painted);
             // As when another window has uncovered it.
             moving->update();
-            if (moving->progressBar()->isVisible())
+            if (moving->progressBar()->isVisible()) {
                 progress.append(moving->progressBar()->value());
+                maxima.insert(moving->progressBar()->maximum());
+            }
             listReadDuringMove |= form.File1->items() != listedBefore;
             // Once the move itself is under way (its trigger has fired).
             if (!probed && ticks >= 5 && !form.Timer2->isActive()) {
@@ -161,6 +165,8 @@ private slots:
         QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
         QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
         QVERIFY(progress.first() < progress.last());
+        // Out of every file but the single song, from the first showing on.
+        QCOMPARE(maxima, QSet<int> {int(names.size()) - 1});
         QVERIFY(reports.first().contains(u"Taken - 1.mp3"_s));
         // Afterwards the lists show the folder as it now is.
         QVERIFY(form.isVisible());
