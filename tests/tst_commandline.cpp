@@ -56,6 +56,10 @@ private slots:
     void interruptStopsTheMoveBetweenFiles_data();
     void interruptStopsTheMoveBetweenFiles();
     void killedMoveIsTakenBack();
+    void moveKeepsItsJournal_data();
+    void moveKeepsItsJournal();
+    void undoSaysWhyFilesStay_data();
+    void undoSaysWhyFilesStay();
 };
 
 void TestCommandLine::initTestCase()
@@ -414,6 +418,125 @@ void TestCommandLine::killedMoveIsTakenBack()
         QFile file(folder.filePath(song));
         QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == song.toUtf8());
     }
+}
+
+void TestCommandLine::moveKeepsItsJournal_data()
+{
+    QTest::addColumn<QByteArrayList>("arguments"); // before the folder
+    QTest::addColumn<QStringList>("environment"); // "@" stands for the test's own folder
+    QTest::addColumn<QString>("reason"); // why the files that stayed did; empty when all moved
+    // What the test's folder holds afterwards, less the songs; "J" stands for a journal.
+    QTest::addColumn<QByteArrayList>("after");
+
+    const QByteArrayList written {"home/", "state/", "state/arvelo/", "state/arvelo/J"};
+    QTest::newRow("journal private under umask 000")
+        << QByteArrayList {"--move"} << QStringList {u"XDG_STATE_HOME=@/state"_s} << QString()
+        << written;
+    // A relative path is no base folder: the home's default stands in.
+    QTest::newRow("relative XDG_STATE_HOME ignored")
+        << QByteArrayList {"--move"} << QStringList {u"XDG_STATE_HOME=state"_s} << QString()
+        << QByteArrayList {"home/", "home/.local/", "home/.local/state/",
+               "home/.local/state/arvelo/", "home/.local/state/arvelo/J", "state/"};
+    QTest::newRow("dry run: no journal")
+        << QByteArrayList {"--move", "--dry-run"} << QStringList {u"XDG_STATE_HOME=@/state"_s}
+        << QString() << QByteArrayList {"home/", "state/"};
+    // Records that may not be on the disk cannot promise an undo.
+    QTest::newRow("failed flush stops the move")
+        << QByteArrayList {"--move"}
+        << QStringList {u"XDG_STATE_HOME=@/state"_s, u"LD_PRELOAD=" ARVELO_FDATASYNC_EIO ""_s}
+        << u"The move could not be written down to be taken back later"_s << written;
+}
+
+void TestCommandLine::moveKeepsItsJournal()
+{
+    QFETCH(QByteArrayList, arguments);
+    QFETCH(QStringList, environment);
+    QFETCH(QString, reason);
+    QFETCH(QByteArrayList, after);
+    QTemporaryDir dir;
+    const QByteArray root = QFile::encodeName(dir.path());
+    for (const char *folder : {"songs", "home", "state"})
+        QCOMPARE(::mkdir(root + '/' + folder, 0777), 0);
+    // Enough for the pass to write its journal more than once.
+    constexpr int Songs = 2000;
+    for (int song = 0; song < Songs; ++song)
+        QVERIFY(bytetree::makeFile(root + "/songs/Zeta - " + QByteArray::number(song)));
+    environment.append(u"HOME=@/home"_s);
+    environment.replaceInStrings(u"@"_s, dir.path());
+
+    QProcess program;
+    program.setWorkingDirectory(dir.path());
+    const mode_t mask = ::umask(0);
+    startArvelo(program, arguments << root + "/songs", environment);
+    ::umask(mask);
+    QVERIFY(program.waitForFinished(60000));
+    const QByteArray error = program.readAllStandardError();
+    const auto stayed = qsizetype(QDir(dir.filePath(u"songs"_s)).entryList(QDir::Files).size());
+    if (reason.isEmpty()) {
+        QCOMPARE(error, QByteArray());
+        QCOMPARE(program.exitCode(), 0);
+    } else {
+        QEXPECT_FAIL(
+            "failed flush stops the move", "the flush's result is not looked at yet", Abort);
+        QVERIFY2(stayed > 0 && stayed < Songs, qPrintable(QString::number(stayed)));
+        QVERIFY2(error.startsWith(u"%1 files stayed where they were.\n\n%2: %1\n\n"_s.arg(stayed)
+                                      .arg(reason)
+                                      .toUtf8()),
+            error.constData());
+        QCOMPARE(program.exitCode(), 1);
+    }
+    QByteArrayList left;
+    for (QByteArray entry : bytetree::tree(root)) {
+        if (entry.startsWith("songs/"))
+            continue;
+        if (const qsizetype end = entry.indexOf(".journal="); end > 0) {
+            struct stat info
+            { };
+            QCOMPARE(::stat(root + '/' + entry.left(end + 8), &info), 0);
+            QCOMPARE(info.st_mode & 07777, mode_t(0600));
+            entry = entry.left(entry.lastIndexOf('/', end) + 1) + 'J';
+        }
+        left.append(entry);
+    }
+    QCOMPARE(left, after);
+}
+
+void TestCommandLine::undoSaysWhyFilesStay_data()
+{
+    // After the move: "a>b" renames a to b, "+a" makes a new file a.
+    QTest::addColumn<QStringList>("meddling");
+    QTest::addColumn<QString>("reason");
+    QTest::newRow("moved file renamed since") << QStringList {u"Zeta/Zeta - a>Zeta/a2"_s}
+                                              << u"The file is no longer in the artist's folder"_s;
+    QTest::newRow("new file under the old name")
+        << QStringList {u"+Zeta - a"_s} << u"A file of that name is in the selected folder"_s;
+    QTest::newRow("another file under the moved name") << QStringList {u"Zeta/Zeta - a>Zeta/a2"_s,
+        u"+Zeta/Zeta - a"_s} << u"The file in the artist's folder is another file now"_s;
+}
+
+void TestCommandLine::undoSaysWhyFilesStay()
+{
+    QFETCH(QStringList, meddling);
+    QFETCH(QString, reason);
+    QTemporaryDir dir;
+    const QByteArray folder = QFile::encodeName(dir.path());
+    for (const char *name : {"Zeta - a", "Zeta - b"})
+        QVERIFY(bytetree::makeFile(folder + '/' + name, name));
+    QCOMPARE(runArvelo({"--move", folder}).exitCode, 0);
+    for (const QString &step : std::as_const(meddling)) {
+        const QByteArray at = folder + '/' + QFile::encodeName(step.section(u'>', 0, 0));
+        if (step.startsWith(u'+'))
+            QVERIFY(bytetree::makeFile(folder + '/' + QFile::encodeName(step.mid(1)), "new"));
+        else
+            QCOMPARE(::rename(at, folder + '/' + QFile::encodeName(step.section(u'>', 1))), 0);
+    }
+
+    const ArveloRun undo = runArvelo({"--undo", folder});
+    QCOMPARE(undo.err,
+        u"1 file stayed where it was.\n\n%1: 1\n\nZeta/Zeta - a\n"_s.arg(reason).toUtf8());
+    QCOMPARE(undo.exitCode, 1);
+    // The other file went back all the same.
+    QVERIFY(QFile::exists(dir.filePath(u"Zeta - b"_s)));
 }
 
 QTEST_GUILESS_MAIN(TestCommandLine)

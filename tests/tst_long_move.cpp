@@ -16,6 +16,8 @@
 #include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScopeGuard>
+#include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -103,6 +105,7 @@ private slots:
 
         QStringList reports;
         QList<int> progress;
+        QSet<int> maxima;
         int ticks = 0;
         bool probed = false, closeRefused = false, secondOperationStarted = false;
         bool helpShown = false;
@@ -121,8 +124,10 @@ private slots:
                 moving->installEventFilter(&painted);
             // As when another window has uncovered it.
             moving->update();
-            if (moving->progressBar()->isVisible())
+            if (moving->progressBar()->isVisible()) {
                 progress.append(moving->progressBar()->value());
+                maxima.insert(moving->progressBar()->maximum());
+            }
             listReadDuringMove |= form.File1->items() != listedBefore;
             // Once the move itself is under way (its trigger has fired).
             if (!probed && ticks >= 5 && !form.Timer2->isActive()) {
@@ -161,6 +166,8 @@ private slots:
         QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
         QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
         QVERIFY(progress.first() < progress.last());
+        // Out of every file but the single song, from the first showing on.
+        QCOMPARE(maxima, QSet<int> {int(names.size()) - 1});
         QVERIFY(reports.first().contains(u"Taken - 1.mp3"_s));
         // Afterwards the lists show the folder as it now is.
         QVERIFY(form.isVisible());
@@ -229,6 +236,46 @@ private slots:
             arvelo::moveReport(alone.summary()) + u"\n\nPress Ctrl+Z to move them back."_s);
         QCOMPARE(tree(folder.path()), tree(reference.path()));
         Form1::slot().unload();
+    }
+
+    // The program ends while the files move: the move stops after the file in hand.
+    void quittingStopsTheMove()
+    {
+        const auto unload = qScopeGuard([] {
+            Form2::slot().unload();
+            Form1::slot().unload();
+        });
+        QTemporaryDir folder;
+        QStringList names;
+        for (int song = 0; song < Artists * SongsEach; ++song)
+            names.append(u"Artist %1 - Song %2.mp3"_s.arg(song % Artists).arg(song));
+        makeFiles(folder.path(), names);
+        Form1 &form = Form1::slot().show(folder.path());
+        QTest::mouseClick(form.Command1, Qt::LeftButton);
+        QTRY_VERIFY(!Caut::slot().isOpen());
+
+        QTest::mouseClick(form.Command3, Qt::LeftButton);
+        // The program is told to exit once the bar shows files moving.
+        QTimer quitter;
+        connect(&quitter, &QTimer::timeout, this, [] {
+            const Form2 *moving = Form2::slot().get();
+            if (!moving || moving->progressBar()->isVisible())
+                QCoreApplication::exit(0);
+        });
+        quitter.start(20);
+        QTimer tooLong;
+        connect(&tooLong, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
+        tooLong.start(60000);
+        QCOMPARE(QCoreApplication::exec(), 0);
+        quitter.stop();
+
+        const QStringList stopped = tree(folder.path());
+        QCOMPARE(stopped.size(), names.size());
+        const qsizetype moved = stopped.filter(u"/"_s).size();
+        QVERIFY2(moved > 0 && moved < names.size(), qPrintable(QString::number(moved)));
+        // Nothing moves after that.
+        QTest::qWait(300);
+        QCOMPARE(tree(folder.path()), stopped);
     }
 
     void progressBarIsOneForTheScreenReader()

@@ -45,6 +45,7 @@ private slots:
     void struckArtistStaysAndFoldersKeepFirstSpelling();
     void commandLineDoesAsTheWindow_data();
     void commandLineDoesAsTheWindow();
+    void ctrlZTakesTheMoveBack_data();
     void ctrlZTakesTheMoveBack();
     void folderReplacedSinceListed();
 
@@ -169,6 +170,8 @@ void TestMoveWindow::commandLineDoesAsTheWindow_data()
     QTest::newRow("names not UTF-8") << QByteArrayList {"Caf\xe9 - a", "CAF\xe9 - b"} << false;
     QTest::newRow("a link where a folder should be")
         << QByteArrayList {"Mira Vell@/nowhere"} << true;
+    QTest::newRow("nothing moved")
+        << QByteArrayList {"Kelo@/nowhere", "Mira Vell@/nowhere", "Zeta@/nowhere"} << true;
 }
 
 void TestMoveWindow::commandLineDoesAsTheWindow()
@@ -216,10 +219,11 @@ void TestMoveWindow::commandLineDoesAsTheWindow()
     const ArveloRun move = runArvelo({"--move", "--verbose", commandLine});
     QCOMPARE(bytetree::tree(commandLine), bytetree::tree(window));
     QCOMPARE(told.size(), someStay ? 1 : 0);
-    // The window's report, less its hint at its own Ctrl+Z.
-    const QByteArray report = someStay
-        ? QString(told.first()).remove(u"\n\nPress Ctrl+Z to move them back."_s).toUtf8() + '\n'
-        : QByteArray();
+    // The window's report, less its hint at its own Ctrl+Z, given only when something moved.
+    const QString hint = u"\n\nPress Ctrl+Z to move them back."_s;
+    QCOMPARE(told.value(0).endsWith(hint), someStay && move.out.contains(" -> "));
+    const QByteArray report
+        = someStay ? QString(told.first()).remove(hint).toUtf8() + '\n' : QByteArray();
     QCOMPARE(move.err, report);
     QCOMPARE(move.exitCode, someStay ? 1 : 0);
     // The plan is the moves made, line for line, and foresees what stays.
@@ -228,10 +232,23 @@ void TestMoveWindow::commandLineDoesAsTheWindow()
     QVERIFY(plan.err.endsWith(report));
 }
 
+void TestMoveWindow::ctrlZTakesTheMoveBack_data()
+{
+    // Another program puts new files under the moved files' names: every one would stay.
+    QTest::addColumn<bool>("namesRetaken");
+    QTest::newRow("every file goes back") << false;
+    QTest::newRow("every file stays") << true;
+}
+
 void TestMoveWindow::ctrlZTakesTheMoveBack()
 {
+    QFETCH(bool, namesRetaken);
     const QStringList before = files();
     QCOMPARE(pressMove(), QStringList());
+    for (const QByteArray &name : workedExample) {
+        if (namesRetaken && name != "Solo - x.mp3")
+            QVERIFY(bytetree::makeFile(QFile::encodeName(m_folder->filePath(decodeName(name)))));
+    }
     const QStringList moved = files();
     const QString folder = m_form->File1->Path();
     const auto pressCtrlZ = [&](QMessageBox::StandardButton answer) {
@@ -247,11 +264,23 @@ void TestMoveWindow::ctrlZTakesTheMoveBack()
     QCOMPARE(pressCtrlZ(QMessageBox::No), asked);
     QCOMPARE(files(), moved);
 
-    QCOMPARE(pressCtrlZ(QMessageBox::Yes), asked);
-    QCOMPARE(files(), before);
-    // Both lists show the folder as it is again.
-    QCOMPARE(m_form->File1->ListCount(), 7);
-    QVERIFY(m_form->Dir1->findItems(u"Kelo"_s, Qt::MatchExactly).isEmpty());
+    if (namesRetaken) {
+        // Counted, offered, and told why they stay.
+        QCOMPARE(pressCtrlZ(QMessageBox::Yes),
+            asked
+                + QStringList {u"6 files stayed where they were.\n\n"
+                               u"A file of that name is in the selected folder: 6\n\n"
+                               u"Zeta/ZETA - two.mp3\nZeta/Zeta - one.mp3\n"
+                               u"Mira Vell/Mira Vell - 1.mp3\nMira Vell/mira  vell - 2.mp3\n"
+                               u"Kelo/kelo - b.mp3\nKelo/Kelo - a.mp3"_s});
+        QCOMPARE(files(), moved);
+    } else {
+        QCOMPARE(pressCtrlZ(QMessageBox::Yes), asked);
+        QCOMPARE(files(), before);
+        // Both lists show the folder as it is again.
+        QCOMPARE(m_form->File1->ListCount(), 7);
+        QVERIFY(m_form->Dir1->findItems(u"Kelo"_s, Qt::MatchExactly).isEmpty());
+    }
     QCOMPARE(pressCtrlZ(QMessageBox::Yes),
         QStringList {u"There is no move to undo in \"%1\"."_s.arg(folder)});
 }
