@@ -13,6 +13,8 @@
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "core/NameCodec.h"
+#include "core/Passes.h"
+#include "core/UndoPass.h"
 #include "windows/Caut.h"
 #include "windows/Form1.h"
 #include "windows/Form2.h"
@@ -203,6 +205,31 @@ private slots:
         }
         // Pressed again: nothing more moves.
         QCOMPARE(scanAndMoveOnce().second.moved, 0);
+    }
+
+    // A journal that fills its disk: what could not be written down first does not move, and
+    // everything that moved comes back.
+    void journalOnAFullDisk()
+    {
+        QTemporaryDir dir;
+        QStringList files, artists;
+        for (int k = 0; k < 1500; ++k) {
+            files.append(u"Artist%1 - song %2.mp3"_s.arg(k % 30).arg(k));
+            QVERIFY(makeFile(QFile::encodeName(dir.filePath(files.last()))));
+        }
+        for (int k = 0; k < 30; ++k)
+            artists.append(u"Artist%1"_s.arg(k));
+        const QString state = decodeName(volume("SMALL") + "/arvelo");
+        auto pass
+            = journaledMove(ListedFolder(dir.path(), std::nullopt), {artists, files}, {}, state);
+        QVERIFY(pass->step(QDeadlineTimer::Forever, std::numeric_limits<qsizetype>::max()));
+        const qsizetype moved = pass->summary().moved;
+        QVERIFY2(moved > 0 && moved < files.size(), qPrintable(QString::number(moved)));
+        pass.reset();
+        UndoPass undo(ListedFolder(dir.path(), std::nullopt), false, {}, state);
+        QVERIFY(undo.step());
+        QCOMPARE(undo.summary().moved, moved);
+        QCOMPARE(listFiles(dir.path()).value_or(ListedFiles()).names.size(), files.size());
     }
 
     // The same through the window, on exFAT.

@@ -147,8 +147,13 @@ bool Journal::write()
         // What was written before is on the disk before anything of this write happens.
         std::unique_lock lock(m_lock);
         m_wake.wait(lock, [this] { return m_flushed == m_written; });
+        // Records that may not be on the disk cannot promise an undo: nothing more happens.
+        if (m_flushFailed) {
+            m_failed = true;
+            return false;
+        }
     }
-    makeRoom(m_written + text.size());
+    makeRoom(m_written, m_written + text.size());
     qint64 done = 0;
     while (done < text.size()) {
         const ssize_t n = ::pwrite(
@@ -184,10 +189,13 @@ void Journal::finish(bool changedSomething)
         removeJournal(m_dir, m_name);
 }
 
-void Journal::makeRoom(qint64 end)
+void Journal::makeRoom(qint64 recordsEnd, qint64 end)
 {
-    // Without room the records make the file longer themselves, which costs only time.
+    // Without room the records make the file longer themselves, which costs only time. A fill
+    // cut short by a full disk may have stopped behind records written since: zeros never go
+    // over a record.
     static constexpr std::array<char, 65536> zeros {};
+    m_room = std::max(m_room, recordsEnd);
     if (end <= m_room)
         return;
     // Each growth doubles the room, by at most LargestGrowth: a pass of a million files
@@ -226,12 +234,13 @@ void Journal::flushInTurn()
         const qint64 upTo = m_written;
         const bool last = m_stopping;
         lock.unlock();
-        ::fdatasync(m_fd.get());
+        const bool synced = ::fdatasync(m_fd.get()) == 0;
         // The room for the records to come is made here rather than by the pass, which writes
         // again only once this flush is over.
         if (!last && m_room - upTo < RoomChunk)
-            makeRoom(m_room + 1);
+            makeRoom(upTo, std::max(m_room, upTo) + 1);
         lock.lock();
+        m_flushFailed = m_flushFailed || !synced;
         m_flushed = upTo;
         m_wake.notify_all();
     }

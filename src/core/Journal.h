@@ -37,7 +37,9 @@ public:
 
 private:
     bool start();
-    void makeRoom(qint64 end);
+    // Zeros from the end of the records (recordsEnd) or of the room made before, whichever is
+    // further, to past `end`.
+    void makeRoom(qint64 recordsEnd, qint64 end);
     void flushInTurn();
 
     const QString m_folder;
@@ -58,6 +60,7 @@ private:
     std::condition_variable m_wake;
     qint64 m_written = 0;
     qint64 m_flushed = 0;
+    bool m_flushFailed = false;
     bool m_stopping = false;
     std::thread m_flusher;
 };
