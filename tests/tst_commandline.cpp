@@ -306,6 +306,7 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles_data()
     QTest::addColumn<int>("signal");
     QTest::newRow("Ctrl+C") << SIGINT;
     QTest::newRow("SIGTERM") << SIGTERM;
+    QTest::newRow("output closed") << SIGPIPE; // by `| head -1`
 }
 
 void TestCommandLine::interruptStopsTheMoveBetweenFiles()
@@ -329,10 +330,22 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
 
     // A slow disk: each rename takes 20 ms, so the signal comes in the middle of the move.
     QProcess program;
-    startArvelo(program, {"--move", "--verbose", folder},
-        {u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s});
-    QTRY_VERIFY(moved().size() >= 3);
-    QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+    const QStringList slowDisk {
+        u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s};
+    if (signal == SIGPIPE) {
+        // The reader goes after the first line; the shell tells how the program ended.
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        for (const QString &variable : slowDisk)
+            environment.insert(variable.section(u'=', 0, 0), variable.section(u'=', 1));
+        program.setProcessEnvironment(environment);
+        program.start(u"/bin/bash"_s,
+            {u"-c"_s, u"\"$0\" --move --verbose \"$1\" | head -1; exit ${PIPESTATUS[0]}"_s,
+                QString::fromUtf8(ARVELO_BINARY), dir.path()});
+    } else {
+        startArvelo(program, {"--move", "--verbose", folder}, slowDisk);
+        QTRY_VERIFY(moved().size() >= 3);
+        QCOMPARE(::kill(pid_t(program.processId()), signal), 0);
+    }
     QVERIFY(program.waitForFinished(30000));
     QCOMPARE(program.exitStatus(), QProcess::NormalExit);
     QCOMPARE(program.exitCode(), 130);
@@ -358,7 +371,8 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
             told.append(line.mid(arrow + 4) + '=' + line.left(arrow));
     }
     std::ranges::sort(told);
-    QCOMPARE(told, inFolders);
+    if (signal != SIGPIPE)
+        QCOMPARE(told, inFolders);
     const QByteArray error = program.readAllStandardError();
     QVERIFY2(error.startsWith("arvelo: interrupted: " + QByteArray::number(inFolders.size())
                  + " of 60 files moved, the others stayed where they were.\n"),

@@ -109,7 +109,8 @@ PassTell printing(char end)
         [end](const QString &from, const QString &to) { printName(from + u" -> "_s + to, end); }};
 }
 
-// SIGINT and SIGTERM only raise the flag while the move runs; the move stops between files.
+// SIGINT and SIGTERM only raise the flag while the move runs; the move stops between files. A
+// closed output does not end the program either; the move sees it at its next step.
 class InterruptFlag
 {
 public:
@@ -123,11 +124,14 @@ public:
         action.sa_flags = SA_RESTART;
         sigaction(SIGINT, &action, &m_int);
         sigaction(SIGTERM, &action, &m_term);
+        action.sa_handler = SIG_IGN;
+        sigaction(SIGPIPE, &action, &m_pipe);
     }
     ~InterruptFlag()
     {
         sigaction(SIGINT, &m_int, nullptr);
         sigaction(SIGTERM, &m_term, nullptr);
+        sigaction(SIGPIPE, &m_pipe, nullptr);
     }
     InterruptFlag(const InterruptFlag &) = delete;
     InterruptFlag &operator=(const InterruptFlag &) = delete;
@@ -138,6 +142,8 @@ private:
     struct sigaction m_int
     { };
     struct sigaction m_term
+    { };
+    struct sigaction m_pipe
     { };
 };
 
@@ -222,7 +228,9 @@ int runMove(const VerbRequest &request)
 
     Progress progress;
     const bool stopped = !runSteps(*pass, [&] {
-        if (interrupt.raised())
+        // What was printed goes out at every step: a closed output (a pipe whose reader has
+        // gone) stops the move there, as an interrupt does.
+        if (interrupt.raised() || std::fflush(stdout) != 0)
             return false;
         progress.show(*pass);
         return true;

@@ -9,6 +9,7 @@
 #include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
+#include <limits.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -22,8 +23,9 @@ namespace {
 constexpr QByteArrayView Suffix = ".journal";
 // A journal holds about a hundred bytes a file; anything far larger is not one of ours.
 constexpr qint64 MaxJournalBytes = qint64(256) << 20;
-// Enough for the first two lines, whatever the folder's path.
-constexpr qint64 HeaderBytes = 8192;
+// Enough for the first two lines, whatever the folder's path: a path of PATH_MAX bytes, each
+// written as three.
+constexpr qint64 HeaderBytes = 3 * PATH_MAX + 256;
 
 // Makes every missing folder of `path`, private to the user as the base directory asks.
 bool makeFolders(const QByteArray &path)
