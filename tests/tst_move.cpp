@@ -556,6 +556,20 @@ private slots:
         QVERIFY(text().endsWith("undone\n"));
     }
 
+    // Any folder that can be moved in can be undone, however long its path.
+    void deepFolderIsUndone()
+    {
+        QString deep = selected();
+        while (QFile::encodeName(deep).size() < 3800)
+            deep += u'/' + QString(100, QChar(u'\u00e9'));
+        const QString below = deep.sliced(m_dir->path().size() + 1);
+        makeAll({below + u'/', below + u"/Zeta - a"_s});
+        QCOMPARE(moveAll(deep, {u"Zeta"_s}, {u"Zeta - a"_s}, true, true).moved, 1);
+        UndoPass undo = undoPass(deep);
+        QVERIFY(undo.found() && undo.step());
+        QCOMPARE(undo.summary().moved, 1);
+    }
+
     // A move that cannot be written down first is not made: it could not be taken back.
     void unwrittenJournalMovesNothing()
     {
