@@ -9,9 +9,10 @@
 #include "windows/Form2.h"
 #include "windows/Help.h"
 
+#include "ByteTree.h"
+
 #include <QAccessible>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMessageBox>
 #include <QProgressBar>
@@ -53,17 +54,6 @@ protected:
         return QObject::eventFilter(watched, event);
     }
 };
-
-// Every file under a folder, by its path inside it.
-QStringList tree(const QString &folder)
-{
-    QStringList all;
-    QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext())
-        all.append(QDir(folder).relativeFilePath(it.next()));
-    all.sort();
-    return all;
-}
 
 void makeFiles(const QString &folder, const QStringList &names)
 {
@@ -226,7 +216,8 @@ private slots:
             = arvelo::moveIntoArtistFolders(disk, artists, reference.path(), files, true);
         QCOMPARE(
             reports.first(), arvelo::moveReport(alone) + u"\n\nPress Ctrl+Z to move them back."_s);
-        QCOMPARE(tree(folder.path()), tree(reference.path()));
+        QCOMPARE(bytetree::tree(QFile::encodeName(folder.path())),
+            bytetree::tree(QFile::encodeName(reference.path())));
         Form1::slot().unload();
     }
 
