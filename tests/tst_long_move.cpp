@@ -10,11 +10,11 @@
 #include "windows/Help.h"
 
 #include "ByteTree.h"
+#include "MessageBoxes.h"
 
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -29,17 +29,6 @@ constexpr int Artists = 300;
 constexpr int SongsEach = 10;
 
 // Counts the paint events a widget receives.
-// Reads and closes the move's report when it is up; true when it was.
-bool tookReport(QStringList &reports)
-{
-    auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
-    if (!box)
-        return false;
-    reports.append(box->text());
-    box->accept();
-    return true;
-}
-
 class PaintCounter : public QObject
 {
 public:
@@ -91,7 +80,7 @@ private slots:
         QTRY_VERIFY(!Caut::slot().isOpen());
         QCOMPARE(form.List1->ListCount(), Artists + 1);
 
-        QStringList reports;
+        MessageBoxAnswerer user;
         QList<int> progress;
         int ticks = 0;
         bool probed = false, closeRefused = false, secondOperationStarted = false;
@@ -102,8 +91,6 @@ private slots:
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
-            if (tookReport(reports))
-                return;
             Form2 *moving = Form2::slot().get();
             if (!moving)
                 return;
@@ -137,7 +124,7 @@ private slots:
         QTest::mouseClick(form.Command3, Qt::LeftButton);
         QVERIFY(Form2::slot().isOpen());
         QTRY_VERIFY_WITH_TIMEOUT(!Form2::slot().isOpen(), 60000);
-        QTRY_COMPARE(reports.size(), 1);
+        QTRY_COMPARE(user.texts.size(), 1);
 
         // The event loop kept turning: ticks, repaints, a usable help window.
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
@@ -151,7 +138,7 @@ private slots:
         QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
         QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
         QVERIFY(progress.first() < progress.last());
-        QVERIFY(reports.first().contains(u"Taken - 1.mp3"_s));
+        QVERIFY(user.texts.first().contains(u"Taken - 1.mp3"_s));
         // Afterwards the lists show the folder as it now is.
         QVERIFY(form.isVisible());
         QCOMPARE(form.File1->items(), (QStringList {u"Solo - x.mp3"_s, u"Taken - 1.mp3"_s}));
@@ -180,14 +167,12 @@ private slots:
         QCOMPARE(artists.first(), u"Aaa"_s);
         const QStringList files = form.File1->items();
 
-        QStringList reports;
+        MessageBoxAnswerer user;
         int blockedTicks = 0, paintsWhileBlocked = 0;
         bool unchanged = true;
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
-            if (tookReport(reports))
-                return;
             Form2 *moving = Form2::slot().get();
             // Until the stuck file leaves, its rename is what the move waits on.
             if (!moving || form.Timer2->isActive() || !QFile::exists(folder.filePath(stuck)))
@@ -203,7 +188,7 @@ private slots:
         sampler.start(20);
         QTest::mouseClick(form.Command3, Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(!Form2::slot().isOpen(), 60000);
-        QTRY_COMPARE(reports.size(), 1);
+        QTRY_COMPARE(user.texts.size(), 1);
         sampler.stop();
 
         // A 3 s wait leaves room for about 150 ticks; a loop held by the rename gives one.
@@ -214,8 +199,8 @@ private slots:
         arvelo::DiskFolders disk;
         const arvelo::MoveSummary alone
             = arvelo::moveIntoArtistFolders(disk, artists, reference.path(), files, true);
-        QCOMPARE(
-            reports.first(), arvelo::moveReport(alone) + u"\n\nPress Ctrl+Z to move them back."_s);
+        QCOMPARE(user.texts.first(),
+            arvelo::moveReport(alone) + u"\n\nPress Ctrl+Z to move them back."_s);
         QCOMPARE(bytetree::tree(QFile::encodeName(folder.path())),
             bytetree::tree(QFile::encodeName(reference.path())));
         Form1::slot().unload();
