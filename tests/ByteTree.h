@@ -53,42 +53,57 @@ inline QString escaped(const QString &text)
     return name;
 }
 
-// Every entry below root, sorted, one per line: its path below root, then "/" for a folder,
-// "@" and the target for a link, else "=" and its first bytes; withIdentity adds the inode and
-// the size, which tell a file that was put back from one that never moved.
-inline QByteArrayList tree(const QByteArray &root, bool withIdentity = false)
+// One entry below a root: its path below it, then what it holds: "/" for a folder, "@" and the
+// target for a link, else "=" and its first bytes. The inode and the size tell a file that was
+// put back from one that never moved.
+struct Entry
 {
-    static thread_local QByteArrayList *lines = nullptr;
+    QByteArray path, held;
+    quint64 inode = 0;
+    qint64 size = 0;
+};
+
+// Every entry below root, in no particular order; links are not followed.
+inline QList<Entry> entries(const QByteArray &root)
+{
+    static thread_local QList<Entry> *found = nullptr;
     static thread_local size_t below = 0;
-    static thread_local bool identity = false;
-    QByteArrayList all;
-    lines = &all;
+    QList<Entry> all;
+    found = &all;
     below = size_t(root.size()) + 1;
-    identity = withIdentity;
     ::nftw(
         root.constData(),
         [](const char *path, const struct stat *info, int, FTW *) {
             if (std::strlen(path) < below)
                 return 0;
-            QByteArray line(path + below);
-            if (S_ISDIR(info->st_mode)) {
-                line += '/';
-            } else if (S_ISLNK(info->st_mode)) {
+            QByteArray held = "/";
+            if (S_ISLNK(info->st_mode)) {
                 char target[4096];
                 const ssize_t size = ::readlink(path, target, sizeof target);
-                line += '@' + QByteArray(target, size < 0 ? 0 : size);
-            } else {
-                line += '=' + contents(path);
+                held = '@' + QByteArray(target, size < 0 ? 0 : size);
+            } else if (!S_ISDIR(info->st_mode)) {
+                held = '=' + contents(path);
             }
-            if (identity)
-                line += ' ' + QByteArray::number(quint64(info->st_ino)) + ' '
-                    + QByteArray::number(qint64(info->st_size));
-            lines->append(line);
+            found->append({path + below, held, quint64(info->st_ino), qint64(info->st_size)});
             return 0;
         },
         16, FTW_PHYS);
-    std::sort(all.begin(), all.end());
     return all;
+}
+
+// The same, sorted, one line per entry: its path and what it holds; withIdentity adds the inode
+// and the size.
+inline QByteArrayList tree(const QByteArray &root, bool withIdentity = false)
+{
+    QByteArrayList lines;
+    for (const Entry &entry : entries(root)) {
+        lines.append(entry.path + entry.held);
+        if (withIdentity)
+            lines.last()
+                += ' ' + QByteArray::number(entry.inode) + ' ' + QByteArray::number(entry.size);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
 }
 
 inline void removeTree(const QByteArray &root)

@@ -15,7 +15,6 @@
 #include <QTest>
 
 #include <cerrno>
-#include <dirent.h>
 #include <functional>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -53,43 +52,6 @@ enum class Meddle {
     RenewOldName, // puts a new file under the old name once the link is made
     Links, // a relative and an absolute link among the files
 };
-
-struct Found
-{
-    QByteArray path; // below the temporary root
-    dev_t dev = 0;
-    ino_t ino = 0;
-    QByteArray data; // a file's first bytes, or "@" and a link's target
-};
-
-// Every regular file under dir, byte for byte and without the code under test; links are
-// not followed, so a file reached through one is not counted twice.
-void walk(const QByteArray &dir, const QByteArray &below, QList<Found> &found)
-{
-    DIR *d = ::opendir(dir.constData());
-    if (!d)
-        return;
-    while (const dirent *entry = ::readdir(d)) {
-        const QByteArray name(entry->d_name);
-        if (name == "." || name == "..")
-            continue;
-        const QByteArray path = dir + '/' + name;
-        struct stat info
-        { };
-        if (::lstat(path.constData(), &info) != 0)
-            continue;
-        if (S_ISDIR(info.st_mode)) {
-            walk(path, below + name + '/', found);
-        } else if (S_ISLNK(info.st_mode)) {
-            QByteArray target(4096, '\0');
-            target.truncate(std::max<ssize_t>(0, ::readlink(path, target.data(), target.size())));
-            found.append({below + name, info.st_dev, info.st_ino, '@' + target});
-        } else if (S_ISREG(info.st_mode)) {
-            found.append({below + name, info.st_dev, info.st_ino, contents(path)});
-        }
-    }
-    ::closedir(d);
-}
 
 QString reasonName(StayReason reason)
 {
@@ -137,23 +99,18 @@ class TestFaults : public QObject
     const QList<QByteArray> m_names {"Alpha - c", "Alpha - d", "Caf\xe9 - e", "Solo - x",
         "Zeta - a", "Zeta - b", "\xff\xfe - f", "\xff\xfe - g"};
 
-    // Every file's contents, each file once however many names it has: (dev, ino) -> contents.
-    QMultiHash<QByteArray, QByteArray> byContents(const QList<Found> &all) const
+    // What each file and link below the root holds, each once however many names it has (all
+    // on one volume, so the inode tells them apart).
+    static QMultiHash<QByteArray, QByteArray> byContents(const QList<Entry> &all)
     {
-        QHash<QPair<dev_t, ino_t>, QByteArray> once;
-        for (const Found &f : all)
-            once.insert({f.dev, f.ino}, f.data);
+        QHash<quint64, QByteArray> once;
+        for (const Entry &e : all)
+            if (e.held != "/")
+                once.insert(e.inode, e.held);
         QMultiHash<QByteArray, QByteArray> result;
         for (auto it = once.cbegin(); it != once.cend(); ++it)
             result.insert(it.value(), {});
         return result;
-    }
-
-    QList<Found> everything() const
-    {
-        QList<Found> all;
-        walk(m_root, {}, all);
-        return all;
     }
 
 private slots:
@@ -258,9 +215,9 @@ private slots:
 
         // Two links among the files, each to "Solo - x": one by a relative, one by an absolute
         // path.
-        QList<QPair<QByteArray, QByteArray>> tracked; // name, data
+        QList<QPair<QByteArray, QByteArray>> tracked; // name, what it holds
         for (const QByteArray &name : m_names)
-            tracked.append({name, name});
+            tracked.append({name, '=' + name});
         if (meddle == Meddle::Links) {
             for (const QByteArray &target : {QByteArray("Solo - x"), m_root + "/sel/Solo - x"}) {
                 const QByteArray name = target.startsWith('/') ? "Zeta - abs" : "Zeta - rel";
@@ -268,9 +225,7 @@ private slots:
                 tracked.append({name, '@' + target});
             }
         }
-        const QList<Found> before = everything();
-        QMultiHash<QByteArray, QByteArray> expected = byContents(before);
-        const QByteArray outsideBefore = contents(m_root + "/outside/Alpha - c");
+        QMultiHash<QByteArray, QByteArray> expected = byContents(entries(m_root));
 
         // The system calls with the faults of this row laid over them.
         QHash<QString, int> counts;
@@ -301,13 +256,13 @@ private slots:
             if (when == Meddle::RenewOldName) {
                 QCOMPARE(::unlink(m_root + "/sel/Alpha - d"), 0);
                 QVERIFY(makeFile(m_root + "/sel/Alpha - d", "renewed"));
-                expected.insert("renewed", {});
+                expected.insert("=renewed", {});
             } else if (when == Meddle::ReplacePlaceholder) {
                 QVERIFY(makeFile(m_root + "/sel/Alpha/.part", "other program"));
                 QCOMPARE(::rename(m_root + "/sel/Alpha/.part", other), 0);
-                expected.insert("other program", {});
+                expected.insert("=other program", {});
             } else if (makeFile(other, "other program")) {
-                expected.insert("other program", {});
+                expected.insert("=other program", {});
             }
             errno = saved;
         };
@@ -378,7 +333,7 @@ private slots:
                 selectedNow = m_root + "/moved";
             } else if (meddle == Meddle::RemoveListedFile) {
                 QCOMPARE(::unlink(m_root + "/sel/Zeta - b"), 0);
-                expected.remove("Zeta - b");
+                expected.remove("=Zeta - b");
             } else {
                 continue;
             }
@@ -395,17 +350,9 @@ private slots:
 
         // Nothing lost or duplicated, nothing new outside, nothing under a new name outside the
         // selected folder.
-        const QList<Found> after = everything();
+        const QList<Entry> after = bytetree::entries(m_root);
         QCOMPARE(byContents(after), expected);
-        QCOMPARE(contents(m_root + "/outside/Alpha - c"), outsideBefore);
-        DIR *outside = ::opendir(m_root + "/outside");
-        QVERIFY(outside);
-        QList<QByteArray> outsideNames;
-        while (const dirent *entry = ::readdir(outside))
-            outsideNames.append(entry->d_name);
-        ::closedir(outside);
-        std::sort(outsideNames.begin(), outsideNames.end());
-        QCOMPARE(outsideNames, QList<QByteArray>({".", "..", "Alpha - c"}));
+        QCOMPARE(tree(m_root + "/outside"), QByteArrayList {"Alpha - c=outside"});
 
         // The counts are what the disk shows: a moved file stands only in a sub-folder, a
         // file left under two names in both places, every other listed one where it was.
@@ -413,8 +360,8 @@ private slots:
         int inSubOnly = 0, inBoth = 0, inPlaceOnly = 0;
         for (const auto &[name, data] : std::as_const(tracked)) {
             bool inPlace = false, inSub = false;
-            for (const Found &f : after) {
-                if (f.data != data)
+            for (const Entry &f : after) {
+                if (f.held != data)
                     continue;
                 (f.path == below + name ? inPlace : inSub) = true;
                 QVERIFY(f.path.startsWith(below) || f.path.startsWith("moved/"));

@@ -25,7 +25,6 @@
 #include <QPushButton>
 #include <QTest>
 
-#include <filesystem>
 #include <map>
 
 using namespace Qt::StringLiterals;
@@ -41,12 +40,9 @@ using Files = std::map<QByteArray, QByteArray>;
 Files filesUnder(const QByteArray &root)
 {
     Files files;
-    for (const auto &entry : std::filesystem::recursive_directory_iterator(root.constData())) {
-        if (entry.is_regular_file() && !entry.is_symlink()) {
-            const QByteArray path(entry.path().c_str());
-            files[path] = contents(path);
-        }
-    }
+    for (const Entry &entry : entries(root))
+        if (entry.held.startsWith('='))
+            files[root + '/' + entry.path] = entry.held.sliced(1);
     return files;
 }
 

@@ -9,7 +9,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QDir>
-#include <QDirIterator>
 #include <QFile>
 #include <QMessageBox>
 #include <QPushButton>
@@ -52,8 +51,8 @@ private slots:
 private:
     // Presses the move button and waits for the pass; returns the messages it showed.
     QStringList pressMove();
-    // Every file under the folder as "relative path: content"; content is the original name.
-    QStringList files() const;
+    // Everything under the folder; a file's content is its original name.
+    QByteArrayList files() const { return bytetree::tree(QFile::encodeName(m_folder->path())); }
 
     QTemporaryDir *m_folder = nullptr;
     Form1 *m_form = nullptr;
@@ -89,20 +88,6 @@ void TestMoveWindow::cleanup()
     delete m_folder;
 }
 
-QStringList TestMoveWindow::files() const
-{
-    QStringList all;
-    QDirIterator it(m_folder->path(), QDir::Files, QDirIterator::Subdirectories);
-    while (it.hasNext()) {
-        QFile file(it.next());
-        file.open(QIODevice::ReadOnly);
-        all.append(QDir(m_folder->path()).relativeFilePath(file.fileName()) + u": "_s
-            + QString::fromUtf8(file.readAll()));
-    }
-    all.sort();
-    return all;
-}
-
 QStringList TestMoveWindow::pressMove()
 {
     // What the move tells the user, if anything, read and closed from inside the message box.
@@ -111,7 +96,6 @@ QStringList TestMoveWindow::pressMove()
     [&] {
         QTRY_VERIFY(!Form2::slot().isOpen());
         QVERIFY(m_form->isVisible());
-        QVERIFY(!m_form->Timer2->isActive());
     }();
     return user.texts;
 }
@@ -126,10 +110,11 @@ void TestMoveWindow::moveRunsBehindItsProgressWindow()
     QTRY_VERIFY(!Form2::slot().isOpen());
     QVERIFY(m_form->isVisible());
 
-    const QStringList expected {u"Kelo/Kelo - a.mp3: Kelo - a.mp3"_s,
-        u"Kelo/kelo - b.mp3: kelo - b.mp3"_s, u"Mira Vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_s,
-        u"Mira Vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s, u"Solo - x.mp3: Solo - x.mp3"_s,
-        u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s};
+    const QByteArrayList expected {"Kelo/", "Kelo/Kelo - a.mp3=Kelo - a.mp3",
+        "Kelo/kelo - b.mp3=kelo - b.mp3", "Mira Vell/",
+        "Mira Vell/Mira Vell - 1.mp3=Mira Vell - 1.mp3",
+        "Mira Vell/mira  vell - 2.mp3=mira  vell - 2.mp3", "Solo - x.mp3=Solo - x.mp3", "Zeta/",
+        "Zeta/ZETA - two.mp3=ZETA - two.mp3", "Zeta/Zeta - one.mp3=Zeta - one.mp3"};
     QCOMPARE(files(), expected);
     // The folder is read again: the file list keeps only what stayed, the folder list shows
     // the new folders; the artist list is the user's and stays.
@@ -152,10 +137,11 @@ void TestMoveWindow::struckArtistStaysAndFoldersKeepFirstSpelling()
     // Without beautifying, each folder is named after the spelling of its first file in the
     // file list's order, blanks kept.
     QCOMPARE(files(),
-        (QStringList {u"Kelo - a.mp3: Kelo - a.mp3"_s, u"Solo - x.mp3: Solo - x.mp3"_s,
-            u"Zeta/ZETA - two.mp3: ZETA - two.mp3"_s, u"Zeta/Zeta - one.mp3: Zeta - one.mp3"_s,
-            u"kelo - b.mp3: kelo - b.mp3"_s, u"mira  vell/Mira Vell - 1.mp3: Mira Vell - 1.mp3"_s,
-            u"mira  vell/mira  vell - 2.mp3: mira  vell - 2.mp3"_s}));
+        (QByteArrayList {"Kelo - a.mp3=Kelo - a.mp3", "Solo - x.mp3=Solo - x.mp3", "Zeta/",
+            "Zeta/ZETA - two.mp3=ZETA - two.mp3", "Zeta/Zeta - one.mp3=Zeta - one.mp3",
+            "kelo - b.mp3=kelo - b.mp3", "mira  vell/",
+            "mira  vell/Mira Vell - 1.mp3=Mira Vell - 1.mp3",
+            "mira  vell/mira  vell - 2.mp3=mira  vell - 2.mp3"}));
 }
 
 void TestMoveWindow::commandLineDoesAsTheWindow_data()
@@ -243,13 +229,13 @@ void TestMoveWindow::ctrlZTakesTheMoveBack_data()
 void TestMoveWindow::ctrlZTakesTheMoveBack()
 {
     QFETCH(bool, namesRetaken);
-    const QStringList before = files();
+    const QByteArrayList before = files();
     QCOMPARE(pressMove(), QStringList());
     for (const QByteArray &name : workedExample) {
         if (namesRetaken && name != "Solo - x.mp3")
             QVERIFY(bytetree::makeFile(QFile::encodeName(m_folder->filePath(decodeName(name)))));
     }
-    const QStringList moved = files();
+    const QByteArrayList moved = files();
     const QString folder = m_form->File1->Path();
     const auto pressCtrlZ = [&](QMessageBox::StandardButton answer) {
         MessageBoxAnswerer user(20, answer);
@@ -309,7 +295,7 @@ void TestMoveWindow::folderReplacedSinceListed()
     const QString message
         = u"The folder \"%1\" has changed since it was listed. Choose it again."_s;
     QCOMPARE(user.texts, QStringList(2, message.arg(path)));
-    QCOMPARE(files(), QStringList {u"Zeta - other.mp3: "_s});
+    QCOMPARE(files(), QByteArrayList {"Zeta - other.mp3="});
     QCOMPARE(QDir(QFile::decodeName(listed)).entryList(QDir::Files).size(), 7);
     // Chosen again, it is listed afresh.
     QTest::keyClick(m_form->Dir1, Qt::Key_Return);
