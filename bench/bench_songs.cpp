@@ -24,8 +24,9 @@ void songsSection(QList<bench::Row> &rows)
     arvelo::SortedListBox list2;
     double worst = 0;
     for (int run = 0; run < 3; ++run) {
-        worst = std::max(worst,
-            bench::secondsFor([&] { list2.setItems(arvelo::songTitles(folder.files, artist)); }));
+        worst = std::max(worst, bench::secondsFor([&] {
+            list2.setItemsInOrder(arvelo::songList(folder.files, artist));
+        }));
     }
     rows.append({u"one artist's songs, 100,000 files (%1 songs)"_s.arg(list2.ListCount()),
         bench::seconds(worst), u"<= 0.05 s"_s});

@@ -114,8 +114,8 @@ private slots:
     void enterOpensAFolderAndListsItsFiles()
     {
         Form1 &form = showForm(u"A/music"_s);
-        form.List1->AddItem(u"Kept artist"_s);
-        form.List2->AddItem(u"Kept song"_s);
+        form.List1->setItemsInOrder({u"Kept artist"_s});
+        form.List2->setItemsInOrder({u"Kept song"_s});
         form.Dir1->setCurrentItem(form.Dir1->findItems(u"Sub"_s, Qt::MatchExactly).value(0));
         QTest::keyClick(form.Dir1, Qt::Key_Return);
         QCOMPARE(form.Dir1->Path(), at(u"A/music/Sub"_s));

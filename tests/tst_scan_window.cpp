@@ -111,8 +111,8 @@ void TestScanWindow::progressWindowStandsInWhileScanning()
 {
     start({u"a - 1"_s, u"A - 2"_s});
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    m_form->List1->AddItem(u"left from before"_s);
-    m_form->List2->AddItem(u"a song"_s);
+    m_form->List1->setItemsInOrder({u"left from before"_s});
+    m_form->List2->setItemsInOrder({u"a song"_s});
     for (int round = 0; round < 2; ++round) {
         QTest::mouseClick(m_form->Command1, Qt::LeftButton);
         // Another program adds a file meanwhile: the lists show it once the scan is over.
@@ -121,9 +121,9 @@ void TestScanWindow::progressWindowStandsInWhileScanning()
         // Nothing is scanned before the first tick; the progress window stands in meanwhile.
         QVERIFY(Caut::slot().isOpen() && Caut::slot().get()->isVisible());
         QVERIFY(!m_form->isVisible());
-        QVERIFY(m_form->Timer1->isActive());
+        // The lists are still what they were before the click.
+        QCOMPARE(m_form->List1->items(), QStringList {round == 0 ? u"left from before"_s : u"A"_s});
         if (round == 0) {
-            QCOMPARE(m_form->List1->items(), QStringList {u"left from before"_s});
             // Three lines, broken at the runs of blanks only.
             QCOMPARE(Caut::slot().get()->Label1->displayText(),
                 u"The program is scaning fo songs\nthat have the same artist.\n"
@@ -131,7 +131,6 @@ void TestScanWindow::progressWindowStandsInWhileScanning()
         }
         QTRY_VERIFY(!Caut::slot().isOpen());
         QVERIFY(m_form->isVisible());
-        QVERIFY(!m_form->Timer1->isActive());
         QCOMPARE(m_form->List1->items(), QStringList {u"A"_s});
         QCOMPARE(m_form->List2->items(), QStringList {u"a song"_s});
         QTRY_COMPARE(m_form->File1->items(), (QStringList {u"a - 1"_s, u"A - 2"_s, u"b - 3"_s}));

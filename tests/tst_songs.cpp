@@ -38,8 +38,7 @@ void TestSongs::init()
     }
     m_form = &Form1::slot().show(m_folder->path());
     QVERIFY(QTest::qWaitForWindowExposed(m_form));
-    for (const char *artist : {"Zed", "Abc", "Nobody"})
-        m_form->List1->AddItem(QLatin1String(artist));
+    m_form->List1->setItemsInOrder({u"Abc"_s, u"Nobody"_s, u"Zed"_s});
 }
 
 void TestSongs::cleanup()

@@ -3,6 +3,7 @@
 
 #include "core/Drives.h"
 #include "core/FolderListing.h"
+#include "core/ListOrder.h"
 #include "core/NameCodec.h"
 #include "widgets/MessageBox.h"
 #include "widgets/SortedListBox.h"

@@ -31,18 +31,6 @@ QVariant SortedListModel::data(const QModelIndex &index, int role) const
     return {};
 }
 
-int SortedListModel::add(const QString &item)
-{
-    requireWindowThread(this);
-    const auto place = std::upper_bound(m_items.cbegin(), m_items.cend(), item,
-        [this](const QString &a, const QString &b) { return m_order.lessThan(a, b); });
-    const int row = int(place - m_items.cbegin());
-    beginInsertRows(QModelIndex(), row, row);
-    m_items.insert(row, item);
-    endInsertRows();
-    return row;
-}
-
 void SortedListModel::removeAt(int row)
 {
     requireWindowThread(this);
@@ -59,12 +47,6 @@ void SortedListModel::clear()
     beginResetModel();
     m_items.clear();
     endResetModel();
-}
-
-void SortedListModel::setItems(QStringList items)
-{
-    m_order.sort(items);
-    setItemsInOrder(std::move(items));
 }
 
 void SortedListModel::setItemsInOrder(QStringList items)
@@ -121,11 +103,6 @@ const QStringList &SortedListBox::items() const
     return m_model->items();
 }
 
-void SortedListBox::AddItem(const QString &item)
-{
-    m_model->add(item);
-}
-
 void SortedListBox::RemoveItem(int row)
 {
     // The view would otherwise select the next row itself; a removal selects nothing.
@@ -148,11 +125,6 @@ void SortedListBox::keyPressEvent(QKeyEvent *event)
 void SortedListBox::Clear()
 {
     m_model->clear();
-}
-
-void SortedListBox::setItems(QStringList items)
-{
-    m_model->setItems(std::move(items));
 }
 
 void SortedListBox::setItemsInOrder(QStringList items)

@@ -1,7 +1,5 @@
 #pragma once
 
-#include "core/ListOrder.h"
-
 #include <QAbstractListModel>
 #include <QListView>
 #include <QStringList>
@@ -18,16 +16,13 @@ public:
     QVariant data(const QModelIndex &index, int role) const override;
 
     const QStringList &items() const { return m_items; }
-    int add(const QString &item);
     void removeAt(int row);
     void clear();
-    void setItems(QStringList items);
     // Items that the core has already put in list order.
     void setItemsInOrder(QStringList items);
 
 private:
     QStringList m_items;
-    ListOrder m_order;
 };
 
 // A list box that keeps its items sorted; the names follow the program's list vocabulary.
@@ -44,11 +39,8 @@ public:
     QString List(int row) const;
     const QStringList &items() const;
 
-    void AddItem(const QString &item);
     void RemoveItem(int row);
     void Clear();
-    // Replaces every item in one go; sorts once instead of once per item.
-    void setItems(QStringList items);
     // Replaces every item with items already in list order (see core/Lists.h), unsorted again.
     void setItemsInOrder(QStringList items);
 
