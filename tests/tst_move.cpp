@@ -1,3 +1,4 @@
+#include "ByteTree.h"
 #include "core/ArtistFolders.h"
 #include "core/Journal.h"
 #include "core/MovePass.h"
@@ -5,7 +6,6 @@
 #include "core/Passes.h"
 #include "core/UndoPass.h"
 
-#include <QDirIterator>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -29,19 +29,13 @@ class TestMove : public QObject
     static QStringList listing(const QString &dir)
     {
         QStringList all;
-        QDirIterator it(dir, QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot,
-            QDirIterator::Subdirectories);
-        while (it.hasNext()) {
-            QFile file(it.next());
-            const QFileInfo info = it.fileInfo();
-            QString entry = file.fileName().sliced(dir.size() + 1);
-            if (info.isSymLink() || info.isDir())
-                entry += info.isSymLink() ? u'@' : u'/';
-            else if (!file.open(QIODevice::ReadOnly))
-                entry += u'?';
-            else if (const auto text = QString::fromUtf8(file.readAll()); text != info.fileName())
-                entry += u'=' + text;
-            all.append(entry);
+        for (const bytetree::Entry &entry : bytetree::entries(QFile::encodeName(dir))) {
+            const QString path = QFile::decodeName(entry.path);
+            const QString held = QString::fromUtf8(entry.held);
+            if (held.startsWith(u'=') && held.sliced(1) == path.section(u'/', -1))
+                all.append(path);
+            else
+                all.append(path + (held.startsWith(u'=') ? held : held.left(1)));
         }
         all.sort();
         return all;
