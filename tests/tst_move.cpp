@@ -550,6 +550,28 @@ private slots:
         QVERIFY(text().endsWith("undone\n"));
     }
 
+    // Only the user's own journals, in a folder private to the user, are used: another user's
+    // journal is not taken back, and where others could write none is written.
+    void journalsAreTheUsersOwn()
+    {
+        if (::geteuid() != 0)
+            QSKIP("giving a journal to another user needs root");
+        makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
+        QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - a"_s}, true, true).moved, 1);
+        const QByteArray journal = QFile::encodeName(
+            m_state->filePath(QDir(m_state->path()).entryList(QDir::Files).first()));
+        QCOMPARE(::chown(journal.constData(), 4321, 4321), 0);
+        QVERIFY(!undoPass(selected()).found());
+        QCOMPARE(::chown(journal.constData(), 0, 0), 0);
+        QVERIFY(undoPass(selected()).found() && !stateFolderProblem(m_state->path()));
+
+        QCOMPARE(::chmod(QFile::encodeName(m_state->path()).constData(), 0755), 0);
+        QVERIFY(stateFolderProblem(m_state->path()));
+        QVERIFY(!undoPass(selected()).found());
+        QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - b"_s}, true, true).moved, 0);
+        QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), 1);
+    }
+
     // Any folder that can be moved in can be undone, however long its path.
     void deepFolderIsUndone()
     {

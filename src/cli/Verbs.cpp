@@ -219,6 +219,11 @@ int runMove(const VerbRequest &request)
         changed(request.folder);
         return UsageExitCode;
     }
+    // A move that could not be taken back is not made; a plan changes nothing anyway.
+    if (const auto problem = stateFolderProblem(journalFolder()); problem && !request.dryRun) {
+        printError(u"arvelo: "_s + *problem + u'\n');
+        return UsageExitCode;
+    }
     const PassTell tell = request.dryRun || request.verbose ? printing(request.end) : PassTell();
     MoveOrder order {scanned->artists, scanned->files, request.beautifyFolderNames};
     // Written down as it goes, as the window's move is, so that `--undo` can take it back.
@@ -261,6 +266,10 @@ int runMove(const VerbRequest &request)
 int runUndo(const VerbRequest &request)
 {
     const QString shown = displayName(request.folder);
+    if (const auto problem = stateFolderProblem(journalFolder())) {
+        printError(u"arvelo: "_s + *problem + u'\n');
+        return UsageExitCode;
+    }
     // A dry run prints what would go back as its own look finds it, and changes nothing.
     const std::unique_ptr<UndoPass> preview = nextUndo(
         request.folder, request.dryRun, request.dryRun ? printing(request.end) : PassTell());

@@ -43,9 +43,16 @@ bool makeFolders(const QByteArray &path)
     return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The journals' folder, only when it is the user's own and private to them: journals that
+// others can write or replace could make an undo move files of their choosing.
 UniqueFd openDir(const QString &dir)
 {
-    return openFolder(AT_FDCWD, encodeName(dir).constData());
+    UniqueFd fd = openFolder(AT_FDCWD, encodeName(dir).constData());
+    struct stat info
+    { };
+    if (::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
+        return {};
+    return fd;
 }
 
 // A regular file of dir, or its first `limit` bytes when onlyHead; a larger file is not read.
@@ -56,7 +63,8 @@ std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, boo
         dir, encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
     struct stat info
     { };
-    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode)
+    // Only the user's own journals are read.
+    if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()
         || (info.st_size > limit && !onlyHead))
         return std::nullopt;
     QByteArray data(std::min<qint64>(info.st_size, limit), Qt::Uninitialized);
@@ -111,6 +119,16 @@ void removeOldPasses(int dir, FileId folder)
 }
 
 } // namespace
+
+std::optional<QString> stateFolderProblem(const QString &journalDir)
+{
+    struct stat info
+    { };
+    if (::stat(encodeName(journalDir).constData(), &info) != 0 || openDir(journalDir).isOpen())
+        return std::nullopt;
+    return u"The folder of the moves' records \"%1\" is not private to you (it must be yours, "
+           u"with mode 0700); nothing was changed."_s.arg(displayName(journalDir));
+}
 
 QString journalFolder()
 {

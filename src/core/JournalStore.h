@@ -13,6 +13,10 @@ namespace arvelo {
 // Where the journals are kept: $XDG_STATE_HOME/arvelo, else ~/.local/state/arvelo.
 QString journalFolder();
 
+// Why the journals' folder cannot be used, when it stands but is not the user's own private
+// folder; nothing when it can be used or does not stand yet.
+std::optional<QString> stateFolderProblem(const QString &journalDir);
+
 // How many passes each folder keeps; older journals of that folder are removed.
 inline constexpr int KeptPasses = 10;
 

@@ -401,6 +401,9 @@ void Form1::Timer2_Timer()
             arvelo::ListedFolder opened(folder, listed);
             if (opened.changed())
                 return OperationRunner::Opened {nullptr, arvelo::folderChangedMessage(folder)};
+            // A move that could not be taken back is not made.
+            if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder()))
+                return OperationRunner::Opened {nullptr, *problem};
             return OperationRunner::Opened {arvelo::journaledMove(std::move(opened), order)};
         },
         [this](const arvelo::MoveSummary &summary) { endMove(summary, true); },
@@ -446,6 +449,12 @@ void Form1::undoLastMove()
     m_busy = true;
     const QString folder = File1->Path();
     m_runner->ask([this, folder] {
+        if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder())) {
+            return std::function<void()>([this, problem = *problem] {
+                m_busy = false;
+                arvelo::showMessage(problem);
+            });
+        }
         const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder);
         const arvelo::MoveSummary &back = preview->summary();
         return std::function<void()>(
