@@ -68,6 +68,7 @@ void TestCommandLine::initTestCase()
     for (const char *folder : {"music", "music/Mira Vell", "-dash folder", "locked", "listed only"})
         QVERIFY(QDir(m_base.path()).mkdir(QString::fromUtf8(folder)));
     QVERIFY(QFile(at(u"song.mp3"_s)).open(QIODevice::WriteOnly));
+    QVERIFY(QFile::link(at(u"music/Mira Vell"_s), at(u"link"_s)));
     QVERIFY(QFile::setPermissions(at(u"locked"_s), {}));
     QVERIFY(QFile::setPermissions(at(u"listed only"_s), QFile::ReadOwner));
     // Two artists, one of them spelt in Latin-1 bytes, which are not UTF-8.
@@ -97,6 +98,9 @@ void TestCommandLine::readsTheArguments_data()
     QTest::newRow("relative") << QStringList {u"music"_s} << u"music"_s << 0 << none << false;
     QTest::newRow("dots and a trailing slash") << QStringList {u"./music/../music/Mira Vell/"_s}
                                                << u"music/Mira Vell"_s << 0 << none << false;
+    // ".." after a link is the parent of where the link leads, as `ls` has it.
+    QTest::newRow("dots after a link")
+        << QStringList {u"link/../Mira Vell"_s} << u"music/Mira Vell"_s << 0 << none << false;
     QTest::newRow("absolute") << QStringList {at(u"music"_s)} << u"music"_s << 0 << none << false;
     QTest::newRow("after --, a name like an option")
         << QStringList {u"--"_s, u"-dash folder"_s} << u"-dash folder"_s << 0 << none << false;

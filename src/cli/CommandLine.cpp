@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <variant>
 
@@ -170,8 +171,16 @@ StartUp usageError(const QString &problem)
 // The folder typed, made absolute from currentFolder; an exit when it cannot be listed.
 std::variant<QString, StartUp> folderFrom(const QString &given, const QString &currentFolder)
 {
-    const QString folder
-        = given.isEmpty() ? given : QDir::cleanPath(QDir(currentFolder).absoluteFilePath(given));
+    QString folder = given.isEmpty() ? given : QDir(currentFolder).absoluteFilePath(given);
+    // ".." leads where the system takes it: after a link, to the parent of the link's target,
+    // which a cleaning of the text would miss.
+    if (folder.split(u'/').contains(u".."_s)) {
+        if (char *real = ::realpath(encodeName(folder).constData(), nullptr)) {
+            folder = decodeName(real);
+            std::free(real);
+        }
+    }
+    folder = QDir::cleanPath(folder);
     if (const int error = folderError(folder)) {
         return endWith(UsageExitCode, {},
             u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
