@@ -301,7 +301,8 @@ void steppedSection(QList<bench::Row> &rows)
                     ::sync();
                     const auto bareOne = bareMove(bareIn, entries, names);
                     auto keptOne = arvelo::journaledMove(
-                        arvelo::ListedFolder(keptIn, std::nullopt), {entries, names}, {}, state);
+                        arvelo::ListedFolder(keptIn, std::nullopt), {entries, names}, {}, state)
+                                       .pass;
                     arvelo::MoveSummary keptSummary;
                     bool bareDone = false, keptDone = false;
                     for (std::size_t turn = round; !bareDone || !keptDone; ++turn) {

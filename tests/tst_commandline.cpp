@@ -443,10 +443,12 @@ void TestCommandLine::moveKeepsItsJournal_data()
     QTest::addColumn<QByteArrayList>("arguments"); // before the folder
     QTest::addColumn<QStringList>("environment"); // "@" stands for the test's own folder
     QTest::addColumn<QString>("reason"); // why the files that stayed did; empty when all moved
-    // What the test's folder holds afterwards, less the songs; "J" stands for a journal.
+    // What the test's folder holds afterwards, less the songs; "J" stands for a journal, "L" for
+    // the lock of the folder's passes.
     QTest::addColumn<QByteArrayList>("after");
 
-    const QByteArrayList written {"home/", "state/", "state/arvelo/", "state/arvelo/J"};
+    const QByteArrayList written {
+        "home/", "state/", "state/arvelo/", "state/arvelo/J", "state/arvelo/L"};
     QTest::newRow("journal private under umask 000")
         << QByteArrayList {"--move"} << QStringList {u"XDG_STATE_HOME=@/state"_s} << QString()
         << written;
@@ -454,7 +456,8 @@ void TestCommandLine::moveKeepsItsJournal_data()
     QTest::newRow("relative XDG_STATE_HOME ignored")
         << QByteArrayList {"--move"} << QStringList {u"XDG_STATE_HOME=state"_s} << QString()
         << QByteArrayList {"home/", "home/.local/", "home/.local/state/",
-               "home/.local/state/arvelo/", "home/.local/state/arvelo/J", "state/"};
+               "home/.local/state/arvelo/", "home/.local/state/arvelo/J",
+               "home/.local/state/arvelo/L", "state/"};
     QTest::newRow("dry run: no journal")
         << QByteArrayList {"--move", "--dry-run"} << QStringList {u"XDG_STATE_HOME=@/state"_s}
         << QString() << QByteArrayList {"home/", "state/"};
@@ -517,6 +520,8 @@ void TestCommandLine::moveKeepsItsJournal()
             QCOMPARE(::stat(root + '/' + entry.left(end + 8), &info), 0);
             QCOMPARE(info.st_mode & 07777, mode_t(0600));
             entry = entry.left(entry.lastIndexOf('/', end) + 1) + 'J';
+        } else if (const qsizetype lock = entry.indexOf(".lock="); lock > 0) {
+            entry = entry.left(entry.lastIndexOf('/', lock) + 1) + 'L';
         }
         left.append(entry);
     }

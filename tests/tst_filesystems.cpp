@@ -217,7 +217,8 @@ private slots:
             artists.append(u"Artist%1"_s.arg(k));
         const QString state = decodeName(volume("SMALL") + "/arvelo");
         auto pass
-            = journaledMove(ListedFolder(dir.path(), std::nullopt), {artists, files}, {}, state);
+            = journaledMove(ListedFolder(dir.path(), std::nullopt), {artists, files}, {}, state)
+                  .pass;
         QVERIFY(pass->step(QDeadlineTimer::Forever, std::numeric_limits<qsizetype>::max()));
         const qsizetype moved = pass->summary().moved;
         QVERIFY2(moved > 0 && moved < files.size(), qPrintable(QString::number(moved)));

@@ -522,21 +522,27 @@ private slots:
                 ? -1
                 : MoveSyscalls::system().renameNoReplace(fromDir, from, toDir, to);
         };
-        UndoPass first(ListedFolder(selected(), std::nullopt), false, {}, m_state->path(), failing);
-        QVERIFY(first.step());
-        QCOMPARE(stays(first.summary()),
-            QStringList {u"Zeta/Zeta - a %1"_s.arg(int(StayReason::Refused))});
+        {
+            UndoPass first(
+                ListedFolder(selected(), std::nullopt), false, {}, m_state->path(), failing);
+            QVERIFY(first.step());
+            QCOMPARE(stays(first.summary()),
+                QStringList {u"Zeta/Zeta - a %1"_s.arg(int(StayReason::Refused))});
+        }
 
-        UndoPass second = undoPass(selected());
-        QVERIFY(second.found());
-        // The journal cannot be marked: a link stands at its name.
-        const QString journal = m_state->filePath(second.journalName());
-        QVERIFY(QFile::rename(journal, journal + u".kept"_s)
-            && QFile::link(journal + u".kept"_s, journal));
-        QVERIFY(second.step());
-        QCOMPARE(second.summary().moved, 1);
-        QVERIFY(moveReport(second.summary()).contains(u"could not be updated"_s));
-        QVERIFY(QFile::remove(journal) && QFile::rename(journal + u".kept"_s, journal));
+        QString journal;
+        {
+            UndoPass second = undoPass(selected());
+            QVERIFY(second.found());
+            // The journal cannot be marked: a link stands at its name.
+            journal = m_state->filePath(second.journalName());
+            QVERIFY(QFile::rename(journal, journal + u".kept"_s)
+                && QFile::link(journal + u".kept"_s, journal));
+            QVERIFY(second.step());
+            QCOMPARE(second.summary().moved, 1);
+            QVERIFY(moveReport(second.summary()).contains(u"could not be updated"_s));
+            QVERIFY(QFile::remove(journal) && QFile::rename(journal + u".kept"_s, journal));
+        }
         QCOMPARE(listing(selected()).join(u", "_s), u"Zeta - a, Zeta - b"_s);
 
         const auto text = [&] {
@@ -569,7 +575,20 @@ private slots:
         QVERIFY(stateFolderProblem(m_state->path()));
         QVERIFY(!undoPass(selected()).found());
         QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - b"_s}, true, true).moved, 0);
-        QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), 1);
+        QCOMPARE(QDir(m_state->path()).entryList({u"*.journal"_s}, QDir::Files).size(), 1);
+    }
+
+    // While one pass holds a folder, another is refused, be it a move or an undo.
+    void onePassAtATime()
+    {
+        makeAll({u"sel/Zeta - a"_s});
+        QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - a"_s}, true, true).moved, 1);
+        const auto held = lockPasses(m_state->path(), ListedFolder(selected(), std::nullopt).id());
+        QVERIFY(held && held->isOpen());
+        QVERIFY(!journaledMove(
+            ListedFolder(selected(), std::nullopt), {{u"Zeta"_s}, {}}, {}, m_state->path())
+                     .pass);
+        QVERIFY(undoPass(selected()).busy());
     }
 
     // Any folder that can be moved in can be undone, however long its path.
@@ -591,7 +610,8 @@ private slots:
     {
         makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
         const auto pass = journaledMove(ListedFolder(selected(), std::nullopt),
-            {{u"Zeta"_s}, {u"Zeta - a"_s, u"Zeta - b"_s}}, {}, u"/dev/null/arvelo"_s);
+            {{u"Zeta"_s}, {u"Zeta - a"_s, u"Zeta - b"_s}}, {}, u"/dev/null/arvelo"_s)
+                              .pass;
         QVERIFY(pass->step(QDeadlineTimer::Forever, std::numeric_limits<qsizetype>::max()));
         QCOMPARE(stays(pass->summary()),
             QStringList({u"Zeta - a %1"_s.arg(int(StayReason::NotJournaled)),

@@ -227,9 +227,14 @@ int runMove(const VerbRequest &request)
     const PassTell tell = request.dryRun || request.verbose ? printing(request.end) : PassTell();
     MoveOrder order {scanned->artists, scanned->files, request.beautifyFolderNames};
     // Written down as it goes, as the window's move is, so that `--undo` can take it back.
-    const std::unique_ptr<SteppedPass> pass = request.dryRun
-        ? plannedMove(std::move(listed), std::move(order), tell)
+    const OpenedPass opened = request.dryRun
+        ? OpenedPass {plannedMove(std::move(listed), std::move(order), tell)}
         : journaledMove(std::move(listed), std::move(order), tell);
+    if (!opened.pass) {
+        printError(u"arvelo: "_s + opened.refusal + u'\n');
+        return UsageExitCode;
+    }
+    SteppedPass *const pass = opened.pass.get();
 
     Progress progress;
     const bool stopped = !runSteps(*pass, [&] {
@@ -283,8 +288,14 @@ int runUndo(const VerbRequest &request)
         return UsageExitCode;
     }
     std::optional<UndoPass> undo;
-    if (!request.dryRun)
-        undo.emplace(ListedFolder(request.folder, std::nullopt)).step();
+    if (!request.dryRun) {
+        undo.emplace(ListedFolder(request.folder, std::nullopt));
+        if (undo->busy()) {
+            printError(u"arvelo: "_s + folderBusyMessage(request.folder) + u'\n');
+            return UsageExitCode;
+        }
+        undo->step();
+    }
     std::fflush(stdout);
     const QString report = moveReport(undo ? undo->summary() : preview->summary());
     if (report.isEmpty())

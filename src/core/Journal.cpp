@@ -63,10 +63,11 @@ char *roomAtEnd(QByteArray &text, qsizetype bytes)
 
 } // namespace
 
-Journal::Journal(QString folder, FileId identity, QString journalDir)
+Journal::Journal(QString folder, FileId identity, QString journalDir, UniqueFd lock)
     : m_folder(std::move(folder))
     , m_identity(identity)
     , m_dir(std::move(journalDir))
+    , m_passLock(std::move(lock))
 { }
 
 Journal::~Journal()

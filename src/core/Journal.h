@@ -17,8 +17,10 @@ namespace arvelo {
 class Journal
 {
 public:
-    // The folder as the pass opened it: its path and identity.
-    Journal(QString folder, FileId identity, QString journalDir = journalFolder());
+    // The folder as the pass opened it: its path and identity; the lock of its passes, held
+    // for as long as the journal is written.
+    Journal(
+        QString folder, FileId identity, QString journalDir = journalFolder(), UniqueFd lock = {});
     ~Journal();
     Journal(const Journal &) = delete;
     Journal &operator=(const Journal &) = delete;
@@ -47,6 +49,7 @@ private:
     const QString m_dir;
     UniqueFd m_fd;
     QString m_name;
+    const UniqueFd m_passLock;
     QByteArray m_head;
     QByteArray m_pending;
     qint64 m_room = 0; // the file's length: the records, then zeros

@@ -10,6 +10,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <time.h>
 #include <unistd.h>
@@ -154,6 +155,25 @@ UniqueFd createJournal(const QString &journalDir, QString &name)
         + QString::fromLatin1(Suffix);
     return UniqueFd(::openat(dir.get(), encodeName(name).constData(),
         O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600));
+}
+
+std::optional<UniqueFd> lockPasses(const QString &journalDir, FileId folder)
+{
+    if (!makeFolders(encodeName(journalDir)))
+        return UniqueFd();
+    const QByteArray name
+        = QByteArray::number(folder.device) + '-' + QByteArray::number(folder.inode) + ".lock";
+    UniqueFd lock(::openat(openDir(journalDir).get(), name.constData(),
+        O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600));
+    if (lock.isOpen() && ::flock(lock.get(), LOCK_EX | LOCK_NB) != 0)
+        return errno == EWOULDBLOCK ? std::nullopt : std::optional(UniqueFd());
+    return lock;
+}
+
+QString folderBusyMessage(const QString &folder)
+{
+    return u"Another move or undo is under way in \"%1\". Try again once it has ended."_s.arg(
+        displayName(folder));
 }
 
 void removeJournal(const QString &journalDir, const QString &name)

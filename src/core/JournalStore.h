@@ -24,6 +24,14 @@ inline constexpr int KeptPasses = 10;
 // begins with the time, so that names sort newest last. Not open when it could not be made.
 UniqueFd createJournal(const QString &journalDir, QString &name);
 
+// Takes the lock of the folder's passes in journalDir, so that no two passes over one folder
+// run at once, from this program or another: held while the descriptor is open. Nothing when
+// another pass holds it; a descriptor that is not open when no lock could be made.
+std::optional<UniqueFd> lockPasses(const QString &journalDir, FileId folder);
+
+// What the user is told when another pass is under way in the folder.
+QString folderBusyMessage(const QString &folder);
+
 // Keeps the newest KeptPasses journals of the folder and removes the older ones.
 void removeOldPasses(const QString &journalDir, FileId folder);
 // Removes the journal `name` of journalDir.

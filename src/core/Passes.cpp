@@ -5,14 +5,17 @@
 
 namespace arvelo {
 
-std::unique_ptr<SteppedPass> journaledMove(
+OpenedPass journaledMove(
     ListedFolder folder, MoveOrder order, PassTell tell, const QString &journalDir)
 {
     const QString path = folder.path();
-    auto journal = std::make_unique<Journal>(path, folder.id(), journalDir);
+    std::optional<UniqueFd> lock = lockPasses(journalDir, folder.id());
+    if (!lock)
+        return {nullptr, folderBusyMessage(path)};
+    auto journal = std::make_unique<Journal>(path, folder.id(), journalDir, std::move(*lock));
     auto disk = std::make_unique<DiskFolders>(std::move(folder), order.files);
-    return std::make_unique<MovePass>(
-        std::move(disk), path, std::move(order), std::move(tell), std::move(journal));
+    return {std::make_unique<MovePass>(
+        std::move(disk), path, std::move(order), std::move(tell), std::move(journal))};
 }
 
 std::unique_ptr<SteppedPass> plannedMove(ListedFolder folder, MoveOrder order, PassTell tell)

@@ -11,8 +11,16 @@ namespace arvelo {
 // The passes over a folder as the window and the command line run them, each made from the
 // folder as it was opened for it; an undo is an UndoPass made the same way.
 
-// The move, written to its journal as it goes, so that it can be taken back.
-std::unique_ptr<SteppedPass> journaledMove(ListedFolder folder, MoveOrder order, PassTell tell = {},
+// A pass as opened, or why there is none.
+struct OpenedPass
+{
+    std::unique_ptr<SteppedPass> pass;
+    QString refusal = {};
+};
+
+// The move, written to its journal as it goes, so that it can be taken back; refused while
+// another pass is under way in the folder.
+OpenedPass journaledMove(ListedFolder folder, MoveOrder order, PassTell tell = {},
     const QString &journalDir = journalFolder());
 
 // The move's plan: its own decisions, made against a folder that records instead of acting.

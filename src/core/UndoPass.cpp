@@ -21,6 +21,14 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
 {
     if (m_folder.fd() < 0)
         return;
+    // A dry run changes nothing, and needs no lock.
+    if (!m_dryRun) {
+        std::optional<UniqueFd> lock = lockPasses(m_journalDir, m_folder.id());
+        m_busy = !lock;
+        if (m_busy)
+            return;
+        m_lock = std::move(*lock);
+    }
     // Journals are found by the folder's identity and path, so no other folder's pass is taken
     // back here.
     const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, passedOver);

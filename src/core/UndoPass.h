@@ -32,6 +32,8 @@ public:
 
     // Why the folder could not be opened (an errno), else 0.
     int folderError() const { return m_folder.error(); }
+    // Another pass is under way in the folder: this one does nothing.
+    bool busy() const { return m_busy; }
     // Whether the folder has a pass to take back, and its journal's name.
     bool found() const { return !m_journalName.isEmpty(); }
     const QString &journalName() const { return m_journalName; }
@@ -56,6 +58,8 @@ private:
     const QString m_journalDir;
     const MoveSyscalls m_calls;
     QString m_journalName;
+    UniqueFd m_lock;
+    bool m_busy = false;
     // Files newest first, then the folders the pass made.
     QList<JournalRecord> m_files;
     QStringList m_made;

@@ -404,14 +404,17 @@ void Form1::Timer2_Timer()
             // A move that could not be taken back is not made.
             if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder()))
                 return OperationRunner::Opened {nullptr, *problem};
-            return OperationRunner::Opened {arvelo::journaledMove(std::move(opened), order)};
+            return arvelo::journaledMove(std::move(opened), order);
         },
         [this](const arvelo::MoveSummary &summary) { endMove(summary, true); },
-        [this](const QString &refusal) {
-            Form2::slot().unload();
-            comeBack();
-            arvelo::showMessage(refusal);
-        });
+        [this](const QString &refusal) { refusePass(refusal); });
+}
+
+void Form1::refusePass(const QString &refusal)
+{
+    Form2::slot().unload();
+    comeBack();
+    arvelo::showMessage(refusal);
 }
 
 void Form1::showMoveProgress(qsizetype handled, qsizetype total)
@@ -480,8 +483,12 @@ void Form1::askToUndo(const QString &folder, bool found, qsizetype files)
     m_moveClock.start();
     m_runner->startPass(
         [folder] {
-            return OperationRunner::Opened {
-                std::make_unique<arvelo::UndoPass>(arvelo::ListedFolder(folder, std::nullopt))};
+            auto undo
+                = std::make_unique<arvelo::UndoPass>(arvelo::ListedFolder(folder, std::nullopt));
+            if (undo->busy())
+                return OperationRunner::Opened {nullptr, arvelo::folderBusyMessage(folder)};
+            return OperationRunner::Opened {std::move(undo)};
         },
-        [this](const arvelo::MoveSummary &summary) { endMove(summary, false); }, {});
+        [this](const arvelo::MoveSummary &summary) { endMove(summary, false); },
+        [this](const QString &refusal) { refusePass(refusal); });
 }

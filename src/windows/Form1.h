@@ -95,6 +95,8 @@ private:
     // the way a move runs.
     void undoLastMove();
     void askToUndo(const QString &folder, bool found, qsizetype files);
+    // A move or undo that could not start: the progress window goes, and the user is told why.
+    void refusePass(const QString &refusal);
 
     // Event handlers.
     void Drive1_Change();

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/SteppedPass.h"
+#include "core/Passes.h"
 
 #include <QObject>
 #include <QThread>
@@ -25,12 +25,7 @@ public:
     // Waits for the worker, as stop() does.
     ~OperationRunner() override;
 
-    // A pass as opened on the worker, or why there is none.
-    struct Opened
-    {
-        std::unique_ptr<arvelo::SteppedPass> pass;
-        QString refusal = {};
-    };
+    using Opened = arvelo::OpenedPass;
     // Opens the pass on the worker and runs it there to its end, in steps; passProgress after
     // each step, then finished with what it did, or refused with why it could not start.
     void startPass(std::function<Opened()> open,
