@@ -276,28 +276,22 @@ int runUndo(const VerbRequest &request)
         return UsageExitCode;
     }
     // A dry run prints what would go back as its own look finds it, and changes nothing.
-    const std::unique_ptr<UndoPass> preview = nextUndo(
+    const std::unique_ptr<UndoPass> undo = nextUndo(
         request.folder, request.dryRun, request.dryRun ? printing(request.end) : PassTell());
-    if (preview->folderError() != 0) {
+    if (undo->folderError() != 0) {
         printError(u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
-            shown, QString::fromLocal8Bit(std::strerror(preview->folderError()))));
+            shown, QString::fromLocal8Bit(std::strerror(undo->folderError()))));
         return UsageExitCode;
     }
-    if (!preview->found()) {
-        printError(u"arvelo: There is no move to undo in \"%1\".\n"_s.arg(shown));
+    if (undo->busy() || !undo->found()) {
+        printError(u"arvelo: "_s
+            + (undo->busy() ? folderBusyMessage(request.folder)
+                            : u"There is no move to undo in \"%1\"."_s.arg(shown))
+            + u'\n');
         return UsageExitCode;
-    }
-    std::optional<UndoPass> undo;
-    if (!request.dryRun) {
-        undo.emplace(ListedFolder(request.folder, std::nullopt));
-        if (undo->busy()) {
-            printError(u"arvelo: "_s + folderBusyMessage(request.folder) + u'\n');
-            return UsageExitCode;
-        }
-        undo->step();
     }
     std::fflush(stdout);
-    const QString report = moveReport(undo ? undo->summary() : preview->summary());
+    const QString report = moveReport(undo->summary());
     if (report.isEmpty())
         return 0;
     printError(report + u'\n');

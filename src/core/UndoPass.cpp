@@ -3,6 +3,8 @@
 #include "core/ArtistFolders.h"
 #include "core/NameCodec.h"
 
+#include <QSet>
+
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
@@ -18,6 +20,7 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     , m_tell(std::move(tell))
     , m_journalDir(std::move(journalDir))
     , m_calls(calls)
+    , m_passedOver(passedOver)
 {
     if (m_folder.fd() < 0)
         return;
@@ -31,17 +34,21 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     }
     // Journals are found by the folder's identity and path, so no other folder's pass is taken
     // back here.
-    const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, passedOver);
+    const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, m_passedOver);
     const auto content = name ? readJournal(m_journalDir, *name) : std::nullopt;
     if (!content)
         return;
     m_journalName = *name;
+    QSet<QString> madeSeen;
     for (qsizetype k = content->records.size() - 1; k >= 0; --k) {
         const JournalRecord &record = content->records.at(k);
         if (!record.made)
             m_files.append(record);
-        else if (!m_made.contains(record.folder))
+        else if (!madeSeen.contains(record.folder)) {
+            // Looked up in a set: a pass of many artists makes many folders.
+            madeSeen.insert(record.folder);
             m_made.append(record.folder);
+        }
     }
 }
 
@@ -90,37 +97,43 @@ void UndoPass::handle(const JournalRecord &record)
         return;
     }
     const QByteArray name = encodeName(record.file);
-    struct stat here
-    { };
-    const bool taken = m_calls.lstat(m_folder.fd(), name.constData(), &here) == 0;
-    // Never moved (it stayed at the move), or already back from an undo cut short.
-    if (taken && sameFile(here, record.identity))
-        return;
+    // The file is looked at once where it should be, and in the selected folder only when it
+    // cannot simply go back: never moved (it stayed at the move), already back from an undo cut
+    // short, or its name taken.
+    const auto isBack = [&] {
+        struct stat here
+        { };
+        return m_calls.lstat(m_folder.fd(), name.constData(), &here) == 0
+            ? std::optional(sameFile(here, record.identity))
+            : std::nullopt;
+    };
     const int sub = subFolderFd(record.folder);
     struct stat there
     { };
     if (sub < 0 || m_calls.lstat(sub, name.constData(), &there) != 0) {
         // A file the journal could not identify, and that is not there, never moved.
-        if (record.identity.known())
+        if (isBack() != true && record.identity.known())
             stay(record, StayReason::NotInArtistFolder);
         return;
     }
     if (!sameFile(there, record.identity)) {
-        stay(record, StayReason::OtherFileNow);
-        return;
-    }
-    if (taken) {
-        stay(record, StayReason::TakenInFolder);
+        if (isBack() != true)
+            stay(record, StayReason::OtherFileNow);
         return;
     }
     if (m_dryRun) {
-        movedBack(record);
+        if (const std::optional<bool> back = isBack(); !back)
+            movedBack(record);
+        else if (!*back)
+            stay(record, StayReason::TakenInFolder);
         return;
     }
     const MoveResult result
         = moveNoReplaceAt(sub, name.constData(), m_folder.fd(), name.constData(), there, m_calls);
     if (result.moved()) {
         movedBack(record);
+    } else if (result.error == EEXIST && isBack() == true) {
+        return;
     } else if (result.twoNames) {
         stay(record, StayReason::LeftUnderTwoNames, joinPath(m_folder.path(), record.file));
     } else if (result.error == EEXIST || result.error == ENOTEMPTY) {
@@ -149,15 +162,15 @@ std::unique_ptr<UndoPass> nextUndo(
 {
     QStringList passedOver;
     for (;;) {
-        auto preview = std::make_unique<UndoPass>(ListedFolder(folder, std::nullopt), true, tell,
+        auto pass = std::make_unique<UndoPass>(ListedFolder(folder, std::nullopt), dryRun, tell,
             journalDir, MoveSyscalls::system(), passedOver);
-        preview->step();
-        const MoveSummary &summary = preview->summary();
-        if (!preview->found() || summary.moved + summary.stayed.size() > 0)
-            return preview;
-        passedOver.append(preview->journalName());
-        if (!dryRun)
-            UndoPass(ListedFolder(folder, std::nullopt), false, PassTell(), journalDir).step();
+        if (pass->busy())
+            return pass;
+        pass->step();
+        const MoveSummary &summary = pass->summary();
+        if (!pass->found() || summary.moved + summary.stayed.size() > 0)
+            return pass;
+        passedOver.append(pass->journalName());
     }
 }
 

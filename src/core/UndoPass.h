@@ -37,6 +37,8 @@ public:
     // Whether the folder has a pass to take back, and its journal's name.
     bool found() const { return !m_journalName.isEmpty(); }
     const QString &journalName() const { return m_journalName; }
+    // The journals this undo was told to pass over.
+    const QStringList &passedOver() const { return m_passedOver; }
 
     bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
@@ -57,6 +59,7 @@ private:
     const PassTell m_tell;
     const QString m_journalDir;
     const MoveSyscalls m_calls;
+    const QStringList m_passedOver;
     QString m_journalName;
     UniqueFd m_lock;
     bool m_busy = false;
@@ -70,9 +73,9 @@ private:
     MoveSummary m_summary;
 };
 
-// The dry run of the next undo in folder, done, and told to `tell`. A pass that has nothing left
-// to take back (its files all stayed, or are back already) is passed over, so that it never
-// hides the pass before it; unless dryRun, it is also marked as taken back.
+// The next undo in folder, done (with dryRun, only looked at), and told to `tell`. A pass that
+// has nothing left to take back (its files all stayed, or are back already) is passed over, so
+// that it never hides the pass before it; unless dryRun, it is also marked as taken back.
 std::unique_ptr<UndoPass> nextUndo(const QString &folder, bool dryRun = false, PassTell tell = {},
     const QString &journalDir = journalFolder());
 

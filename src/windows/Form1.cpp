@@ -458,17 +458,19 @@ void Form1::undoLastMove()
                 arvelo::showMessage(problem);
             });
         }
-        const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder);
+        const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder, true);
         const arvelo::MoveSummary &back = preview->summary();
         return std::function<void()>(
-            [this, folder, found = preview->found(), files = back.moved + back.stayed.size()] {
+            [this, folder, found = preview->found(), files = back.moved + back.stayed.size(),
+                passedOver = preview->passedOver()] {
                 m_busy = false;
-                askToUndo(folder, found, files);
+                askToUndo(folder, found, files, passedOver);
             });
     });
 }
 
-void Form1::askToUndo(const QString &folder, bool found, qsizetype files)
+void Form1::askToUndo(
+    const QString &folder, bool found, qsizetype files, const QStringList &passedOver)
 {
     const QString shown = arvelo::displayName(folder);
     if (!found) {
@@ -482,9 +484,11 @@ void Form1::askToUndo(const QString &folder, bool found, qsizetype files)
     Form2::slot().show();
     m_moveClock.start();
     m_runner->startPass(
-        [folder] {
-            auto undo
-                = std::make_unique<arvelo::UndoPass>(arvelo::ListedFolder(folder, std::nullopt));
+        // The pass the question was about: those with nothing left are passed over again.
+        [folder, passedOver] {
+            auto undo = std::make_unique<arvelo::UndoPass>(
+                arvelo::ListedFolder(folder, std::nullopt), false, arvelo::PassTell(),
+                arvelo::journalFolder(), arvelo::MoveSyscalls::system(), passedOver);
             if (undo->busy())
                 return OperationRunner::Opened {nullptr, arvelo::folderBusyMessage(folder)};
             return OperationRunner::Opened {std::move(undo)};

@@ -94,7 +94,8 @@ private:
     // Ctrl+Z: counts on the worker what the folder's last move has, asks, then takes it back
     // the way a move runs.
     void undoLastMove();
-    void askToUndo(const QString &folder, bool found, qsizetype files);
+    void askToUndo(
+        const QString &folder, bool found, qsizetype files, const QStringList &passedOver);
     // A move or undo that could not start: the progress window goes, and the user is told why.
     void refusePass(const QString &refusal);
 
