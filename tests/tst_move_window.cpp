@@ -46,7 +46,9 @@ private slots:
     void commandLineDoesAsTheWindow();
     void ctrlZTakesTheMoveBack_data();
     void ctrlZTakesTheMoveBack();
+    void folderReplacedSinceListed_data();
     void folderReplacedSinceListed();
+    void vanishedFolderTakesItsScanAlong();
 
 private:
     // Presses the move button and waits for the pass; returns the messages it showed.
@@ -273,9 +275,18 @@ void TestMoveWindow::ctrlZTakesTheMoveBack()
     }
 }
 
+void TestMoveWindow::folderReplacedSinceListed_data()
+{
+    // Then a file changes in the listed folder, so the lists read their path again.
+    QTest::addColumn<bool>("reread");
+    QTest::newRow("as listed") << false;
+    QTest::newRow("read again since") << true;
+}
+
 void TestMoveWindow::folderReplacedSinceListed()
 {
     // Another folder takes the listed one's path: neither is moved in, nor scanned.
+    QFETCH(bool, reread);
     const QString path = m_folder->path();
     const QByteArray listed = QFile::encodeName(path + u".listed"_s);
     QCOMPARE(::rename(QFile::encodeName(path), listed), 0);
@@ -283,6 +294,11 @@ void TestMoveWindow::folderReplacedSinceListed()
     QFile other(path + u"/Zeta - other.mp3"_s);
     QVERIFY(other.open(QIODevice::WriteOnly));
     other.close();
+    if (reread) {
+        QVERIFY(bytetree::makeFile(listed + "/Zeta - new.mp3"));
+        // The lists do not take the other folder for the one listed.
+        QTRY_COMPARE(m_form->File1->ListCount(), 0);
+    }
 
     MessageBoxAnswerer user;
     QTest::mouseClick(m_form->Command3, Qt::LeftButton);
@@ -296,13 +312,34 @@ void TestMoveWindow::folderReplacedSinceListed()
         = u"The folder \"%1\" has changed since it was listed. Choose it again."_s;
     QCOMPARE(user.texts, QStringList(2, message.arg(path)));
     QCOMPARE(files(), QByteArrayList {"Zeta - other.mp3="});
-    QCOMPARE(QDir(QFile::decodeName(listed)).entryList(QDir::Files).size(), 7);
+    QCOMPARE(QDir(QFile::decodeName(listed)).entryList(QDir::Files).size(), reread ? 8 : 7);
     // Chosen again, it is listed afresh.
     QTest::keyClick(m_form->Dir1, Qt::Key_Return);
     QCOMPARE(m_form->File1->items(), QStringList {u"Zeta - other.mp3"_s});
 
     QVERIFY(QDir(path).removeRecursively());
     QCOMPARE(::rename(listed, QFile::encodeName(path)), 0);
+}
+
+void TestMoveWindow::vanishedFolderTakesItsScanAlong()
+{
+    // The lists follow a vanished folder up to its parent; the artists scanned in the folder go
+    // with it, so a Move there moves nothing of the parent's.
+    QTemporaryDir parent;
+    const QByteArray top = QFile::encodeName(parent.path());
+    QCOMPARE(::mkdir(top + "/inner", 0777), 0);
+    for (const char *name : {"inner/Kelo - a", "inner/Kelo - b", "Kelo - c", "Kelo - d"})
+        QVERIFY(bytetree::makeFile(top + '/' + name, name));
+    Form1::slot().unload();
+    m_form = &Form1::slot().show(parent.filePath(u"inner"_s));
+    QTest::mouseClick(m_form->Command1, Qt::LeftButton);
+    QTRY_VERIFY(!Caut::slot().isOpen());
+    QCOMPARE(m_form->List1->items(), QStringList {u"Kelo"_s});
+    QVERIFY(QDir(parent.filePath(u"inner"_s)).removeRecursively());
+    QTRY_COMPARE(m_form->Dir1->Path(), parent.path());
+    QCOMPARE(m_form->List1->ListCount(), 0);
+    pressMove();
+    QCOMPARE(bytetree::tree(top), (QByteArrayList {"Kelo - c=Kelo - c", "Kelo - d=Kelo - d"}));
 }
 
 QTEST_MAIN(TestMoveWindow)

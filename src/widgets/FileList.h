@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/FolderListing.h"
 #include "core/ListedFolder.h"
 #include "widgets/SortedListBox.h"
 
@@ -14,12 +15,15 @@ public:
 
     QString Path() const { return m_path; }
     void setPath(const QString &path);
-    // Lists the same folder afresh, keeping the selected name and the scrolled place.
+    // Lists the same folder afresh, keeping the selected name and the scrolled place; never
+    // another folder that has taken its path.
     void reread();
     // The folder the files were read from, so a scan or a move can tell it is still the same.
     FileId folderId() const { return m_folderId; }
 
 private:
+    void showListed(std::optional<ListedFiles> listed);
+
     QString m_path;
     FileId m_folderId;
 };

@@ -274,8 +274,14 @@ void Form1::rereadLists()
     // A folder gone meanwhile gives way to its parent, and File1 follows through Dir1_Change.
     const QString shown = Dir1->Path();
     Dir1->reread();
-    if (Dir1->Path() == shown)
+    if (Dir1->Path() == shown) {
         File1->reread();
+    } else {
+        // The artists and songs came from the folder that went: no scan of it applies here.
+        List1->Clear();
+        List2->Clear();
+        List3->Clear();
+    }
 }
 
 void Form1::dragEnterEvent(QDragEnterEvent *event)
