@@ -66,14 +66,12 @@ std::optional<QList<ListedEntry>> visibleEntriesAt(int folder, std::optional<Ent
 
 bool isReadableFolder(const QString &folder)
 {
-    return !folder.isEmpty() && openFolder(AT_FDCWD, encodeName(folder).constData(), true).isOpen();
+    return openChosenFolder(folder).isOpen();
 }
 
 std::optional<ListedFiles> listFiles(const QString &folder)
 {
-    const UniqueFd fd = folder.isEmpty()
-        ? UniqueFd()
-        : openFolder(AT_FDCWD, encodeName(folder).constData(), true);
+    const UniqueFd fd = openChosenFolder(folder);
     const std::optional<QList<ListedEntry>> entries
         = fd.isOpen() ? visibleEntriesAt(fd.get()) : std::nullopt;
     if (!entries)
@@ -90,9 +88,7 @@ std::optional<ListedFiles> listFiles(const QString &folder)
 
 std::optional<QStringList> subFolderNames(const QString &folder)
 {
-    const UniqueFd fd = folder.isEmpty()
-        ? UniqueFd()
-        : openFolder(AT_FDCWD, encodeName(folder).constData(), true);
+    const UniqueFd fd = openChosenFolder(folder);
     return fd.isOpen() ? subFolderNamesAt(fd.get()) : std::nullopt;
 }
 

@@ -12,13 +12,8 @@ namespace arvelo {
 ListedFolder::ListedFolder(const QString &path, std::optional<FileId> listed)
     : m_path(path)
 {
-    if (path.isEmpty()) {
-        m_error = ENOENT;
-        return;
-    }
-    // The user may have chosen the folder through a link, so one is followed here; what counts
-    // is that it leads to the folder that was listed.
-    m_fd = openFolder(AT_FDCWD, encodeName(path).constData(), true);
+    // What counts is that the path leads to the folder that was listed.
+    m_fd = openChosenFolder(path);
     m_id = FileId::of(m_fd.get());
     if (!m_fd.isOpen()) {
         m_error = errno;
@@ -27,6 +22,15 @@ ListedFolder::ListedFolder(const QString &path, std::optional<FileId> listed)
         m_error = ESTALE;
         m_changed = true;
     }
+}
+
+UniqueFd openChosenFolder(const QString &path)
+{
+    if (path.isEmpty()) {
+        errno = ENOENT;
+        return {};
+    }
+    return openFolder(AT_FDCWD, encodeName(path).constData(), true);
 }
 
 QString folderChangedMessage(const QString &folder)

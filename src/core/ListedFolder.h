@@ -37,6 +37,11 @@ private:
     bool m_changed = false;
 };
 
+// A folder the user chose, by its path: a link to it is followed, as the user may have chosen
+// it through one; from there on every name is looked up inside the folder it led to. Not open,
+// with errno set, when it cannot be opened (ENOENT for an empty path).
+UniqueFd openChosenFolder(const QString &path);
+
 // What the user is told when the selected folder has changed since it was listed.
 QString folderChangedMessage(const QString &folder);
 

@@ -1,12 +1,9 @@
 #include "widgets/FolderWatch.h"
 
-#include "core/NameCodec.h"
+#include "core/ListedFolder.h"
 
 #include <QFileSystemWatcher>
 #include <QTimer>
-
-#include <fcntl.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -33,11 +30,8 @@ void FolderWatch::watch(const QString &folder)
     // The watcher takes a path as text and would lose the bytes of a name that is not UTF-8;
     // the folder opened by its own bytes is watched through its descriptor instead, which
     // also ties the watch to the very folder listed.
-    const int fd = ::open(encodeName(folder).constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0)
-        return;
-    m_watcher->addPath(u"/proc/self/fd/%1"_s.arg(fd));
-    ::close(fd);
+    if (const UniqueFd fd = openChosenFolder(folder); fd.isOpen())
+        m_watcher->addPath(u"/proc/self/fd/%1"_s.arg(fd.get()));
 }
 
 void FolderWatch::hold()
