@@ -50,6 +50,8 @@ enum class Meddle {
     TakeNameWhenFree, // creates the target exclusively as soon as it is seen free
     ReplacePlaceholder, // renames its own file over the reserved name
     RenewOldName, // puts a new file under the old name once the link is made
+    RenewOldNameTwice, // and again once the old name is put aside
+    SaveBeforeUnlink, // saves over the old name, once linked, right before an unlink in sel
     Links, // a relative and an absolute link among the files
 };
 
@@ -74,6 +76,8 @@ QString reasonName(StayReason reason)
         return u"readOnly"_s;
     case StayReason::LinkWouldBreak:
         return u"linkBreaks"_s;
+    case StayReason::KeptAside:
+        return u"keptAside"_s;
     case StayReason::NotJournaled:
     case StayReason::TakenInFolder:
     case StayReason::NotInArtistFolder:
@@ -161,17 +165,19 @@ private slots:
         row("linkat EPERM: look, then rename", {noAtomicRename, refuse("link", EPERM)}, 7, u"", 4);
         row("renameat EIO after the look",
             {noAtomicRename, refuse("link", EPERM), refuse("rename", EIO, 2)}, 6, u"refused", 4);
-        row("unlinkat refuses once: link undone", {noAtomicRename, refuse("unlink", EACCES, 1)}, 6,
+        row("old name not put aside: link undone", {noAtomicRename, refuse("rename", EACCES, 1)}, 6,
             u"refused", 4);
         row("unlinkat removes but says ENOENT", {noAtomicRename, lie("unlink", ENOENT)}, 7, u"", 4);
         row("unlinkat removes but says EIO", {noAtomicRename, lie("unlink", EIO)}, 7, u"", 4);
-        row("unlinkat refuses, the undo removes but says EIO",
-            {noAtomicRename, refuse("unlink", EACCES, 1), lie("unlink", EIO, 2)}, 6, u"refused", 4);
-        row("unlinkat refuses always: two names",
-            {noAtomicRename, refuse("unlink", EBUSY, 1), refuse("unlink", EBUSY, 2)}, 6,
+        row("not put aside, the undo removes but says EIO",
+            {noAtomicRename, refuse("rename", EACCES, 1), lie("unlink", EIO, 1)}, 6, u"refused", 4);
+        row("not put aside, nor undone: two names",
+            {noAtomicRename, refuse("rename", EBUSY, 1), refuse("unlink", EBUSY, 1)}, 6,
             u"twoNames", 4);
-        row("fstatat fails after the refused unlink: two names",
-            {noAtomicRename, refuse("unlink", EACCES, 1), refuse("lstat", EIO, 4)}, 6, u"twoNames",
+        row("put aside, not unlinked: two names", {noAtomicRename, refuse("unlink", EBUSY, 1)}, 6,
+            u"twoNames", 4);
+        row("fstatat fails after the refused rename: two names",
+            {noAtomicRename, refuse("rename", EACCES, 1), refuse("lstat", EIO, 4)}, 6, u"twoNames",
             4);
         row("mkdirat EACCES", {refuse("mkdir", EACCES)}, 0,
             u"notMade notMade notMade notMade notMade notMade notMade", 0);
@@ -190,6 +196,10 @@ private slots:
             {noAtomicRename, noHardLinks}, 6, u"taken", 4, Meddle::ReplacePlaceholder);
         row("hard links: another program renews the old name", {noAtomicRename}, 7, u"", 4,
             Meddle::RenewOldName);
+        row("hard links: the old name renewed twice", {noAtomicRename}, 7, u"keptAside", 4,
+            Meddle::RenewOldNameTwice);
+        row("hard links: a save over the old name after the look", {noAtomicRename}, 7, u"", 4,
+            Meddle::SaveBeforeUnlink);
         // A call that does its work and reports failure all the same.
         row("renameat2 moves, says EIO", {lie("renameNoReplace", EIO, 1)}, 7, u"", 4);
         row("renameat2 moves, says EEXIST", {lie("renameNoReplace", EEXIST, 2)}, 7, u"", 4);
@@ -244,19 +254,30 @@ private slots:
                 return call(args...);
             };
         };
-        // Another program at work in the artist folder "Alpha", once, on the name "Alpha - d".
+        // Another program at work on the name "Alpha - d", once, in the artist folder "Alpha" or
+        // on the old name.
         const QByteArray other = m_root + "/sel/Alpha/Alpha - d";
-        const auto otherProgram = [&](Meddle when, int dir, const char *name) {
+        // It saves as editors do: a new file written aside, then renamed over the old one.
+        const auto save = [&](const QByteArray &path, const QByteArray &contents) {
+            QVERIFY(makeFile(m_root + "/sel/.part", contents));
+            QCOMPARE(::rename(m_root + "/sel/.part", path), 0);
+            expected.insert('=' + contents, {});
+        };
+        const auto otherProgram = [&](Meddle when, int dir, const char *name,
+                                      const QByteArray &in = "/sel/Alpha") {
             struct stat folder, alpha;
-            if (meddle != when || qstrcmp(name, "Alpha - d") != 0 || ::fstat(dir, &folder) != 0
-                || ::stat(m_root + "/sel/Alpha", &alpha) != 0 || folder.st_ino != alpha.st_ino)
+            if (meddle != when || (when != Meddle::SaveBeforeUnlink && qstrcmp(name, "Alpha - d"))
+                || ::fstat(dir, &folder) != 0 || ::stat(m_root + in, &alpha) != 0
+                || folder.st_ino != alpha.st_ino
+                || (when == Meddle::SaveBeforeUnlink && ::access(other, F_OK) != 0))
                 return;
             const int saved = errno;
-            meddle = Meddle::None;
-            if (when == Meddle::RenewOldName) {
-                QCOMPARE(::unlink(m_root + "/sel/Alpha - d"), 0);
-                QVERIFY(makeFile(m_root + "/sel/Alpha - d", "renewed"));
-                expected.insert("=renewed", {});
+            meddle = when == Meddle::RenewOldNameTwice ? Meddle::RenewOldName : Meddle::None;
+            if (when == Meddle::RenewOldName || when == Meddle::RenewOldNameTwice) {
+                save(
+                    m_root + "/sel/Alpha - d", meddle == Meddle::None ? "renewed" : "renewed once");
+            } else if (when == Meddle::SaveBeforeUnlink) {
+                save(m_root + "/sel/Alpha - d", "saved");
             } else if (when == Meddle::ReplacePlaceholder) {
                 QVERIFY(makeFile(m_root + "/sel/Alpha/.part", "other program"));
                 QCOMPARE(::rename(m_root + "/sel/Alpha/.part", other), 0);
@@ -283,13 +304,24 @@ private slots:
         };
         watched.link = [&](int fromDir, const char *from, int toDir, const char *to) {
             const int result = real.link(fromDir, from, toDir, to);
-            if (result == 0)
+            if (result == 0) {
                 otherProgram(Meddle::RenewOldName, toDir, to);
+                otherProgram(Meddle::RenewOldNameTwice, toDir, to);
+            }
             return result;
         };
+        watched.rename = [&](int fromDir, const char *from, int toDir, const char *to) {
+            const int result = real.rename(fromDir, from, toDir, to);
+            otherProgram(Meddle::RenewOldName, fromDir, from, "/sel");
+            return result;
+        };
+        watched.unlink = [&](int dir, const char *name) {
+            otherProgram(Meddle::SaveBeforeUnlink, dir, name, "/sel");
+            return real.unlink(dir, name);
+        };
         MoveSyscalls calls {faulty(u"renameNoReplace"_s, real.renameNoReplace),
-            faulty(u"link"_s, watched.link), faulty(u"unlink"_s, real.unlink),
-            faulty(u"lstat"_s, watched.lstat), faulty(u"rename"_s, real.rename),
+            faulty(u"link"_s, watched.link), faulty(u"unlink"_s, watched.unlink),
+            faulty(u"lstat"_s, watched.lstat), faulty(u"rename"_s, watched.rename),
             faulty(u"mkdir"_s, real.mkdir), faulty(u"create"_s, watched.create)};
         if (meddle == Meddle::LinkedFolder) {
             QCOMPARE(::symlink("../outside", m_root + "/sel/Alpha"), 0);
@@ -363,7 +395,10 @@ private slots:
             for (const Entry &f : after) {
                 if (f.held != data)
                     continue;
-                (f.path == below + name ? inPlace : inSub) = true;
+                // A second name in the selected folder may be a private one.
+                (f.path.startsWith(below) && !f.path.sliced(below.size()).contains('/') ? inPlace
+                                                                                        : inSub)
+                    = true;
                 QVERIFY(f.path.startsWith(below) || f.path.startsWith("moved/"));
             }
             inSubOnly += inSub && !inPlace;
@@ -375,11 +410,14 @@ private slots:
         // "Solo - x" belongs to no listed artist and stays without being counted; in a folder
         // that has changed, nothing is even looked at.
         QCOMPARE(inPlaceOnly - (changed ? int(tracked.size()) : 1),
-            int(summary.stayed.size() - inBoth - reasons.count(u"vanished"_s)));
+            int(summary.stayed.size() - inBoth - reasons.count(u"vanished"_s)
+                - reasons.count(u"keptAside"_s)));
         for (const StayedFile &file : summary.stayed) {
+            struct stat info
+            { };
+            if (file.reason == StayReason::KeptAside)
+                QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
             if (file.reason == StayReason::LeftUnderTwoNames) {
-                struct stat info
-                { };
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
                 // The user is told how many, and both names.
                 const QString report = moveReport(summary);

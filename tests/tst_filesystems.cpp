@@ -25,7 +25,9 @@
 #include <QPushButton>
 #include <QTest>
 
+#include <atomic>
 #include <map>
+#include <thread>
 
 using namespace Qt::StringLiterals;
 
@@ -227,6 +229,57 @@ private slots:
         QVERIFY(undo.step());
         QCOMPARE(undo.summary().moved, moved);
         QCOMPARE(listFiles(dir.path()).value_or(ListedFiles()).names.size(), files.size());
+    }
+
+    // Another program saves over the songs' old names while they move, as an editor saves: a
+    // file written aside, then renamed over the old name. Each save comes the moment its song's
+    // new name appears, where a move by link and removal of the old name is most exposed. No
+    // save and no song is lost.
+    void savesDuringMove_data()
+    {
+        QTest::addColumn<QByteArray>("root");
+        QTest::newRow("NTFS") << volume("NTFS");
+    }
+
+    void savesDuringMove()
+    {
+        QFETCH(QByteArray, root);
+        const QByteArray folder = root + "/saves";
+        QCOMPARE(::mkdir(folder, 0777), 0);
+        constexpr int Songs = 1200;
+        QStringList files;
+        for (int k = 0; k < Songs; ++k) {
+            files.append(u"Kelo - %1"_s.arg(k, 4, 10, QChar(u'0')));
+            QVERIFY(makeFile(
+                folder + '/' + files.last().toLatin1(), "song " + files.last().toLatin1()));
+        }
+        std::atomic<bool> moving = true;
+        int saves = 0;
+        std::thread editor([&] {
+            for (const QString &file : std::as_const(files)) {
+                const QByteArray name = file.toLatin1();
+                if (!makeFile(folder + "/.saving", "saved " + name))
+                    return;
+                while (moving && ::access(folder + "/Kelo/" + name, F_OK) != 0)
+                    std::this_thread::yield();
+                saves += ::rename(folder + "/.saving", folder + '/' + name) == 0;
+            }
+        });
+        QTemporaryDir state;
+        auto pass = journaledMove(
+            ListedFolder(decodeName(folder), std::nullopt), {{u"Kelo"_s}, files}, {}, state.path())
+                        .pass;
+        QVERIFY(pass->step(QDeadlineTimer::Forever, std::numeric_limits<qsizetype>::max()));
+        moving = false;
+        editor.join();
+        QCOMPARE(saves, Songs);
+        QCOMPARE(pass->summary().moved, Songs);
+
+        QList<QByteArray> expected;
+        for (const QString &file : std::as_const(files))
+            expected << "saved " + file.toLatin1() << "song " + file.toLatin1();
+        std::sort(expected.begin(), expected.end());
+        QCOMPARE(sortedContents(filesUnder(folder)), expected);
     }
 
     // The same through the window, on exFAT.

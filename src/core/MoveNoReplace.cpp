@@ -2,8 +2,10 @@
 
 #include "core/Descriptor.h"
 
+#include <QRandomGenerator>
+
 #include <cerrno>
-#include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
 
@@ -66,8 +68,8 @@ MoveResult lookAfter(int fromDir, const char *from, int toDir, const char *to,
     return outcome(source, whatStandsAt(toDir, to, file, calls), error);
 }
 
-// The old name's removal reported `error` after the new name was made. Dropping the new name
-// undoes the move, but only while both names still lead to the file.
+// Putting the old name aside reported `error` after the new name was made. Dropping the new
+// name undoes the move, but only while both names still lead to the file.
 MoveResult settleLink(int fromDir, const char *from, int toDir, const char *to,
     const struct stat &file, int error, const MoveSyscalls &calls)
 {
@@ -84,6 +86,61 @@ MoveResult settleLink(int fromDir, const char *from, int toDir, const char *to,
     if (whatStandsAt(toDir, to, file, calls) == At::Nothing)
         return failedWith(error);
     return twoNamesAfter(error);
+}
+
+// A name that no other program uses, in the folder of `from`: where the old name is put aside.
+std::string privateName(const char *from)
+{
+    const char *slash = std::strrchr(from, '/');
+    return std::string(from, slash != nullptr ? slash + 1 - from : 0) + ".arvelo-"
+        + std::to_string(QRandomGenerator::global()->generate64());
+}
+
+std::string baseName(const std::string &path)
+{
+    return path.substr(path.rfind('/') + 1);
+}
+
+// Another program saved a file under the old name before it was put aside: the file goes back
+// under its name by a link, which replaces nothing, and then the private name goes. If the
+// name has been taken yet again, the private name keeps the file and is reported.
+MoveResult putBack(int dir, const std::string &aside, const char *name, const struct stat &theirs,
+    const MoveSyscalls &calls)
+{
+    if (calls.link(dir, aside.c_str(), dir, name) != 0
+        && whatStandsAt(dir, name, theirs, calls) != At::Ours)
+        return {0, false, baseName(aside)};
+    if (calls.unlink(dir, aside.c_str()) != 0
+        && whatStandsAt(dir, aside.c_str(), theirs, calls) != At::Nothing)
+        return {0, false, baseName(aside)};
+    return {};
+}
+
+// The file stands under both names now. Another program may have saved a new file under the
+// old name since the file was looked at, so that name is never unlinked: it is renamed to a
+// private name, and only what is ours there is unlinked.
+MoveResult dropOldName(int fromDir, const char *from, int toDir, const char *to,
+    const struct stat &file, const MoveSyscalls &calls)
+{
+    const std::string aside = privateName(from);
+    const int error = calls.rename(fromDir, from, fromDir, aside.c_str()) == 0 ? 0 : errno;
+    struct stat there
+    { };
+    if (calls.lstat(fromDir, aside.c_str(), &there) != 0) {
+        // Renamed, yet not to be looked at: what it holds cannot be told, so it stays.
+        if (error == 0 && errno != ENOENT)
+            return {failedWith(errno).error, true, baseName(aside)};
+        // The old name was not renamed, or the file has left it: the link settles by the names.
+        return settleLink(fromDir, from, toDir, to, file, error, calls);
+    }
+    if (!sameFile(there, FileId::of(file)))
+        return putBack(fromDir, aside, from, there, calls);
+    if (calls.unlink(fromDir, aside.c_str()) == 0)
+        return {};
+    const int unlinkError = errno;
+    if (whatStandsAt(fromDir, aside.c_str(), file, calls) == At::Nothing)
+        return {};
+    return {failedWith(unlinkError).error, true, baseName(aside)};
 }
 
 // Our reservation: the empty file made at `to`, still under that name.
@@ -178,20 +235,7 @@ MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char 
             return outcome(whatStandsAt(fromDir, from, file, calls), target, error);
         }
     }
-    // Unlink only what was linked: another program may have put a new file under the old
-    // name meanwhile, and then ours is at its new place only.
-    switch (whatStandsAt(fromDir, from, file, calls)) {
-    case At::Ours:
-        break;
-    case At::Unknown:
-        return twoNamesAfter(errno);
-    case At::Other:
-    case At::Nothing:
-        return {};
-    }
-    if (calls.unlink(fromDir, from) == 0)
-        return {};
-    return settleLink(fromDir, from, toDir, to, file, errno, calls);
+    return dropOldName(fromDir, from, toDir, to, file, calls);
 }
 
 } // namespace arvelo

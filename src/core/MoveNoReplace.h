@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <string>
 #include <sys/stat.h>
 #include <sys/types.h>
 
@@ -14,6 +15,10 @@ struct MoveResult
 {
     int error = 0;
     bool twoNames = false;
+    // A private name in the old name's folder under which a file was left: with twoNames, the
+    // file's second name instead of the old one; otherwise another program's file, saved under
+    // the old name meanwhile, whose name was taken yet again before it could be put back.
+    std::string keptAs = {};
 
     bool moved() const { return error == 0 && !twoNames; }
 };
@@ -33,7 +38,7 @@ struct MoveSyscalls
     // fstatat without following a final link; it tells what stands at a name, even a dangling
     // link.
     std::function<int(int dir, const char *name, struct stat *info)> lstat;
-    // renameat, which replaces; used only over a placeholder of our own.
+    // renameat, which replaces; used only onto a name of our own (a placeholder, a private name).
     std::function<int(int fromDir, const char *from, int toDir, const char *to)> rename;
     // mkdirat.
     std::function<int(int dir, const char *name, mode_t mode)> mkdir;
@@ -46,10 +51,11 @@ struct MoveSyscalls
 
 // Moves or renames a file without ever replacing what stands at `to` and without copying:
 // an atomic no-replace rename where the file system has one, else a hard link and removal
-// of the old name, else (no hard links, e.g. FAT) a rename over a placeholder reserved with an
-// exclusive create. Names are taken relative to the open folders fromDir and toDir (or
-// AT_FDCWD). Only what was `from` when the move began is moved or unlinked; after any call
-// that reports an error, the result is what the disk shows.
+// of the old name (first renamed to a private name, so that a file another program saves under
+// the old name meanwhile is never removed), else (no hard links, e.g. FAT) a rename over a
+// placeholder reserved with an exclusive create. Names are taken relative to the open folders
+// fromDir and toDir (or AT_FDCWD). Only what was `from` when the move began is moved or unlinked;
+// after any call that reports an error, the result is what the disk shows.
 MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
     const MoveSyscalls &calls = MoveSyscalls::system());
 

@@ -136,13 +136,17 @@ void MovePass::carryOut(const PlannedFile &planned)
         return;
     }
     const MoveResult result = m_folders->move(looked, *target.name);
+    const QString newPath = joinPath(joinPath(m_folder, *target.name), m_files.at(file));
+    const QString keptAs = QString::fromStdString(result.keptAs);
     if (result.moved()) {
         ++m_summary.moved;
         if (m_tell.fileMoved)
             m_tell.fileMoved(m_files.at(file), joinPath(*target.name, m_files.at(file)));
+        if (!keptAs.isEmpty())
+            stay(file, StayReason::KeptAside, joinPath(m_folder, keptAs));
     } else if (result.twoNames) {
-        stay(file, StayReason::LeftUnderTwoNames,
-            joinPath(joinPath(m_folder, *target.name), m_files.at(file)));
+        m_summary.stayed.append(
+            {keptAs.isEmpty() ? m_files.at(file) : keptAs, StayReason::LeftUnderTwoNames, newPath});
     } else {
         stay(file, reasonFor(result));
     }

@@ -19,8 +19,8 @@ constexpr qsizetype NamedFiles = 10;
 constexpr std::array Reasons {StayReason::NameTaken, StayReason::ReadOnly,
     StayReason::FolderNotMade, StayReason::NotAFolder, StayReason::UnusableName,
     StayReason::LinkWouldBreak, StayReason::Vanished, StayReason::Refused,
-    StayReason::LeftUnderTwoNames, StayReason::NotJournaled, StayReason::TakenInFolder,
-    StayReason::NotInArtistFolder, StayReason::OtherFileNow};
+    StayReason::LeftUnderTwoNames, StayReason::KeptAside, StayReason::NotJournaled,
+    StayReason::TakenInFolder, StayReason::NotInArtistFolder, StayReason::OtherFileNow};
 
 QString reasonText(StayReason reason)
 {
@@ -39,6 +39,8 @@ QString reasonText(StayReason reason)
         return u"The system refused to move the file"_s;
     case StayReason::LeftUnderTwoNames:
         return u"The move could not be finished nor undone, so the file now has two names"_s;
+    case StayReason::KeptAside:
+        return u"Another program saved a file under the old name meanwhile; it is kept under another name"_s;
     case StayReason::ReadOnly:
         return u"The folder is on a read-only medium"_s;
     case StayReason::LinkWouldBreak:
@@ -80,12 +82,13 @@ QString moveReport(const MoveSummary &summary)
         lines.append(displayName(summary.stayed.at(i).file));
     if (stayed > NamedFiles)
         lines.append(u"and %1 more"_s.arg(stayed - NamedFiles));
-    // Every file left under two names is named with both, however many stayed: nothing of
-    // it is lost, but the user has to know where its second name is.
+    // Every file left under two names or kept aside is named with both, however many stayed:
+    // nothing of it is lost, but the user has to know where its other name is.
     for (const StayedFile &file : summary.stayed) {
-        if (file.reason == StayReason::LeftUnderTwoNames)
-            lines.append(
-                u"\n%1 is also at %2"_s.arg(displayName(file.file), displayName(file.alsoAt)));
+        if (file.reason == StayReason::LeftUnderTwoNames || file.reason == StayReason::KeptAside)
+            lines.append((file.reason == StayReason::KeptAside ? u"\n%1 is kept as %2"_s
+                                                               : u"\n%1 is also at %2"_s)
+                             .arg(displayName(file.file), displayName(file.alsoAt)));
     }
     if (!notUpdated.isEmpty())
         lines.append(u'\n' + notUpdated);

@@ -21,6 +21,10 @@ enum class StayReason {
     LeftUnderTwoNames,
     ReadOnly, // the selected folder is on a read-only medium
     LinkWouldBreak, // a link to a relative target, which would point elsewhere one folder down
+    // The file moved, but another program saved a new file under its old name meanwhile, and
+    // that name was taken yet again before the new file could be put back: it is kept under a
+    // private name (alsoAt).
+    KeptAside,
     NotJournaled, // the move could not be written down first, so it could not be taken back
     // Taking a move back: the old name is taken in the selected folder, the file has left the
     // artist folder, or another file stands there under its name.
@@ -33,7 +37,8 @@ struct StayedFile
 {
     QString file;
     StayReason reason = StayReason::Refused;
-    // For LeftUnderTwoNames: the full path of the file's second name.
+    // For LeftUnderTwoNames: the full path of the file's second name; for KeptAside, of the
+    // private name.
     QString alsoAt = {};
 };
 

@@ -130,12 +130,17 @@ void UndoPass::handle(const JournalRecord &record)
     }
     const MoveResult result
         = moveNoReplaceAt(sub, name.constData(), m_folder.fd(), name.constData(), there, m_calls);
+    const QString keptAs = QString::fromStdString(result.keptAs);
     if (result.moved()) {
         movedBack(record);
+        if (!keptAs.isEmpty())
+            stay(record, StayReason::KeptAside,
+                joinPath(joinPath(m_folder.path(), record.folder), keptAs));
     } else if (result.error == EEXIST && isBack() == true) {
         return;
     } else if (result.twoNames) {
-        stay(record, StayReason::LeftUnderTwoNames, joinPath(m_folder.path(), record.file));
+        m_summary.stayed.append({joinPath(record.folder, keptAs.isEmpty() ? record.file : keptAs),
+            StayReason::LeftUnderTwoNames, joinPath(m_folder.path(), record.file)});
     } else if (result.error == EEXIST || result.error == ENOTEMPTY) {
         stay(record, StayReason::TakenInFolder);
     } else if (result.error == ENOENT) {
