@@ -22,6 +22,7 @@
 #include "ByteTree.h"
 #include "MessageBoxes.h"
 
+#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 
@@ -239,6 +240,7 @@ private slots:
     {
         QTest::addColumn<QByteArray>("root");
         QTest::newRow("NTFS") << volume("NTFS");
+        QTest::newRow("sshfs") << volume("SSHFS");
     }
 
     void savesDuringMove()
@@ -280,6 +282,68 @@ private slots:
             expected << "saved " + file.toLatin1() << "song " + file.toLatin1();
         std::sort(expected.begin(), expected.end());
         QCOMPARE(sortedContents(filesUnder(folder)), expected);
+    }
+
+    // A move taken back where files are numbered afresh: on sshfs a file's new name, a hard
+    // link, has a number of its own; an exFAT stick mounted again numbers every file anew. Two
+    // files in artist folders are replaced meanwhile, one by a longer file, one by a file of
+    // the same size and another time: those stay, everything else comes back.
+    void undoWhereNumbersChange_data()
+    {
+        QTest::addColumn<QByteArray>("root");
+        QTest::addColumn<bool>("remount");
+        QTest::newRow("sshfs") << volume("SSHFS") << false;
+        QTest::newRow("exFAT mounted again") << volume("EXFAT") << true;
+    }
+
+    void undoWhereNumbersChange()
+    {
+        QFETCH(QByteArray, root);
+        QFETCH(bool, remount);
+        const QByteArray folder = root + "/undo";
+        // exfat-fuse numbers folders as it meets them: mounted again, the folder gets another.
+        QCOMPARE(::mkdir(root + "/before", 0777), 0);
+        QCOMPARE(::mkdir(folder, 0777), 0);
+        QStringList files, artists {u"Ann"_s, u"Bo"_s};
+        for (int k = 0; k < 40; ++k) {
+            files.append(u"%1 - song %2"_s.arg(artists.at(k % 2)).arg(k, 2, 10, QChar(u'0')));
+            QVERIFY(makeFile(folder + '/' + files.last().toLatin1(), files.last().toLatin1()));
+        }
+        Files expected = filesUnder(folder);
+        QTemporaryDir state;
+        auto pass = journaledMove(
+            ListedFolder(decodeName(folder), std::nullopt), {artists, files}, {}, state.path())
+                        .pass;
+        QVERIFY(pass->step(QDeadlineTimer::Forever, std::numeric_limits<qsizetype>::max()));
+        QCOMPARE(pass->summary().moved, files.size());
+        pass.reset();
+        if (remount) {
+            QCOMPARE(QProcess::execute(u"umount"_s, {decodeName(root)}), 0);
+            QCOMPARE(QProcess::execute(u"mount.exfat-fuse"_s,
+                         {decodeName(volume("EXFAT_DEVICE")), decodeName(root)}),
+                0);
+        }
+        for (const QByteArray name : {"Ann - song 00", "Bo - song 01"}) {
+            const bool longer = name.startsWith("Ann");
+            const QByteArray path = folder + '/' + name.left(name.indexOf(' ')) + '/' + name;
+            const QByteArray other = longer ? "longer than the song" : "Bo - song 99";
+            struct stat song
+            { };
+            QCOMPARE(::lstat(path, &song), 0);
+            QVERIFY(makeFile(folder + "/.new", other));
+            QCOMPARE(::rename(folder + "/.new", path), 0);
+            // Each differs from the song in one thing only. (exfat-fuse mishandles UTIME_OMIT.)
+            const timespec time = longer ? song.st_mtim : timespec {1'000'000'000, 0};
+            const timespec times[2] {time, time};
+            QCOMPARE(::utimensat(AT_FDCWD, path, times, 0), 0);
+            expected.erase(folder + '/' + name);
+            expected[path] = other;
+        }
+        UndoPass undo(ListedFolder(decodeName(folder), std::nullopt), false, {}, state.path());
+        QVERIFY(undo.step());
+        QCOMPARE(undo.summary().moved, files.size() - 2);
+        QCOMPARE(undo.summary().stayed.size(), 2);
+        QCOMPARE(filesUnder(folder), expected);
     }
 
     // The same through the window, on exFAT.

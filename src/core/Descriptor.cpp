@@ -1,6 +1,10 @@
 #include "core/Descriptor.h"
 
+#include <algorithm>
+#include <array>
 #include <fcntl.h>
+#include <linux/magic.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 namespace arvelo {
@@ -23,6 +27,16 @@ FileId FileId::of(int fd)
     struct stat info
     { };
     return fd >= 0 && ::fstat(fd, &info) == 0 ? of(info) : FileId();
+}
+
+bool stableIdentities(int fd)
+{
+    static constexpr std::array<decltype(statfs::f_type), 6> unstable {FUSE_SUPER_MAGIC,
+        MSDOS_SUPER_MAGIC, EXFAT_SUPER_MAGIC, SMB_SUPER_MAGIC, CIFS_SUPER_MAGIC, SMB2_SUPER_MAGIC};
+    struct statfs info
+    { };
+    // A file system that cannot be told is taken at its word: identities are compared.
+    return ::fstatfs(fd, &info) != 0 || std::ranges::find(unstable, info.f_type) == unstable.end();
 }
 
 } // namespace arvelo

@@ -58,6 +58,11 @@ struct FileId
     friend bool operator==(const FileId &, const FileId &) = default;
 };
 
+// Whether the file system under fd keeps a file's inode number for good. FUSE drivers (sshfs,
+// exFAT and NTFS sticks), FAT, exFAT and SMB number files afresh on a remount, some even after a
+// rename or a hard link; there a file is known by its name, size and modification time.
+bool stableIdentities(int fd);
+
 // Whether what was looked at is the file known as id; never for an unknown one.
 inline bool sameFile(const struct stat &info, FileId id)
 {

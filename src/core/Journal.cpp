@@ -108,7 +108,7 @@ void Journal::made(const QString &subFolder)
     m_pending.truncate(out - m_pending.constData());
 }
 
-void Journal::moving(FileId file, const QString &subFolder, QByteArrayView name)
+void Journal::moving(const struct stat &file, const QString &subFolder, QByteArrayView name)
 {
     // An artist's files come one after another: its folder's name is encoded once.
     if (subFolder != m_lastFolder || m_lastFolderField.isEmpty()) {
@@ -118,13 +118,18 @@ void Journal::moving(FileId file, const QString &subFolder, QByteArrayView name)
         m_lastFolderField.truncate(
             percentEncoded(m_lastFolderField.data(), folder) - m_lastFolderField.constData());
     }
-    // "move ", two numbers of at most 20 digits and the folder, each with a blank after it.
-    char *out = roomAtEnd(m_pending, 48 + m_lastFolderField.size() + 3 * name.size() + 1);
+    // "move ", four numbers of at most 20 characters and the folder, each with a blank after it.
+    char *out = roomAtEnd(m_pending, 90 + m_lastFolderField.size() + 3 * name.size() + 1);
     out = std::copy_n("move ", 5, out);
-    out = std::to_chars(out, out + 20, file.device).ptr;
-    *out++ = ' ';
-    out = std::to_chars(out, out + 20, file.inode).ptr;
-    *out++ = ' ';
+    const FileId id = FileId::of(file);
+    for (const quint64 number : {id.device, id.inode}) {
+        out = std::to_chars(out, out + 20, number).ptr;
+        *out++ = ' ';
+    }
+    for (const qint64 number : {qint64(file.st_size), modifiedNs(file)}) {
+        out = std::to_chars(out, out + 20, number).ptr;
+        *out++ = ' ';
+    }
     out = std::copy(m_lastFolderField.cbegin(), m_lastFolderField.cend(), out);
     *out++ = ' ';
     out = percentEncoded(out, name);

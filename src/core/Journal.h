@@ -26,9 +26,10 @@ public:
     Journal &operator=(const Journal &) = delete;
 
     // Gathers, in order, what is about to happen: `subFolder` of the selected folder is to be
-    // made, or the file `name` (its bytes) with that identity is to move into it.
+    // made, or the file `name` (its bytes), as it was looked at, is to move into it. A file
+    // that could not be looked at comes with a zeroed `file` and is written down as unknown.
     void made(const QString &subFolder);
-    void moving(FileId file, const QString &subFolder, QByteArrayView name);
+    void moving(const struct stat &file, const QString &subFolder, QByteArrayView name);
     // Writes what was gathered with one write, once what was written before is on the disk.
     // False when it could not be written; then none of it may happen, and nothing more is
     // written.

@@ -28,6 +28,18 @@ std::optional<quint64> numberFrom(QByteArrayView text)
 
 } // namespace
 
+qint64 modifiedNs(const struct stat &info)
+{
+    return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
+}
+
+bool JournalRecord::isFile(const struct stat &info, bool stableIds) const
+{
+    if (stableIds || size < 0 || !identity.known())
+        return sameFile(info, identity);
+    return info.st_size == size && modifiedNs(info) == mtime;
+}
+
 std::optional<JournalContent> parseJournal(const QByteArray &text)
 {
     QList<QByteArray> lines = text.split('\n');
@@ -52,13 +64,23 @@ std::optional<JournalContent> parseJournal(const QByteArray &text)
         } else if (kind == "made" && fields.size() == 2) {
             if (const auto folder = nameFrom(fields.at(1)))
                 content.records.append({true, *folder, {}, {}});
-        } else if (kind == "move" && fields.size() == 5) {
+        } else if (kind == "move" && (fields.size() == 7 || fields.size() == 5)) {
+            // Journals written before sizes and times were recorded have five fields.
+            const bool stamped = fields.size() == 7;
             const auto fileDevice = numberFrom(fields.at(1));
             const auto fileInode = numberFrom(fields.at(2));
-            const auto folder = nameFrom(fields.at(3));
-            const auto file = nameFrom(fields.at(4));
-            if (fileDevice && fileInode && folder && file)
-                content.records.append({false, *folder, *file, {*fileDevice, *fileInode}});
+            const auto size = stamped ? numberFrom(fields.at(3)) : std::optional<quint64>(-1);
+            // A time before 1970 is negative.
+            const bool before = stamped && fields.at(4).startsWith('-');
+            auto mtime
+                = stamped ? numberFrom(fields.at(4).sliced(before)) : std::optional<quint64>(-1);
+            if (mtime && before)
+                mtime = -*mtime;
+            const auto folder = nameFrom(fields.at(stamped ? 5 : 3));
+            const auto file = nameFrom(fields.at(stamped ? 6 : 4));
+            if (fileDevice && fileInode && size && mtime && folder && file)
+                content.records.append({false, *folder, *file, {*fileDevice, *fileInode},
+                    qint64(*size), qint64(*mtime)});
         }
     }
     return content;

@@ -15,7 +15,8 @@ namespace arvelo {
 //   arvelo-journal 1
 //   folder <device> <inode> <path>
 //   made <folder>                      (written before the folder is made)
-//   move <device> <inode> <folder> <file>   (written before the file moves into folder)
+//   move <device> <inode> <size> <mtime> <folder> <file>   (before the file moves into folder;
+//                                      mtime in nanoseconds)
 //   undone                             (appended once the pass has been taken back)
 // While the pass runs, zeros follow the last record; a journal left by a crash keeps them.
 inline constexpr QByteArrayView JournalMagic = "arvelo-journal 1";
@@ -27,6 +28,14 @@ struct JournalRecord
     QString folder;
     QString file;
     FileId identity;
+    // The file's size and modification time (nanoseconds), -1 when not known: what tells the
+    // file where identities are not stable.
+    qint64 size = -1;
+    qint64 mtime = -1;
+
+    // Whether what stands there now is the file that was moved. Where identities are stable
+    // the identity decides; elsewhere the size and time must match (the name does already).
+    bool isFile(const struct stat &info, bool stableIds) const;
 };
 
 // A journal as read back: every byte is distrusted, so names are as written and still have
@@ -40,5 +49,8 @@ struct JournalContent
 };
 
 std::optional<JournalContent> parseJournal(const QByteArray &text);
+
+// A file's modification time in nanoseconds, as records keep it.
+qint64 modifiedNs(const struct stat &info);
 
 } // namespace arvelo

@@ -95,16 +95,20 @@ QStringList journalNames(int dir)
     return names;
 }
 
-std::optional<FileId> folderOfJournal(int dir, const QString &name)
+// The journal's first lines: the folder's path and identity, without records.
+std::optional<JournalContent> headOf(int dir, const QString &name)
 {
     const auto head = readAt(dir, name, HeaderBytes, true);
     if (!head)
         return std::nullopt;
     // Only the first two lines count here; the rest may have been cut off.
-    const auto content = parseJournal(head->left(head->indexOf('\n', head->indexOf('\n') + 1) + 1));
-    if (!content)
-        return std::nullopt;
-    return content->folderIdentity;
+    return parseJournal(head->left(head->indexOf('\n', head->indexOf('\n') + 1) + 1));
+}
+
+std::optional<FileId> folderOfJournal(int dir, const QString &name)
+{
+    const auto head = headOf(dir, name);
+    return head ? std::optional(head->folderIdentity) : std::nullopt;
 }
 
 // Keeps the newest KeptPasses journals of the folder and removes the older ones.
@@ -193,17 +197,18 @@ std::optional<JournalContent> readJournal(const QString &journalDir, const QStri
     return text ? parseJournal(*text) : std::nullopt;
 }
 
-std::optional<QString> lastPassOf(
-    FileId folder, const QString &path, const QString &journalDir, const QStringList &passedOver)
+std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
+    const QStringList &passedOver, bool byPathAlone)
 {
     const UniqueFd dir = openDir(journalDir);
     for (const QString &name : journalNames(dir.get())) {
-        if (passedOver.contains(name) || folderOfJournal(dir.get(), name) != folder)
+        // A folder made where another one was removed may have its identity: the path counts too.
+        const auto head = passedOver.contains(name) ? std::nullopt : headOf(dir.get(), name);
+        if (!head || head->folder != path || (!byPathAlone && head->folderIdentity != folder))
             continue;
         const auto text = readAt(dir.get(), name, MaxJournalBytes);
         const auto content = text ? parseJournal(*text) : std::nullopt;
-        // A folder made where another one was removed may have its identity.
-        if (content && !content->undone && content->folder == path)
+        if (content && !content->undone)
             return name;
     }
     return std::nullopt;

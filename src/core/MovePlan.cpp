@@ -128,8 +128,9 @@ bool MovePlan::decideFile(qsizetype j)
             planned.looked = m_access.look(file);
             // A file that could not be looked at is written down as unknown, which the undo
             // never takes for any file.
-            m_journal->moving(
-                planned.looked.error == 0 ? FileId::of(planned.looked.info) : FileId(), *folder,
+            const struct stat unknown
+            { };
+            m_journal->moving(planned.looked.error == 0 ? planned.looked.info : unknown, *folder,
                 planned.looked.name);
         }
     }

@@ -24,6 +24,7 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
 {
     if (m_folder.fd() < 0)
         return;
+    m_stableIds = stableIdentities(m_folder.fd());
     // A dry run changes nothing, and needs no lock.
     if (!m_dryRun) {
         std::optional<UniqueFd> lock = lockPasses(m_journalDir, m_folder.id());
@@ -32,9 +33,10 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
             return;
         m_lock = std::move(*lock);
     }
-    // Journals are found by the folder's identity and path, so no other folder's pass is taken
-    // back here.
-    const auto name = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, m_passedOver);
+    // Journals are found by the folder's identity and path (by the path alone where identities
+    // do not last), so no other folder's pass is taken back here.
+    const auto name
+        = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, m_passedOver, !m_stableIds);
     const auto content = name ? readJournal(m_journalDir, *name) : std::nullopt;
     if (!content)
         return;
@@ -104,7 +106,7 @@ void UndoPass::handle(const JournalRecord &record)
         struct stat here
         { };
         return m_calls.lstat(m_folder.fd(), name.constData(), &here) == 0
-            ? std::optional(sameFile(here, record.identity))
+            ? std::optional(record.isFile(here, m_stableIds))
             : std::nullopt;
     };
     const int sub = subFolderFd(record.folder);
@@ -116,7 +118,7 @@ void UndoPass::handle(const JournalRecord &record)
             stay(record, StayReason::NotInArtistFolder);
         return;
     }
-    if (!sameFile(there, record.identity)) {
+    if (!record.isFile(there, m_stableIds)) {
         if (isBack() != true)
             stay(record, StayReason::OtherFileNow);
         return;

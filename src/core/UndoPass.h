@@ -16,7 +16,8 @@ namespace arvelo {
 
 // Takes back the newest pass in a folder that is not taken back yet, from its journal: each
 // file goes back from its artist folder into the folder when it is still the file that was
-// moved (device and inode) and its old name is free there; each folder the pass made is
+// moved (device and inode, or where those do not last, size and time) and its old name is free
+// there; each folder the pass made is
 // removed once it is empty. It moves as the move does, relative to open folders, never
 // replacing, never following a link; a journal's names are checked as the move checks names,
 // so no journal can make it reach outside the folder. Once nothing of the pass is left to take
@@ -63,6 +64,7 @@ private:
     QString m_journalName;
     UniqueFd m_lock;
     bool m_busy = false;
+    bool m_stableIds = true;
     // Files newest first, then the folders the pass made.
     QList<JournalRecord> m_files;
     QStringList m_made;
