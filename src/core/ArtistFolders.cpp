@@ -126,11 +126,22 @@ QStringList EntryIndex::foldMatches(const QString &name) const
     return found;
 }
 
-DiskFolders::DiskFolders(ListedFolder folder, QStringList files, const MoveSyscalls &calls)
+DiskFolders::DiskFolders(
+    ListedFolder folder, QStringList files, const MoveSyscalls &calls, Reserved reserved)
     : m_calls(calls)
     , m_folder(std::move(folder))
     , m_files(std::move(files))
-{ }
+{
+    if (reserved)
+        m_calls.create = [this, create = calls.create, reserved](int dir, const char *name) {
+            const int fd = create(dir, name);
+            struct stat info
+            { };
+            if (fd >= 0 && ::fstat(fd, &info) == 0)
+                reserved(info, m_subName, name);
+            return fd;
+        };
+}
 
 DiskFolders::~DiskFolders()
 {

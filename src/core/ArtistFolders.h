@@ -106,10 +106,14 @@ public:
 class DiskFolders : public FolderAccess
 {
 public:
+    // Told of each empty file made to reserve a name in an artist folder, before anything else
+    // happens to it.
+    using Reserved = std::function<void(const struct stat &, const QString &, QByteArrayView)>;
+
     // `files` are the folder's files as listed: they size the index of its names, if one is
     // needed.
-    DiskFolders(
-        ListedFolder folder, QStringList files, const MoveSyscalls &calls = MoveSyscalls::system());
+    DiskFolders(ListedFolder folder, QStringList files,
+        const MoveSyscalls &calls = MoveSyscalls::system(), Reserved reserved = {});
     ~DiskFolders() override;
     DiskFolders(const DiskFolders &) = delete;
     DiskFolders &operator=(const DiskFolders &) = delete;

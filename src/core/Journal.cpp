@@ -137,6 +137,22 @@ void Journal::moving(const struct stat &file, const QString &subFolder, QByteArr
     m_pending.truncate(out - m_pending.constData());
 }
 
+void Journal::reserved(const struct stat &file, const QString &subFolder, QByteArrayView name)
+{
+    // Not waited for on the disk: lost to a power cut, a reservation is only an empty file left.
+    const QByteArray record = reservationRecord(file, subFolder, name);
+    if (!m_fd.isOpen() || m_failed)
+        return;
+    makeRoom(m_written, m_written + record.size());
+    if (::pwrite(m_fd.get(), record.constData(), size_t(record.size()), m_written) != record.size())
+        return;
+    {
+        const std::lock_guard lock(m_lock);
+        m_written += record.size();
+    }
+    m_wake.notify_all();
+}
+
 bool Journal::write()
 {
     QByteArray text = std::exchange(m_pending, {});

@@ -30,6 +30,9 @@ public:
     // that could not be looked at comes with a zeroed `file` and is written down as unknown.
     void made(const QString &subFolder);
     void moving(const struct stat &file, const QString &subFolder, QByteArrayView name);
+    // Writes at once that the empty file `name` was just made in `subFolder` to reserve its
+    // name, so that one left by a crash can be told from another's file and removed.
+    void reserved(const struct stat &file, const QString &subFolder, QByteArrayView name);
     // Writes what was gathered with one write, once what was written before is on the disk.
     // False when it could not be written; then none of it may happen, and nothing more is
     // written.

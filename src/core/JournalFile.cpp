@@ -40,6 +40,15 @@ bool JournalRecord::isFile(const struct stat &info, bool stableIds) const
     return info.st_size == size && modifiedNs(info) == mtime;
 }
 
+QByteArray reservationRecord(const struct stat &file, const QString &folder, QByteArrayView name)
+{
+    const FileId id = FileId::of(file);
+    return "reserved " + QByteArray::number(id.device) + ' ' + QByteArray::number(id.inode) + ' '
+        + QByteArray::number(qint64(file.st_size)) + ' ' + QByteArray::number(modifiedNs(file))
+        + ' ' + encodeName(folder).toPercentEncoding() + ' '
+        + name.toByteArray().toPercentEncoding() + '\n';
+}
+
 std::optional<JournalContent> parseJournal(const QByteArray &text)
 {
     QList<QByteArray> lines = text.split('\n');
@@ -64,7 +73,8 @@ std::optional<JournalContent> parseJournal(const QByteArray &text)
         } else if (kind == "made" && fields.size() == 2) {
             if (const auto folder = nameFrom(fields.at(1)))
                 content.records.append({true, *folder, {}, {}});
-        } else if (kind == "move" && (fields.size() == 7 || fields.size() == 5)) {
+        } else if ((kind == "move" && (fields.size() == 7 || fields.size() == 5))
+            || (kind == "reserved" && fields.size() == 7)) {
             // Journals written before sizes and times were recorded have five fields.
             const bool stamped = fields.size() == 7;
             const auto fileDevice = numberFrom(fields.at(1));
@@ -80,7 +90,7 @@ std::optional<JournalContent> parseJournal(const QByteArray &text)
             const auto file = nameFrom(fields.at(stamped ? 6 : 4));
             if (fileDevice && fileInode && size && mtime && folder && file)
                 content.records.append({false, *folder, *file, {*fileDevice, *fileInode},
-                    qint64(*size), qint64(*mtime)});
+                    qint64(*size), qint64(*mtime), kind == "reserved"});
         }
     }
     return content;

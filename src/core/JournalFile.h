@@ -17,13 +17,16 @@ namespace arvelo {
 //   made <folder>                      (written before the folder is made)
 //   move <device> <inode> <size> <mtime> <folder> <file>   (before the file moves into folder;
 //                                      mtime in nanoseconds)
+//   reserved <device> <inode> <size> <mtime> <folder> <file>   (an empty file just made to hold
+//                                      the name until the file moves over it, where there are no
+//                                      hard links; folder "." is the selected folder)
 //   undone                             (appended once the pass has been taken back)
 // While the pass runs, zeros follow the last record; a journal left by a crash keeps them.
 inline constexpr QByteArrayView JournalMagic = "arvelo-journal 1";
 
 struct JournalRecord
 {
-    // A folder the pass made, or a file it moved into `folder`.
+    // A folder the pass made, or a file it moved into `folder` (or reserved there).
     bool made = false;
     QString folder;
     QString file;
@@ -36,6 +39,7 @@ struct JournalRecord
     // Whether what stands there now is the file that was moved. Where identities are stable
     // the identity decides; elsewhere the size and time must match (the name does already).
     bool isFile(const struct stat &info, bool stableIds) const;
+    bool reserved = false;
 };
 
 // A journal as read back: every byte is distrusted, so names are as written and still have
@@ -52,5 +56,8 @@ std::optional<JournalContent> parseJournal(const QByteArray &text);
 
 // A file's modification time in nanoseconds, as records keep it.
 qint64 modifiedNs(const struct stat &info);
+
+// The line that records the empty file `name`, just made in `folder` to reserve its name.
+QByteArray reservationRecord(const struct stat &file, const QString &folder, QByteArrayView name);
 
 } // namespace arvelo

@@ -216,12 +216,17 @@ std::optional<QString> lastPassOf(FileId folder, const QString &path, const QStr
 
 bool markUndone(const QString &journalDir, const QString &name)
 {
+    return appendRecord(journalDir, name, "undone\n", true);
+}
+
+bool appendRecord(const QString &journalDir, const QString &name, QByteArrayView line, bool flush)
+{
     const UniqueFd fd(::openat(openDir(journalDir).get(), encodeName(name).constData(),
         O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC));
     // Begins with a line end of its own, in case the last record was cut short.
-    constexpr QByteArrayView mark = "\nundone\n";
-    return ::write(fd.get(), mark.data(), size_t(mark.size())) == mark.size()
-        && ::fdatasync(fd.get()) == 0;
+    const QByteArray text = '\n' + line.toByteArray();
+    return ::write(fd.get(), text.constData(), size_t(text.size())) == text.size()
+        && (!flush || ::fdatasync(fd.get()) == 0);
 }
 
 } // namespace arvelo

@@ -48,5 +48,8 @@ std::optional<JournalContent> readJournal(const QString &journalDir, const QStri
 
 // Marks the journal `name` as taken back; false when that could not be written.
 bool markUndone(const QString &journalDir, const QString &name);
+// Adds the record `line` to the end of the journal `name`, on the disk when `flush`; false when
+// that could not be done.
+bool appendRecord(const QString &journalDir, const QString &name, QByteArrayView line, bool flush);
 
 } // namespace arvelo

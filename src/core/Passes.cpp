@@ -2,6 +2,7 @@
 
 #include "core/ArtistFolders.h"
 #include "core/Journal.h"
+#include "core/UndoPass.h"
 
 namespace arvelo {
 
@@ -12,8 +13,17 @@ OpenedPass journaledMove(
     std::optional<UniqueFd> lock = lockPasses(journalDir, folder.id());
     if (!lock)
         return {nullptr, folderBusyMessage(path)};
+    // Only where a move can leave reservations (no hard links: FAT, exFAT, all behind FUSE or
+    // stable-less numbers), so that a move elsewhere never reads the last journal.
+    if (!stableIdentities(folder.fd()))
+        removeLeftReservations(folder, journalDir);
     auto journal = std::make_unique<Journal>(path, folder.id(), journalDir, std::move(*lock));
-    auto disk = std::make_unique<DiskFolders>(std::move(folder), order.files);
+    Journal *const writer = journal.get();
+    auto disk
+        = std::make_unique<DiskFolders>(std::move(folder), order.files, MoveSyscalls::system(),
+            [writer](const struct stat &file, const QString &subFolder, QByteArrayView name) {
+                writer->reserved(file, subFolder, name);
+            });
     return {std::make_unique<MovePass>(
         std::move(disk), path, std::move(order), std::move(tell), std::move(journal))};
 }

@@ -25,6 +25,16 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     if (m_folder.fd() < 0)
         return;
     m_stableIds = stableIdentities(m_folder.fd());
+    // A name reserved in the folder to take a file back is written down, as the move does.
+    m_calls.create = [this, create = calls.create](int dir, const char *name) {
+        const int fd = create(dir, name);
+        struct stat info
+        { };
+        if (fd >= 0 && ::fstat(fd, &info) == 0)
+            appendRecord(m_journalDir, m_journalName,
+                reservationRecord(info, QStringLiteral("."), name), false);
+        return fd;
+    };
     // A dry run changes nothing, and needs no lock.
     if (!m_dryRun) {
         std::optional<UniqueFd> lock = lockPasses(m_journalDir, m_folder.id());
@@ -44,7 +54,9 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     QSet<QString> madeSeen;
     for (qsizetype k = content->records.size() - 1; k >= 0; --k) {
         const JournalRecord &record = content->records.at(k);
-        if (!record.made)
+        if (record.reserved)
+            m_reserved.append(record);
+        else if (!record.made)
             m_files.append(record);
         else if (!madeSeen.contains(record.folder)) {
             // Looked up in a set: a pass of many artists makes many folders.
@@ -56,6 +68,9 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
 
 bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
 {
+    // What a crash left reserved would block files from going back.
+    if (m_next == 0 && !m_dryRun)
+        removeReservations(m_folder, std::exchange(m_reserved, {}));
     while (m_next < m_files.size()) {
         if (units-- <= 0 || deadline.hasExpired())
             return false;
@@ -162,6 +177,34 @@ void UndoPass::movedBack(const JournalRecord &record)
 void UndoPass::stay(const JournalRecord &record, StayReason reason, const QString &alsoAt)
 {
     m_summary.stayed.append({joinPath(record.folder, record.file), reason, alsoAt});
+}
+
+void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &records)
+{
+    const bool stableIds = stableIdentities(folder.fd());
+    for (const JournalRecord &record : records) {
+        const bool here = record.folder == QLatin1StringView(".");
+        if (!record.reserved || !isPlainEntryName(record.file)
+            || (!here && !isUsableFolderName(record.folder)))
+            continue;
+        const UniqueFd sub
+            = here ? UniqueFd() : openFolder(folder.fd(), encodeName(record.folder).constData());
+        const int dir = here ? folder.fd() : sub.get();
+        const QByteArray name = encodeName(record.file);
+        struct stat info
+        { };
+        // Without hard links, one look is all these volumes allow before the removal.
+        if (::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
+            && S_ISREG(info.st_mode) && info.st_size == 0 && record.isFile(info, stableIds))
+            ::unlinkat(dir, name.constData(), 0);
+    }
+}
+
+void removeLeftReservations(const ListedFolder &folder, const QString &journalDir)
+{
+    const auto name = lastPassOf(folder.id(), folder.path(), journalDir, {}, true);
+    if (const auto content = name ? readJournal(journalDir, *name) : std::nullopt)
+        removeReservations(folder, content->records);
 }
 
 std::unique_ptr<UndoPass> nextUndo(

@@ -59,7 +59,7 @@ private:
     const bool m_dryRun;
     const PassTell m_tell;
     const QString m_journalDir;
-    const MoveSyscalls m_calls;
+    MoveSyscalls m_calls;
     const QStringList m_passedOver;
     QString m_journalName;
     UniqueFd m_lock;
@@ -68,12 +68,19 @@ private:
     // Files newest first, then the folders the pass made.
     QList<JournalRecord> m_files;
     QStringList m_made;
+    QList<JournalRecord> m_reserved;
     qsizetype m_next = 0;
     bool m_finished = false;
     QString m_subName;
     UniqueFd m_sub;
     MoveSummary m_summary;
 };
+
+// Removes the empty files that a pass made to reserve names and that a crash left behind (its
+// `reserved` records): each only while it is still empty and still the file that was made.
+void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &records);
+// The same for the newest pass in the folder that is not taken back, before a new one there.
+void removeLeftReservations(const ListedFolder &folder, const QString &journalDir);
 
 // The next undo in folder, done (with dryRun, only looked at), and told to `tell`. A pass that
 // has nothing left to take back (its files all stayed, or are back already) is passed over, so

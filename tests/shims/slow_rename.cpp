@@ -1,7 +1,9 @@
 // Makes every renameat2 take a while, as on a slow disk, so that long moves can be tested on a
 // fast one. Loaded with LD_PRELOAD; ARVELO_SLOW_RENAME_US gives the delay in microseconds.
 // ARVELO_STUCK_RENAME names one file whose rename hangs far longer, as on a share waking up:
-// ARVELO_STUCK_RENAME_US (3 s when not given).
+// ARVELO_STUCK_RENAME_US (3 s when not given). ARVELO_KILL_AT_RENAME names a file whose renameat
+// (over the name reserved for it, where there are no hard links) kills the program instead.
+#include <csignal>
 #include <cstdlib>
 #include <cstring>
 #include <dlfcn.h>
@@ -32,4 +34,14 @@ extern "C" int renameat2(
     else if (delay > 0)
         usleep(useconds_t(delay));
     return real(olddirfd, oldpath, newdirfd, newpath, flags);
+}
+
+extern "C" int renameat(int olddirfd, const char *oldpath, int newdirfd, const char *newpath)
+{
+    using Real = int (*)(int, const char *, int, const char *);
+    static const Real real = reinterpret_cast<Real>(dlsym(RTLD_NEXT, "renameat"));
+    static const char *const killAt = std::getenv("ARVELO_KILL_AT_RENAME");
+    if (killAt && std::strcmp(oldpath, killAt) == 0)
+        std::raise(SIGKILL);
+    return real(olddirfd, oldpath, newdirfd, newpath);
 }
