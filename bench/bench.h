@@ -24,8 +24,9 @@ using Section = std::function<void(QList<Row> &rows)>;
 constexpr int WindowOrder = 400;
 // The folder list's section, the one --folder-list keeps.
 constexpr int FolderListOrder = 110;
-// The command line's section, after the window's.
+// The command line's section, after the window's, and its undo's, the one --undo keeps.
 constexpr int CommandLineOrder = 500;
+constexpr int UndoOrder = 510;
 
 bool flagGiven(const char *flag);
 

@@ -1,5 +1,7 @@
 // The command line's move beside the same core calls, each in a process of its own, so that
 // both are measured alike: wall time and peak memory of `arvelo --move` and of the core alone.
+// Then `arvelo --undo` of such a move beside a bare loop of the same renames back, and its peak
+// memory beside the move's.
 #include "bench.h"
 #include "synthetic.h"
 
@@ -13,6 +15,7 @@
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QLocale>
 #include <QProcess>
 
 #include <algorithm>
@@ -117,7 +120,46 @@ void commandLineSection(QList<bench::Row> &rows)
         u"<= +10%"_s});
 }
 
+void undoSection(QList<bench::Row> &rows)
+{
+    for (const qsizetype count : {files, bench::million() ? qsizetype(1'000'000) : 0}) {
+        if (count == 0)
+            continue;
+        constexpr std::size_t rounds = 3;
+        std::array<double, rounds> undoSeconds {}, bareSeconds {}, undoMemory {}, moveMemory {};
+        for (std::size_t round = 0; round < rounds; ++round) {
+            const bench::SongFolder entries
+                = bench::songFolder(count, count / 100, quint32(round + 1));
+            const auto scratch = bench::scratchFolder();
+            const QByteArray folder = QFile::encodeName(scratch->path());
+            bench::makeEntries(scratch->path(), entries);
+            // Each is timed right after a move of its own; the two take turns at going first.
+            for (const bool undoTurn : {round % 2 == 0, round % 2 != 0}) {
+                moveMemory[round] = measure({ARVELO_BINARY, "--move", folder}).megabytes;
+                bench::flush(scratch->path());
+                if (undoTurn) {
+                    const Measured undo = measure({ARVELO_BINARY, "--undo", folder});
+                    undoSeconds[round] = undo.seconds;
+                    undoMemory[round] = undo.megabytes;
+                } else {
+                    // The same renames back and the folders' removal, with nothing else.
+                    bareSeconds[round]
+                        = bench::secondsFor([&] { bench::putBack(scratch->path()); });
+                }
+            }
+        }
+        const QString size = QLocale(QLocale::English).toString(count);
+        const double bare = median(bareSeconds);
+        rows.append({u"arvelo --undo, %1 files (wall)"_s.arg(size),
+            bench::beside(median(undoSeconds), bare), u"<= 1.5 x bare renames back"_s});
+        rows.append({u"arvelo --undo, %1 files (peak; the move %2 MB)"_s.arg(size).arg(
+                         median(moveMemory), 0, 'f', 1),
+            QString::number(median(undoMemory), 'f', 1) + u" MB"_s, u"<= the move's"_s});
+    }
+}
+
 const bench::Registration registration(bench::CommandLineOrder, commandLineSection);
+const bench::Registration undoRegistration(bench::UndoOrder, undoSection);
 
 } // namespace
 

@@ -174,11 +174,13 @@ int main(int argc, char *argv[])
     qputenv("XDG_STATE_HOME", QFile::encodeName(state.path()));
 
     QList<bench::Row> rows;
-    // Usage: arvelo-bench [--million] [--window | --folder-list]
+    // Usage: arvelo-bench [--million] [--window | --folder-list | --undo]
     const bool folderListOnly = bench::flagGiven("--folder-list");
+    const bool undoOnly = bench::flagGiven("--undo");
     for (const auto &[order, section] : bench::sections()) {
         if (bench::windowOnly()  ? order == bench::WindowOrder
                 : folderListOnly ? order == bench::FolderListOrder
+                : undoOnly       ? order == bench::UndoOrder
                                  : true)
             section(rows);
     }

@@ -3,6 +3,7 @@
 #include "core/NameCodec.h"
 
 #include <algorithm>
+#include <array>
 
 namespace arvelo {
 
@@ -49,14 +50,52 @@ QByteArray reservationRecord(const struct stat &file, const QString &folder, QBy
         + name.toByteArray().toPercentEncoding() + '\n';
 }
 
-std::optional<JournalContent> parseJournal(const QByteArray &text)
+std::optional<JournalRecord> parseRecord(QByteArrayView line)
 {
-    QList<QByteArray> lines = text.split('\n');
-    // The last record may have been cut short by a crash: only whole lines count.
-    lines.removeLast();
-    if (lines.size() < 2 || lines.at(0) != JournalMagic)
+    std::array<QByteArrayView, 8> fields;
+    qsizetype count = 0;
+    for (qsizetype at = 0; at <= line.size(); ++count) {
+        const qsizetype blank = line.indexOf(' ', at);
+        const qsizetype end = blank < 0 ? line.size() : blank;
+        if (count == qsizetype(fields.size()))
+            return std::nullopt;
+        fields[count] = line.sliced(at, end - at);
+        at = end + 1;
+    }
+    const QByteArrayView kind = fields[0];
+    if (kind == "made" && count == 2) {
+        if (const auto folder = nameFrom(fields[1]))
+            return JournalRecord {true, *folder, {}, {}};
         return std::nullopt;
-    const QList<QByteArray> head = lines.at(1).split(' ');
+    }
+    // Journals written before sizes and times were recorded have five fields.
+    const bool stamped = count == 7;
+    if (!((kind == "move" && (stamped || count == 5)) || (kind == "reserved" && stamped)))
+        return std::nullopt;
+    const auto fileDevice = numberFrom(fields[1]);
+    const auto fileInode = numberFrom(fields[2]);
+    const auto size = stamped ? numberFrom(fields[3]) : std::optional<quint64>(-1);
+    // A time before 1970 is negative.
+    const bool before = stamped && fields[4].startsWith('-');
+    auto mtime = stamped ? numberFrom(fields[4].sliced(before)) : std::optional<quint64>(-1);
+    if (mtime && before)
+        mtime = -*mtime;
+    const auto folder = nameFrom(fields[stamped ? 5 : 3]);
+    const auto file = nameFrom(fields[stamped ? 6 : 4]);
+    if (!fileDevice || !fileInode || !size || !mtime || !folder || !file)
+        return std::nullopt;
+    return JournalRecord {false, *folder, *file, {*fileDevice, *fileInode}, qint64(*size),
+        qint64(*mtime), kind == "reserved"};
+}
+
+std::optional<JournalContent> parseHead(QByteArrayView text, qsizetype *recordsStart)
+{
+    const qsizetype first = text.indexOf('\n');
+    const qsizetype second = first < 0 ? -1 : text.indexOf('\n', first + 1);
+    if (second < 0 || text.first(first) != JournalMagic)
+        return std::nullopt;
+    const QList<QByteArray> head
+        = text.sliced(first + 1, second - first - 1).toByteArray().split(' ');
     if (head.size() != 4 || head.at(0) != "folder")
         return std::nullopt;
     const auto device = numberFrom(head.at(1));
@@ -64,34 +103,25 @@ std::optional<JournalContent> parseJournal(const QByteArray &text)
     const auto path = nameFrom(head.at(3));
     if (!device || !inode || !path)
         return std::nullopt;
-    JournalContent content {*path, {*device, *inode}, {}, false};
-    for (qsizetype k = 2; k < lines.size(); ++k) {
-        const QList<QByteArray> fields = lines.at(k).split(' ');
-        const QByteArray &kind = fields.at(0);
-        if (kind == "undone" && fields.size() == 1) {
-            content.undone = true;
-        } else if (kind == "made" && fields.size() == 2) {
-            if (const auto folder = nameFrom(fields.at(1)))
-                content.records.append({true, *folder, {}, {}});
-        } else if ((kind == "move" && (fields.size() == 7 || fields.size() == 5))
-            || (kind == "reserved" && fields.size() == 7)) {
-            // Journals written before sizes and times were recorded have five fields.
-            const bool stamped = fields.size() == 7;
-            const auto fileDevice = numberFrom(fields.at(1));
-            const auto fileInode = numberFrom(fields.at(2));
-            const auto size = stamped ? numberFrom(fields.at(3)) : std::optional<quint64>(-1);
-            // A time before 1970 is negative.
-            const bool before = stamped && fields.at(4).startsWith('-');
-            auto mtime
-                = stamped ? numberFrom(fields.at(4).sliced(before)) : std::optional<quint64>(-1);
-            if (mtime && before)
-                mtime = -*mtime;
-            const auto folder = nameFrom(fields.at(stamped ? 5 : 3));
-            const auto file = nameFrom(fields.at(stamped ? 6 : 4));
-            if (fileDevice && fileInode && size && mtime && folder && file)
-                content.records.append({false, *folder, *file, {*fileDevice, *fileInode},
-                    qint64(*size), qint64(*mtime), kind == "reserved"});
-        }
+    if (recordsStart)
+        *recordsStart = second + 1;
+    return JournalContent {*path, {*device, *inode}, {}, false};
+}
+
+std::optional<JournalContent> parseJournal(const QByteArray &text)
+{
+    qsizetype at = 0;
+    std::optional<JournalContent> content = parseHead(text, &at);
+    if (!content)
+        return std::nullopt;
+    // The last record may have been cut short by a crash: only whole lines count.
+    for (qsizetype end = text.indexOf('\n', at); end >= 0; end = text.indexOf('\n', at)) {
+        const QByteArrayView line(text.constData() + at, end - at);
+        at = end + 1;
+        if (line == "undone")
+            content->undone = true;
+        else if (auto record = parseRecord(line))
+            content->records.append(std::move(*record));
     }
     return content;
 }

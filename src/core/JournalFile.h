@@ -53,6 +53,10 @@ struct JournalContent
 };
 
 std::optional<JournalContent> parseJournal(const QByteArray &text);
+// Its first two lines alone (no records), and where the records begin.
+std::optional<JournalContent> parseHead(QByteArrayView text, qsizetype *recordsStart = nullptr);
+// One whole line of records; nothing for any other line.
+std::optional<JournalRecord> parseRecord(QByteArrayView line);
 
 // A file's modification time in nanoseconds, as records keep it.
 qint64 modifiedNs(const struct stat &info);

@@ -101,8 +101,7 @@ std::optional<JournalContent> headOf(int dir, const QString &name)
     const auto head = readAt(dir, name, HeaderBytes, true);
     if (!head)
         return std::nullopt;
-    // Only the first two lines count here; the rest may have been cut off.
-    return parseJournal(head->left(head->indexOf('\n', head->indexOf('\n') + 1) + 1));
+    return parseHead(*head);
 }
 
 std::optional<FileId> folderOfJournal(int dir, const QString &name)
@@ -198,7 +197,7 @@ std::optional<JournalContent> readJournal(const QString &journalDir, const QStri
 }
 
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
-    const QStringList &passedOver, bool byPathAlone)
+    const QStringList &passedOver, bool byPathAlone, QByteArray *text)
 {
     const UniqueFd dir = openDir(journalDir);
     for (const QString &name : journalNames(dir.get())) {
@@ -206,10 +205,13 @@ std::optional<QString> lastPassOf(FileId folder, const QString &path, const QStr
         const auto head = passedOver.contains(name) ? std::nullopt : headOf(dir.get(), name);
         if (!head || head->folder != path || (!byPathAlone && head->folderIdentity != folder))
             continue;
-        const auto text = readAt(dir.get(), name, MaxJournalBytes);
-        const auto content = text ? parseJournal(*text) : std::nullopt;
-        if (content && !content->undone)
-            return name;
+        // The mark is a line of its own, which no record can hold.
+        auto whole = readAt(dir.get(), name, MaxJournalBytes);
+        if (!whole || whole->contains("\nundone\n"))
+            continue;
+        if (text)
+            *text = std::move(*whole);
+        return name;
     }
     return std::nullopt;
 }

@@ -45,24 +45,27 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     }
     // Journals are found by the folder's identity and path (by the path alone where identities
     // do not last), so no other folder's pass is taken back here.
-    const auto name
-        = lastPassOf(m_folder.id(), m_folder.path(), m_journalDir, m_passedOver, !m_stableIds);
-    const auto content = name ? readJournal(m_journalDir, *name) : std::nullopt;
-    if (!content)
+    QByteArray text;
+    const auto name = lastPassOf(
+        m_folder.id(), m_folder.path(), m_journalDir, m_passedOver, !m_stableIds, &text);
+    if (!name || !parseHead(text, &m_first))
         return;
     m_journalName = *name;
-    QSet<QString> madeSeen;
-    for (qsizetype k = content->records.size() - 1; k >= 0; --k) {
-        const JournalRecord &record = content->records.at(k);
-        if (record.reserved)
-            m_reserved.append(record);
-        else if (!record.made)
-            m_files.append(record);
-        else if (!madeSeen.contains(record.folder)) {
-            // Looked up in a set: a pass of many artists makes many folders.
-            madeSeen.insert(record.folder);
-            m_made.append(record.folder);
-        }
+    // The records are read one at a time as they are taken back, from the text alone: a pass
+    // of a million files is undone in no more memory than its journal's. Only the count and
+    // the reservations, which go first, are needed beforehand.
+    m_text = std::move(text);
+    // The last record may have been cut short by a crash: only whole lines count.
+    m_end = m_text.lastIndexOf('\n') + 1;
+    for (qsizetype at = m_first; at < m_end;) {
+        const qsizetype end = m_text.indexOf('\n', at);
+        const QByteArrayView line(m_text.constData() + at, end - at);
+        at = end + 1;
+        if (line.startsWith("move "))
+            ++m_count;
+        else if (line.startsWith("reserved "))
+            if (auto record = parseRecord(line))
+                m_reserved.append(std::move(*record));
     }
 }
 
@@ -71,10 +74,27 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
     // What a crash left reserved would block files from going back.
     if (m_next == 0 && !m_dryRun)
         removeReservations(m_folder, std::exchange(m_reserved, {}));
-    while (m_next < m_files.size()) {
-        if (units-- <= 0 || deadline.hasExpired())
+    // Newest first: from the end of the text back.
+    while (m_end > m_first) {
+        if (units <= 0 || deadline.hasExpired())
             return false;
-        handle(m_files.at(m_next++));
+        const qsizetype from = m_text.lastIndexOf('\n', m_end - 2) + 1;
+        const std::optional<JournalRecord> record
+            = parseRecord(QByteArrayView(m_text.constData() + from, m_end - 1 - from));
+        m_end = from;
+        if (!record || record->reserved) {
+            continue;
+        } else if (record->made) {
+            // Looked up in a set: a pass of many artists makes many folders.
+            if (!m_madeSeen.contains(record->folder)) {
+                m_madeSeen.insert(record->folder);
+                m_made.append(record->folder);
+            }
+        } else {
+            --units;
+            ++m_next;
+            handle(*record);
+        }
     }
     if (m_finished || m_journalName.isEmpty())
         return true;

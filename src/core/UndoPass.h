@@ -6,6 +6,7 @@
 #include "core/SteppedPass.h"
 
 #include <QDeadlineTimer>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -44,7 +45,7 @@ public:
     bool step(QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever),
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
     // The files the journal names.
-    qsizetype filesToMove() const override { return m_files.size(); }
+    qsizetype filesToMove() const override { return m_count; }
     qsizetype filesHandled() const override { return m_next; }
     // Files that went back (or would, in a dry run) are counted as moved.
     const MoveSummary &summary() const override { return m_summary; }
@@ -65,9 +66,14 @@ private:
     UniqueFd m_lock;
     bool m_busy = false;
     bool m_stableIds = true;
-    // Files newest first, then the folders the pass made.
-    QList<JournalRecord> m_files;
+    // The journal's text; its records are read from m_end back to m_first.
+    QByteArray m_text;
+    qsizetype m_first = 0;
+    qsizetype m_end = 0;
+    qsizetype m_count = 0;
+    // The folders the pass made, once each.
     QStringList m_made;
+    QSet<QString> m_madeSeen;
     QList<JournalRecord> m_reserved;
     qsizetype m_next = 0;
     bool m_finished = false;
