@@ -111,7 +111,7 @@ Form1::Form1(const QString &startFolder)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Arvelo"_s);
-    setWindowIcon(arvelo::appIcon());
+    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
     // The layout was drawn for a small 8-point sans serif; the system's own, at that size,
     // keeps every caption inside its control.
     QFont small = font();
