@@ -50,6 +50,14 @@ void printName(const QString &name, char end)
     write(stdout, line);
 }
 
+// Prints a list, as --scan and --songs do, and gives the status for that.
+int printNames(const QStringList &names, char end)
+{
+    for (const QString &name : names)
+        printName(name, end);
+    return 0;
+}
+
 void printError(const QString &text)
 {
     write(stderr, text.toLocal8Bit());
@@ -185,21 +193,14 @@ private:
 int runScan(const VerbRequest &request)
 {
     const std::optional<Scanned> scanned = scanFor(request);
-    if (!scanned)
-        return UsageExitCode;
-    for (const QString &artist : scanned->artists)
-        printName(artist, request.end);
-    return 0;
+    return scanned ? printNames(scanned->artists, request.end) : UsageExitCode;
 }
 
 int runSongs(const VerbRequest &request)
 {
     const std::optional<Scanned> scanned = scanFor(request, {request.value});
-    if (!scanned)
-        return UsageExitCode;
-    for (const QString &song : songList(scanned->files, request.value))
-        printName(song, request.end);
-    return 0;
+    return scanned ? printNames(songList(scanned->files, request.value), request.end)
+                   : UsageExitCode;
 }
 
 int runMove(const VerbRequest &request)
