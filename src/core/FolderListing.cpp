@@ -6,9 +6,7 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace arvelo {
 

@@ -6,7 +6,6 @@
 #include "core/ListOrder.h"
 #include "core/NameCodec.h"
 #include "widgets/MessageBox.h"
-#include "widgets/SortedListBox.h"
 #include "widgets/WindowThread.h"
 
 #include <QKeyEvent>
