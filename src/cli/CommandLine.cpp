@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <variant>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -166,8 +165,9 @@ StartUp usageError(const QString &problem)
         u"arvelo: %1\n%2Try 'arvelo --help' for more information.\n"_s.arg(problem, usageLine));
 }
 
-// The folder typed, made absolute from currentFolder; an exit when it cannot be listed.
-std::variant<QString, StartUp> folderFrom(const QString &given, const QString &currentFolder)
+// A start on the folder typed, made absolute from currentFolder; an exit when it cannot be
+// listed.
+StartUp startOnGiven(const QString &given, const QString &currentFolder)
 {
     QString folder = given.isEmpty() ? given : QDir(currentFolder).absoluteFilePath(given);
     // ".." leads where the system takes it: after a link, to the parent of the link's target,
@@ -184,7 +184,7 @@ std::variant<QString, StartUp> folderFrom(const QString &given, const QString &c
             u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
                 given, QString::fromLocal8Bit(std::strerror(error))));
     }
-    return folder;
+    return startOn(folder);
 }
 
 } // namespace
@@ -265,16 +265,15 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
             return usageError(u"%1 needs a FOLDER"_s.arg(optionName(verb->name)));
         return startOn(currentFolder);
     }
-    std::variant<QString, StartUp> folder = folderFrom(folders.first(), currentFolder);
-    if (StartUp *exit = std::get_if<StartUp>(&folder))
-        return std::move(*exit);
-    if (!verb)
-        return startOn(std::get<QString>(folder));
+    StartUp start = startOnGiven(folders.first(), currentFolder);
+    if (!start.folder || !verb)
+        return start;
 
-    StartUp start;
+    // The verb runs instead of the window, on that folder.
     start.verb = verb->run;
     VerbRequest &request = start.request;
-    request.folder = std::get<QString>(folder);
+    request.folder = *start.folder;
+    start.folder.reset();
     if (verb->valueName)
         request.value = parser.value(QString::fromUtf16(verb->name));
     const auto isOn = [&isSet](Setting setting) { return isSet(nameOf(setting)); };
