@@ -12,6 +12,8 @@
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace arvelo {
@@ -164,9 +166,7 @@ void FolderList::showFolder(const QString &wanted, const QString &drive)
             folder.endsWith(u'/') ? folder + child : folder + u'/' + child, depth);
     setCurrentRow(int(chain.size()) - 1);
 
-    const bool changed = folder != m_path;
-    m_path = folder;
-    if (changed)
+    if (std::exchange(m_path, folder) != folder)
         emit Change();
 }
 
