@@ -81,12 +81,10 @@ void FolderList::reread()
     const int scrolled = verticalScrollBar()->value();
     if (!setPath(m_path))
         return;
-    for (int row = 0; row < count(); ++row) {
-        if (folderAt(row) == current) {
-            setCurrentRow(row);
-            break;
-        }
-    }
+    const QModelIndexList found
+        = model()->match(model()->index(0, 0), FolderRole, current, 1, Qt::MatchExactly);
+    if (!found.isEmpty())
+        setCurrentRow(found.first().row());
     verticalScrollBar()->setValue(scrolled);
 }
 
