@@ -123,13 +123,12 @@ Form1::Form1(const QString &startFolder)
     m_folderWatch = new arvelo::FolderWatch(this);
     setAcceptDrops(true);
 
-    // Start on the folder given, as the three choosers would on their own; no handler runs
-    // yet, so the folder list is not sent to the drive's root first. A folder on an unreadable
-    // drive starts with empty lists and lets the user choose.
+    // Start on the folder given, as the three choosers would on their own. The handlers are not
+    // wired yet, so the folder list is not sent to the drive's root first; the file list is
+    // told here. A folder on an unreadable drive starts with empty lists and lets the user choose.
     Drive1->setDrive(startFolder);
     if (Dir1->setPath(startFolder))
-        File1->setPath(Dir1->Path());
-    m_folderWatch->watch(File1->Path());
+        Dir1_Change();
     // Said before the window shows, so the user knows which folder a scan would sort.
     if (const QString start = arvelo::absoluteClean(startFolder); !arvelo::isReadableFolder(start))
         m_unreadableStart = start;
