@@ -3,7 +3,6 @@
 #include "windows/Form1.h"
 
 #include <QCoreApplication>
-#include <QDir>
 
 int main(int argc, char *argv[])
 {

@@ -11,7 +11,6 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
-#include <variant>
 
 #include <dirent.h>
 #include <unistd.h>
@@ -38,30 +37,10 @@ int folderError(const QString &folder)
 }
 
 // QApplication reads these options itself later; they must not count as unknown here.
-struct QtOption
-{
-    const char16_t *name;
-    bool takesValue;
-};
-constexpr QtOption qtOptions[] = {
-    {u"platform", true},
-    {u"platformpluginpath", true},
-    {u"platformtheme", true},
-    {u"plugin", true},
-    {u"display", true},
-    {u"qwindowgeometry", true},
-    {u"geometry", true},
-    {u"qwindowicon", true},
-    {u"qwindowtitle", true},
-    {u"title", true},
-    {u"style", true},
-    {u"stylesheet", true},
-    {u"session", true},
-    {u"reverse", false},
-    {u"widgetcount", false},
-    {u"nograb", false},
-    {u"dograb", false},
-};
+const QStringList qtOptionsWithValue {u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s,
+    u"plugin"_s, u"display"_s, u"qwindowgeometry"_s, u"geometry"_s, u"qwindowicon"_s,
+    u"qwindowtitle"_s, u"title"_s, u"style"_s, u"stylesheet"_s, u"session"_s};
+const QStringList qtSwitches {u"reverse"_s, u"widgetcount"_s, u"nograb"_s, u"dograb"_s};
 
 // The verbs run without a window on the FOLDER that follows them; each is one row here and
 // one run function. Settings are the options a verb accepts.
@@ -146,6 +125,24 @@ QString optionName(const char16_t *name)
     return u"--"_s + QString::fromUtf16(name);
 }
 
+// Adds an option by its names, the short one first, with what --help says of it.
+void addOption(QCommandLineParser &parser, const char16_t *shortName, const char16_t *name,
+    const char16_t *valueName, const char16_t *description)
+{
+    QStringList names {QString::fromUtf16(name)};
+    if (shortName)
+        names.prepend(QString::fromUtf16(shortName));
+    QCommandLineOption option(names, QString::fromUtf16(description));
+    if (valueName)
+        option.setValueName(QString::fromUtf16(valueName));
+    parser.addOption(option);
+}
+
+const char16_t *nameOf(Setting setting)
+{
+    return std::ranges::find(settingOptions, setting, &SettingOption::setting)->name;
+}
+
 StartUp startOn(const QString &folder)
 {
     StartUp start;
@@ -168,8 +165,9 @@ StartUp usageError(const QString &problem)
         u"arvelo: %1\n%2Try 'arvelo --help' for more information.\n"_s.arg(problem, usageLine));
 }
 
-// The folder typed, made absolute from currentFolder; an exit when it cannot be listed.
-std::variant<QString, StartUp> folderFrom(const QString &given, const QString &currentFolder)
+// A start on the folder typed, made absolute from currentFolder; an exit when it cannot be
+// listed.
+StartUp startOnGiven(const QString &given, const QString &currentFolder)
 {
     QString folder = given.isEmpty() ? given : QDir(currentFolder).absoluteFilePath(given);
     // ".." leads where the system takes it: after a link, to the parent of the link's target,
@@ -186,7 +184,7 @@ std::variant<QString, StartUp> folderFrom(const QString &given, const QString &c
             u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
                 given, QString::fromLocal8Bit(std::strerror(error))));
     }
-    return folder;
+    return startOn(folder);
 }
 
 } // namespace
@@ -209,62 +207,45 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
         u"Music sort: files songs named \"Artist - Title\" into one folder per artist.\n"
         u"Nothing is overwritten, deleted or moved outside the chosen folder.\n"
         u"Without a verb it opens its window; a verb works without one."_s);
-    const QCommandLineOption help({u"h"_s, u"help"_s}, u"Displays this help and exits."_s);
-    const QCommandLineOption version({u"v"_s, u"version"_s}, u"Displays the version and exits."_s);
-    parser.addOption(help);
-    parser.addOption(version);
-    QList<QCommandLineOption> verbOptions;
-    for (const Verb &verb : verbs) {
-        verbOptions.append(QCommandLineOption(
-            QString::fromUtf16(verb.name), QString::fromUtf16(verb.description)));
-        if (verb.valueName)
-            verbOptions.last().setValueName(QString::fromUtf16(verb.valueName));
-        parser.addOption(verbOptions.last());
-    }
-    QList<QCommandLineOption> settings;
-    for (const SettingOption &setting : settingOptions) {
-        QStringList names {QString::fromUtf16(setting.name)};
-        if (setting.shortName)
-            names.prepend(QString::fromUtf16(setting.shortName));
-        settings.append(QCommandLineOption(names, QString::fromUtf16(setting.description)));
-        if (setting.valueName)
-            settings.last().setValueName(QString::fromUtf16(setting.valueName));
-        parser.addOption(settings.last());
-    }
+    addOption(parser, u"h", u"help", nullptr, u"Displays this help and exits.");
+    addOption(parser, u"v", u"version", nullptr, u"Displays the version and exits.");
+    for (const Verb &verb : verbs)
+        addOption(parser, nullptr, verb.name, verb.valueName, verb.description);
+    for (const SettingOption &setting : settingOptions)
+        addOption(parser, setting.shortName, setting.name, setting.valueName, setting.description);
     parser.addPositionalArgument(u"FOLDER"_s,
         u"The folder to start in, chosen in the drive, folder and file lists "
         u"(default: the current folder); the folder a verb works on."_s,
         u"[FOLDER]"_s);
-    for (const QtOption &qt : qtOptions) {
-        QCommandLineOption option(QString::fromUtf16(qt.name));
-        if (qt.takesValue)
-            option.setValueName(u"value"_s);
-        option.setFlags(QCommandLineOption::HiddenFromHelp);
-        parser.addOption(option);
+    for (QCommandLineOption qt : {QCommandLineOption(qtOptionsWithValue, QString(), u"value"_s),
+             QCommandLineOption(qtSwitches)}) {
+        qt.setFlags(QCommandLineOption::HiddenFromHelp);
+        parser.addOption(qt);
     }
+    const auto isSet
+        = [&parser](const char16_t *name) { return parser.isSet(QString::fromUtf16(name)); };
 
     if (!parser.parse(arguments))
         return usageError(parser.errorText());
-    if (parser.isSet(help)) {
+    if (isSet(u"help")) {
         // The parser names the program "<executable_name>" when no application object exists.
         return endWith(0, usageLine + parser.helpText().section(u'\n', 1) + examples);
     }
-    if (parser.isSet(version))
+    if (isSet(u"version"))
         return endWith(0, u"Arvelo %1\n"_s.arg(QString::fromUtf8(ARVELO_VERSION)));
 
     const Verb *verb = nullptr;
-    for (qsizetype i = 0; i < verbOptions.size(); ++i) {
-        if (!parser.isSet(verbOptions.at(i)))
+    for (const Verb &given : verbs) {
+        if (!isSet(given.name))
             continue;
         if (verb) {
             return usageError(u"%1 and %2 cannot be given together"_s.arg(
-                optionName(verb->name), optionName(verbs[i].name)));
+                optionName(verb->name), optionName(given.name)));
         }
-        verb = &verbs[i];
+        verb = &given;
     }
-    for (qsizetype i = 0; i < settings.size(); ++i) {
-        const SettingOption &setting = settingOptions[i];
-        if (!parser.isSet(settings.at(i)) || (verb && (verb->settings & setting.setting)))
+    for (const SettingOption &setting : settingOptions) {
+        if (!isSet(setting.name) || (verb && (verb->settings & setting.setting)))
             continue;
         QStringList takers;
         for (const Verb &other : verbs) {
@@ -284,32 +265,27 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
             return usageError(u"%1 needs a FOLDER"_s.arg(optionName(verb->name)));
         return startOn(currentFolder);
     }
-    std::variant<QString, StartUp> folder = folderFrom(folders.first(), currentFolder);
-    if (StartUp *exit = std::get_if<StartUp>(&folder))
-        return std::move(*exit);
-    if (!verb)
-        return startOn(std::get<QString>(folder));
+    StartUp start = startOnGiven(folders.first(), currentFolder);
+    if (!start.folder || !verb)
+        return start;
 
-    StartUp start;
+    // The verb runs instead of the window, on that folder.
     start.verb = verb->run;
     VerbRequest &request = start.request;
-    request.folder = std::get<QString>(folder);
+    request.folder = *start.folder;
+    start.folder.reset();
     if (verb->valueName)
         request.value = parser.value(QString::fromUtf16(verb->name));
-    const auto option = [&settings](Setting setting) -> const QCommandLineOption & {
-        const auto *row = std::ranges::find(settingOptions, setting, &SettingOption::setting);
-        return settings.at(row - std::begin(settingOptions));
-    };
-    const auto isSet = [&](Setting setting) { return parser.isSet(option(setting)); };
+    const auto isOn = [&isSet](Setting setting) { return isSet(nameOf(setting)); };
     request.keyOptions
-        = {.overlookSpaces = !isSet(KeepSpaces), .convertToUppercase = !isSet(KeepCase)};
-    request.beautifyFolderNames = !isSet(AsWritten);
-    request.withSubFolders = !isSet(FilesOnly);
-    request.except = parser.values(option(Except));
-    request.only = parser.values(option(Only));
-    request.dryRun = isSet(DryRun);
-    request.verbose = isSet(Verbose);
-    request.end = isSet(Null) ? '\0' : '\n';
+        = {.overlookSpaces = !isOn(KeepSpaces), .convertToUppercase = !isOn(KeepCase)};
+    request.beautifyFolderNames = !isOn(AsWritten);
+    request.withSubFolders = !isOn(FilesOnly);
+    request.except = parser.values(QString::fromUtf16(nameOf(Except)));
+    request.only = parser.values(QString::fromUtf16(nameOf(Only)));
+    request.dryRun = isOn(DryRun);
+    request.verbose = isOn(Verbose);
+    request.end = isOn(Null) ? '\0' : '\n';
     return start;
 }
 

@@ -14,7 +14,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstring>
-#include <limits>
+#include <iterator>
 #include <memory>
 
 #include <unistd.h>
@@ -50,16 +50,24 @@ void printName(const QString &name, char end)
     write(stdout, line);
 }
 
+// Prints a list, as --scan and --songs do, and gives the status for that.
+int printNames(const QStringList &names, char end)
+{
+    for (const QString &name : names)
+        printName(name, end);
+    return 0;
+}
+
 void printError(const QString &text)
 {
     write(stderr, text.toLocal8Bit());
 }
 
-// Says that the folder is no longer the one whose files were listed.
-std::nullopt_t changed(const QString &folder)
+// Tells why the verb cannot do its work, and gives the status for that.
+int refuse(const QString &why)
 {
-    printError(u"arvelo: "_s + folderChangedMessage(folder) + u'\n');
-    return std::nullopt;
+    printError(u"arvelo: "_s + why + u'\n');
+    return UsageExitCode;
 }
 
 // The folder's files and the artists the request keeps, listed and scanned as the window
@@ -79,18 +87,19 @@ std::optional<Scanned> scanFor(const VerbRequest &request, const QStringList &mu
     if (files) {
         const ListedFolder listed(request.folder, files->folder);
         scan = scanFolder(listed, files->names, request.withSubFolders, request.keyOptions);
-        if (listed.changed())
-            return changed(request.folder);
+        if (listed.changed()) {
+            refuse(folderChangedMessage(request.folder));
+            return std::nullopt;
+        }
     }
     if (!scan) {
-        printError(
-            u"arvelo: the folder \"%1\" could not be read\n"_s.arg(displayName(request.folder)));
+        refuse(u"the folder \"%1\" could not be read"_s.arg(displayName(request.folder)));
         return std::nullopt;
     }
     // A typo must never widen the move: every artist named must be one that Scan lists.
     for (const QString &artist : mustBeListed + request.except + request.only) {
         if (!scan->artists.contains(artist)) {
-            printError(u"arvelo: \"%1\" is not an artist that Scan lists in \"%2\"\n"_s.arg(
+            refuse(u"\"%1\" is not an artist that Scan lists in \"%2\""_s.arg(
                 displayName(artist), displayName(request.folder)));
             return std::nullopt;
         }
@@ -119,19 +128,17 @@ public:
         interrupted = 0;
         struct sigaction action
         { };
-        action.sa_handler = onInterrupt;
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
-        sigaction(SIGINT, &action, &m_int);
-        sigaction(SIGTERM, &action, &m_term);
-        action.sa_handler = SIG_IGN;
-        sigaction(SIGPIPE, &action, &m_pipe);
+        for (std::size_t i = 0; i < std::size(Signals); ++i) {
+            action.sa_handler = Signals[i] == SIGPIPE ? SIG_IGN : onInterrupt;
+            sigaction(Signals[i], &action, &m_before[i]);
+        }
     }
     ~InterruptFlag()
     {
-        sigaction(SIGINT, &m_int, nullptr);
-        sigaction(SIGTERM, &m_term, nullptr);
-        sigaction(SIGPIPE, &m_pipe, nullptr);
+        for (std::size_t i = 0; i < std::size(Signals); ++i)
+            sigaction(Signals[i], &m_before[i], nullptr);
     }
     InterruptFlag(const InterruptFlag &) = delete;
     InterruptFlag &operator=(const InterruptFlag &) = delete;
@@ -139,12 +146,9 @@ public:
     bool raised() const { return interrupted != 0; }
 
 private:
-    struct sigaction m_int
-    { };
-    struct sigaction m_term
-    { };
-    struct sigaction m_pipe
-    { };
+    static constexpr int Signals[] = {SIGINT, SIGTERM, SIGPIPE};
+    // What each signal did before, to be put back.
+    struct sigaction m_before[std::size(Signals)] = {};
 };
 
 // One line on a terminal's standard error that redraws itself; nothing elsewhere.
@@ -189,21 +193,14 @@ private:
 int runScan(const VerbRequest &request)
 {
     const std::optional<Scanned> scanned = scanFor(request);
-    if (!scanned)
-        return UsageExitCode;
-    for (const QString &artist : scanned->artists)
-        printName(artist, request.end);
-    return 0;
+    return scanned ? printNames(scanned->artists, request.end) : UsageExitCode;
 }
 
 int runSongs(const VerbRequest &request)
 {
     const std::optional<Scanned> scanned = scanFor(request, {request.value});
-    if (!scanned)
-        return UsageExitCode;
-    for (const QString &song : songList(scanned->files, request.value))
-        printName(song, request.end);
-    return 0;
+    return scanned ? printNames(songList(scanned->files, request.value), request.end)
+                   : UsageExitCode;
 }
 
 int runMove(const VerbRequest &request)
@@ -215,25 +212,19 @@ int runMove(const VerbRequest &request)
         return UsageExitCode;
     // The move works in the folder that was listed, or not at all.
     ListedFolder listed(request.folder, scanned->folder);
-    if (listed.changed()) {
-        changed(request.folder);
-        return UsageExitCode;
-    }
+    if (listed.changed())
+        return refuse(folderChangedMessage(request.folder));
     // A move that could not be taken back is not made; a plan changes nothing anyway.
-    if (const auto problem = stateFolderProblem(journalFolder()); problem && !request.dryRun) {
-        printError(u"arvelo: "_s + *problem + u'\n');
-        return UsageExitCode;
-    }
+    if (const auto problem = stateFolderProblem(journalFolder()); problem && !request.dryRun)
+        return refuse(*problem);
     const PassTell tell = request.dryRun || request.verbose ? printing(request.end) : PassTell();
     MoveOrder order {scanned->artists, scanned->files, request.beautifyFolderNames};
     // Written down as it goes, as the window's move is, so that `--undo` can take it back.
     const OpenedPass opened = request.dryRun
         ? OpenedPass {plannedMove(std::move(listed), std::move(order), tell)}
         : journaledMove(std::move(listed), std::move(order), tell);
-    if (!opened.pass) {
-        printError(u"arvelo: "_s + opened.refusal + u'\n');
-        return UsageExitCode;
-    }
+    if (!opened.pass)
+        return refuse(opened.refusal);
     SteppedPass *const pass = opened.pass.get();
 
     Progress progress;
@@ -271,25 +262,19 @@ int runMove(const VerbRequest &request)
 int runUndo(const VerbRequest &request)
 {
     const QString shown = displayName(request.folder);
-    if (const auto problem = stateFolderProblem(journalFolder())) {
-        printError(u"arvelo: "_s + *problem + u'\n');
-        return UsageExitCode;
-    }
+    if (const auto problem = stateFolderProblem(journalFolder()))
+        return refuse(*problem);
     // A dry run prints what would go back as its own look finds it, and changes nothing.
     const std::unique_ptr<UndoPass> undo = nextUndo(
         request.folder, request.dryRun, request.dryRun ? printing(request.end) : PassTell());
     if (undo->folderError() != 0) {
-        printError(u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
+        return refuse(u"cannot open folder \"%1\": %2"_s.arg(
             shown, QString::fromLocal8Bit(std::strerror(undo->folderError()))));
-        return UsageExitCode;
     }
-    if (undo->busy() || !undo->found()) {
-        printError(u"arvelo: "_s
-            + (undo->busy() ? folderBusyMessage(request.folder)
-                            : u"There is no move to undo in \"%1\"."_s.arg(shown))
-            + u'\n');
-        return UsageExitCode;
-    }
+    if (undo->busy())
+        return refuse(folderBusyMessage(request.folder));
+    if (!undo->found())
+        return refuse(u"There is no move to undo in \"%1\"."_s.arg(shown));
     std::fflush(stdout);
     const QString report = moveReport(undo->summary());
     if (report.isEmpty())

@@ -6,22 +6,25 @@
 #include <cerrno>
 #include <cstring>
 #include <dirent.h>
-#include <fcntl.h>
 #include <sys/stat.h>
-#include <unistd.h>
 
 namespace arvelo {
 
 namespace {
+
+// What a visible entry of a folder is, links followed: a file, a folder, or anything else
+// (a link to nothing, a socket, a device).
+enum class EntryKind { File, Folder, Other };
 
 EntryKind kindOf(unsigned char type)
 {
     return type == DT_DIR ? EntryKind::Folder : type == DT_REG ? EntryKind::File : EntryKind::Other;
 }
 
-} // namespace
-
-std::optional<QList<ListedEntry>> visibleEntriesAt(int folder, std::optional<EntryKind> only)
+// The names of the entries of one kind in the folder open as `folder` (which stays open) that
+// do not begin with ".", unsorted, without "." and ".."; the other names are not even decoded.
+// Nothing when the folder cannot be read in full.
+std::optional<QStringList> visibleNamesAt(int folder, EntryKind only)
 {
     // A descriptor of its own, which the listing closes.
     UniqueFd fd = openFolder(folder, ".");
@@ -29,7 +32,7 @@ std::optional<QList<ListedEntry>> visibleEntriesAt(int folder, std::optional<Ent
     if (!dir)
         return std::nullopt;
     fd.release();
-    QList<ListedEntry> entries;
+    QStringList names;
     for (;;) {
         // Only readdir's own errno tells an end from a failure.
         errno = 0;
@@ -49,20 +52,21 @@ std::optional<QList<ListedEntry>> visibleEntriesAt(int folder, std::optional<Ent
                 : S_ISREG(info.st_mode)                            ? EntryKind::File
                                                                    : EntryKind::Other;
         }
-        if (only && kind != *only)
+        if (kind != only)
             continue;
         // The name's own length: FUSE drivers for exFAT and NTFS give names longer than the
         // array is declared.
-        entries.append(
-            {decodeName(QByteArrayView(entry->d_name, std::strlen(entry->d_name))), kind});
+        names.append(decodeName(QByteArrayView(entry->d_name, std::strlen(entry->d_name))));
     }
     const bool complete = errno == 0;
     ::closedir(dir);
     // A folder that could only be read in part is not passed off as read.
     if (!complete)
         return std::nullopt;
-    return entries;
+    return names;
 }
+
+} // namespace
 
 bool isReadableFolder(const QString &folder)
 {
@@ -72,18 +76,12 @@ bool isReadableFolder(const QString &folder)
 std::optional<ListedFiles> listFiles(const QString &folder)
 {
     const UniqueFd fd = openChosenFolder(folder);
-    const std::optional<QList<ListedEntry>> entries
-        = fd.isOpen() ? visibleEntriesAt(fd.get()) : std::nullopt;
-    if (!entries)
+    std::optional<QStringList> names
+        = fd.isOpen() ? visibleNamesAt(fd.get(), EntryKind::File) : std::nullopt;
+    if (!names)
         return std::nullopt;
-    ListedFiles listed {{}, FileId::of(fd.get())};
-    listed.names.reserve(entries->size());
-    for (const ListedEntry &entry : std::as_const(*entries)) {
-        if (entry.kind == EntryKind::File)
-            listed.names.append(entry.name);
-    }
-    ListOrder().sort(listed.names);
-    return listed;
+    ListOrder().sort(*names);
+    return ListedFiles {std::move(*names), FileId::of(fd.get())};
 }
 
 std::optional<QStringList> subFolderNames(const QString &folder)
@@ -94,14 +92,7 @@ std::optional<QStringList> subFolderNames(const QString &folder)
 
 std::optional<QStringList> subFolderNamesAt(int dir)
 {
-    const std::optional<QList<ListedEntry>> entries = visibleEntriesAt(dir, EntryKind::Folder);
-    if (!entries)
-        return std::nullopt;
-    QStringList names;
-    names.reserve(entries->size());
-    for (const ListedEntry &entry : *entries)
-        names.append(entry.name);
-    return names;
+    return visibleNamesAt(dir, EntryKind::Folder);
 }
 
 } // namespace arvelo

@@ -2,28 +2,12 @@
 
 #include "core/ListedFolder.h"
 
-#include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <optional>
 
 namespace arvelo {
-
-// What a visible entry of a folder is, links followed: a file, a folder, or anything else
-// (a link to nothing, a socket, a device).
-enum class EntryKind { File, Folder, Other };
-
-struct ListedEntry
-{
-    QString name;
-    EntryKind kind = EntryKind::Other;
-};
-
-// The entries of the folder open as `dir` (which stays open) whose names do not begin with ".",
-// unsorted, without "." and ".."; with `only`, just the entries of that kind (the other names
-// are not even decoded). Nothing when the folder cannot be read in full.
-std::optional<QList<ListedEntry>> visibleEntriesAt(int dir, std::optional<EntryKind> only = {});
 
 // A folder that can be opened for reading.
 bool isReadableFolder(const QString &folder);

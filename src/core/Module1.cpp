@@ -2,6 +2,8 @@
 
 #include "core/ArtistName.h"
 
+#include <QList>
+
 #include <optional>
 
 namespace Module1 {
@@ -45,25 +47,15 @@ QString BeautifyName(const QString &text)
         return *std::move(ascii);
     QString result;
     result.reserve(text.size());
-    const QStringView all(text);
-    qsizetype begin = 0;
-    while (begin < all.size()) {
-        qsizetype end = all.indexOf(arvelo::Blank, begin);
-        if (end < 0)
-            end = all.size();
-        if (end > begin) {
-            const QStringView word = all.sliced(begin, end - begin);
-            // A surrogate pair is one character: it is upper-cased as a whole.
-            const qsizetype head
-                = word.size() > 1 && word.at(0).isHighSurrogate() && word.at(1).isLowSurrogate()
-                ? 2
-                : 1;
-            if (!result.isEmpty())
-                result += arvelo::Blank;
-            result += arvelo::upperEach(word.first(head).toString());
-            result += arvelo::lowerEach(word.sliced(head).toString());
-        }
-        begin = end + 1;
+    for (const QStringView word : QStringView(text).split(arvelo::Blank, Qt::SkipEmptyParts)) {
+        // A surrogate pair is one character: it is upper-cased as a whole.
+        qsizetype head = 1;
+        if (word.size() > 1 && word.at(0).isHighSurrogate() && word.at(1).isLowSurrogate())
+            head = 2;
+        if (!result.isEmpty())
+            result += arvelo::Blank;
+        result += arvelo::upperEach(word.first(head).toString());
+        result += arvelo::lowerEach(word.sliced(head).toString());
     }
     return result;
 }

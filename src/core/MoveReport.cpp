@@ -3,8 +3,8 @@
 #include "core/MovePass.h"
 #include "core/NameCodec.h"
 
-#include <array>
-#include <utility>
+#include <algorithm>
+#include <iterator>
 
 using namespace Qt::StringLiterals;
 
@@ -15,47 +15,33 @@ namespace {
 // Beyond this many, the files are only counted.
 constexpr qsizetype NamedFiles = 10;
 
-// In the order the reasons are listed.
-constexpr std::array Reasons {StayReason::NameTaken, StayReason::ReadOnly,
-    StayReason::FolderNotMade, StayReason::NotAFolder, StayReason::UnusableName,
-    StayReason::LinkWouldBreak, StayReason::Vanished, StayReason::Refused,
-    StayReason::LeftUnderTwoNames, StayReason::KeptAside, StayReason::NotJournaled,
-    StayReason::TakenInFolder, StayReason::NotInArtistFolder, StayReason::OtherFileNow};
-
-QString reasonText(StayReason reason)
+// Each reason the user is told, in the order the reasons are listed.
+struct Reason
 {
-    switch (reason) {
-    case StayReason::NameTaken:
-        return u"A file of that name is already in the artist's folder"_s;
-    case StayReason::FolderNotMade:
-        return u"The artist's folder could not be created"_s;
-    case StayReason::NotAFolder:
-        return u"A file or link stands where the artist's folder should be"_s;
-    case StayReason::UnusableName:
-        return u"The name cannot be used inside the selected folder"_s;
-    case StayReason::Vanished:
-        return u"The file was no longer there"_s;
-    case StayReason::Refused:
-        return u"The system refused to move the file"_s;
-    case StayReason::LeftUnderTwoNames:
-        return u"The move could not be finished nor undone, so the file now has two names"_s;
-    case StayReason::KeptAside:
-        return u"Another program saved a file under the old name meanwhile; it is kept under another name"_s;
-    case StayReason::ReadOnly:
-        return u"The folder is on a read-only medium"_s;
-    case StayReason::LinkWouldBreak:
-        return u"The file is a link that would break if moved"_s;
-    case StayReason::NotJournaled:
-        return u"The move could not be written down to be taken back later"_s;
-    case StayReason::TakenInFolder:
-        return u"A file of that name is in the selected folder"_s;
-    case StayReason::NotInArtistFolder:
-        return u"The file is no longer in the artist's folder"_s;
-    case StayReason::OtherFileNow:
-        return u"The file in the artist's folder is another file now"_s;
-    }
-    return {};
-}
+    StayReason reason;
+    const char16_t *text;
+};
+constexpr Reason Reasons[] = {
+    {StayReason::NameTaken, u"A file of that name is already in the artist's folder"},
+    {StayReason::ReadOnly, u"The folder is on a read-only medium"},
+    {StayReason::FolderNotMade, u"The artist's folder could not be created"},
+    {StayReason::NotAFolder, u"A file or link stands where the artist's folder should be"},
+    {StayReason::UnusableName, u"The name cannot be used inside the selected folder"},
+    {StayReason::LinkWouldBreak, u"The file is a link that would break if moved"},
+    {StayReason::Vanished, u"The file was no longer there"},
+    {StayReason::Refused, u"The system refused to move the file"},
+    {StayReason::LeftUnderTwoNames,
+        u"The move could not be finished nor undone, so the file now has two names"},
+    {StayReason::KeptAside,
+        u"Another program saved a file under the old name meanwhile; it is kept under another "
+        u"name"},
+    {StayReason::NotJournaled, u"The move could not be written down to be taken back later"},
+    {StayReason::TakenInFolder, u"A file of that name is in the selected folder"},
+    {StayReason::NotInArtistFolder, u"The file is no longer in the artist's folder"},
+    {StayReason::OtherFileNow, u"The file in the artist's folder is another file now"},
+};
+// A reason left out here would go untold.
+static_assert(std::size(Reasons) == std::size_t(StayReason::OtherFileNow) + 1);
 
 } // namespace
 
@@ -72,10 +58,10 @@ QString moveReport(const MoveSummary &summary)
     lines.append(stayed == 1 ? u"1 file stayed where it was."_s
                              : u"%1 files stayed where they were."_s.arg(stayed));
     lines.append(QString());
-    for (const StayReason reason : Reasons) {
-        const auto count = std::ranges::count(summary.stayed, reason, &StayedFile::reason);
+    for (const Reason &reason : Reasons) {
+        const auto count = std::ranges::count(summary.stayed, reason.reason, &StayedFile::reason);
         if (count > 0)
-            lines.append(u"%1: %2"_s.arg(reasonText(reason)).arg(count));
+            lines.append(u"%1: %2"_s.arg(QString::fromUtf16(reason.text)).arg(count));
     }
     lines.append(QString());
     for (qsizetype i = 0; i < std::min(stayed, NamedFiles); ++i)

@@ -89,10 +89,9 @@ QByteArray encodeName(QStringView name)
     char *const begin = out;
     const char16_t *at = name.utf16();
     const char16_t *const end = at + name.size();
+    // Code points from U+0080 up; plain ASCII is copied in the loop below.
     const auto put = [&out](char32_t point) {
-        if (point < 0x80) {
-            *out++ = char(point);
-        } else if (point < 0x800) {
+        if (point < 0x800) {
             *out++ = char(0xC0 | (point >> 6));
             *out++ = char(0x80 | (point & 0x3F));
         } else if (point < 0x10000) {

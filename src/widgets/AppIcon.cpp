@@ -4,31 +4,12 @@ using namespace Qt::StringLiterals;
 
 namespace arvelo {
 
-namespace {
-
 QIcon bundledIcon(const QString &stem)
 {
     QIcon icon;
     for (const int size : {16, 32})
         icon.addFile(u":/%1-%2.png"_s.arg(stem).arg(size), QSize(size, size));
     return icon;
-}
-
-} // namespace
-
-QIcon appIcon()
-{
-    return bundledIcon(u"arvelo"_s);
-}
-
-QIcon progressIcon()
-{
-    return bundledIcon(u"progress"_s);
-}
-
-QIcon helpIcon()
-{
-    return bundledIcon(u"help"_s);
 }
 
 } // namespace arvelo

@@ -23,17 +23,13 @@ QString DriveList::Drive() const
 
 void DriveList::setDrive(const QString &path)
 {
-    refresh();
-    QStringList drives;
-    for (int i = 0; i < count(); ++i)
-        drives.append(itemData(i).toString());
-    const int index = findData(driveOf(path, drives));
+    const int index = findData(driveOf(path, refresh()));
     // A path on no known drive leaves the choice alone rather than showing no drive at all.
     if (index >= 0)
         setCurrentIndex(index);
 }
 
-void DriveList::refresh()
+QStringList DriveList::refresh()
 {
     const QString current = Drive();
     QStringList roots;
@@ -51,6 +47,7 @@ void DriveList::refresh()
     for (const QString &root : std::as_const(roots))
         addItem(displayName(root), root);
     setCurrentIndex(findData(current));
+    return roots;
 }
 
 void DriveList::showPopup()

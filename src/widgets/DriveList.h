@@ -14,8 +14,8 @@ public:
     QString Drive() const;
     // Any path selects the drive it lies on; a change raises Change before returning.
     void setDrive(const QString &path);
-    // Reads the drives again, keeping the current one.
-    void refresh();
+    // Reads the drives again, keeping the current one; gives the drives listed.
+    QStringList refresh();
 
     // Opening the drop-down reads the drives again, so a newly mounted one shows up.
     void showPopup() override;

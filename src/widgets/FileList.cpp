@@ -1,15 +1,10 @@
 #include "widgets/FileList.h"
 
 #include "core/Drives.h"
-#include "core/FolderListing.h"
 
 #include <QScrollBar>
 
 namespace arvelo {
-
-FileList::FileList(QWidget *parent)
-    : SortedListBox(parent)
-{ }
 
 void FileList::setPath(const QString &path)
 {

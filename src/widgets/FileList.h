@@ -11,7 +11,7 @@ class FileList : public SortedListBox
 {
     Q_OBJECT
 public:
-    explicit FileList(QWidget *parent = nullptr);
+    using SortedListBox::SortedListBox;
 
     QString Path() const { return m_path; }
     void setPath(const QString &path);

@@ -6,12 +6,13 @@
 #include "core/ListOrder.h"
 #include "core/NameCodec.h"
 #include "widgets/MessageBox.h"
-#include "widgets/SortedListBox.h"
 #include "widgets/WindowThread.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -80,12 +81,10 @@ void FolderList::reread()
     const int scrolled = verticalScrollBar()->value();
     if (!setPath(m_path))
         return;
-    for (int row = 0; row < count(); ++row) {
-        if (folderAt(row) == current) {
-            setCurrentRow(row);
-            break;
-        }
-    }
+    const QModelIndexList found
+        = model()->match(model()->index(0, 0), FolderRole, current, 1, Qt::MatchExactly);
+    if (!found.isEmpty())
+        setCurrentRow(found.first().row());
     verticalScrollBar()->setValue(scrolled);
 }
 
@@ -165,9 +164,7 @@ void FolderList::showFolder(const QString &wanted, const QString &drive)
             folder.endsWith(u'/') ? folder + child : folder + u'/' + child, depth);
     setCurrentRow(int(chain.size()) - 1);
 
-    const bool changed = folder != m_path;
-    m_path = folder;
-    if (changed)
+    if (std::exchange(m_path, folder) != folder)
         emit Change();
 }
 

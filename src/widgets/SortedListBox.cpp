@@ -10,56 +10,31 @@
 
 namespace arvelo {
 
-SortedListModel::SortedListModel(QObject *parent)
-    : QAbstractListModel(parent)
-{ }
+namespace {
 
-int SortedListModel::rowCount(const QModelIndex &parent) const
+// Read-only; on screen a byte that is not text shows as U+FFFD, the item itself keeps it.
+class ShownNames : public QStringListModel
 {
-    return parent.isValid() ? 0 : int(m_items.size());
-}
+public:
+    using QStringListModel::QStringListModel;
 
-QVariant SortedListModel::data(const QModelIndex &index, int role) const
-{
-    if (!index.isValid() || index.row() >= m_items.size())
-        return {};
-    // On screen a byte that is not text shows as U+FFFD; the item itself keeps it.
-    if (role == Qt::DisplayRole)
-        return displayName(m_items.at(index.row()));
-    if (role == Qt::EditRole)
-        return m_items.at(index.row());
-    return {};
-}
+    QVariant data(const QModelIndex &index, int role) const override
+    {
+        const QVariant item = QStringListModel::data(index, role);
+        return role == Qt::DisplayRole && item.isValid() ? displayName(item.toString()) : item;
+    }
+    // A plain list: nothing to edit, drag or drop.
+    Qt::ItemFlags flags(const QModelIndex &index) const override
+    {
+        return QAbstractListModel::flags(index);
+    }
+};
 
-void SortedListModel::removeAt(int row)
-{
-    requireWindowThread(this);
-    if (row < 0 || row >= m_items.size())
-        return;
-    beginRemoveRows(QModelIndex(), row, row);
-    m_items.removeAt(row);
-    endRemoveRows();
-}
-
-void SortedListModel::clear()
-{
-    requireWindowThread(this);
-    beginResetModel();
-    m_items.clear();
-    endResetModel();
-}
-
-void SortedListModel::setItemsInOrder(QStringList items)
-{
-    requireWindowThread(this);
-    beginResetModel();
-    m_items = std::move(items);
-    endResetModel();
-}
+} // namespace
 
 SortedListBox::SortedListBox(QWidget *parent)
     : QListView(parent)
-    , m_model(new SortedListModel(this))
+    , m_model(new ShownNames(this))
 {
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
@@ -70,11 +45,6 @@ SortedListBox::SortedListBox(QWidget *parent)
             if (!selected.isEmpty())
                 emit Click();
         });
-}
-
-int SortedListBox::ListCount() const
-{
-    return m_model->rowCount();
 }
 
 int SortedListBox::ListIndex() const
@@ -89,26 +59,16 @@ void SortedListBox::setListIndex(int row)
         selectionModel()->clearSelection();
         return;
     }
-    const QModelIndex index = m_model->index(row);
-    selectionModel()->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
-}
-
-QString SortedListBox::List(int row) const
-{
-    return m_model->items().value(row);
-}
-
-const QStringList &SortedListBox::items() const
-{
-    return m_model->items();
+    selectionModel()->setCurrentIndex(m_model->index(row), QItemSelectionModel::ClearAndSelect);
 }
 
 void SortedListBox::RemoveItem(int row)
 {
+    requireWindowThread(this);
     // The view would otherwise select the next row itself; a removal selects nothing.
     if (row == ListIndex())
         selectionModel()->setCurrentIndex(QModelIndex(), QItemSelectionModel::Clear);
-    m_model->removeAt(row);
+    m_model->removeRows(row, 1);
 }
 
 void SortedListBox::keyPressEvent(QKeyEvent *event)
@@ -122,14 +82,10 @@ void SortedListBox::keyPressEvent(QKeyEvent *event)
     QListView::keyPressEvent(event);
 }
 
-void SortedListBox::Clear()
-{
-    m_model->clear();
-}
-
 void SortedListBox::setItemsInOrder(QStringList items)
 {
-    m_model->setItemsInOrder(std::move(items));
+    requireWindowThread(this);
+    m_model->setStringList(items);
 }
 
 } // namespace arvelo

@@ -1,29 +1,9 @@
 #pragma once
 
-#include <QAbstractListModel>
 #include <QListView>
-#include <QStringList>
+#include <QStringListModel>
 
 namespace arvelo {
-
-class SortedListModel : public QAbstractListModel
-{
-    Q_OBJECT
-public:
-    explicit SortedListModel(QObject *parent = nullptr);
-
-    int rowCount(const QModelIndex &parent = QModelIndex()) const override;
-    QVariant data(const QModelIndex &index, int role) const override;
-
-    const QStringList &items() const { return m_items; }
-    void removeAt(int row);
-    void clear();
-    // Items that the core has already put in list order.
-    void setItemsInOrder(QStringList items);
-
-private:
-    QStringList m_items;
-};
 
 // A list box that keeps its items sorted; the names follow the program's list vocabulary.
 class SortedListBox : public QListView
@@ -32,15 +12,15 @@ class SortedListBox : public QListView
 public:
     explicit SortedListBox(QWidget *parent = nullptr);
 
-    int ListCount() const;
+    int ListCount() const { return m_model->rowCount(); }
     // The selected row, or -1 when nothing is selected.
     int ListIndex() const;
     void setListIndex(int row);
-    QString List(int row) const;
-    const QStringList &items() const;
+    QString List(int row) const { return items().value(row); }
+    QStringList items() const { return m_model->stringList(); }
 
     void RemoveItem(int row);
-    void Clear();
+    void Clear() { setItemsInOrder({}); }
     // Replaces every item with items already in list order (see core/Lists.h), unsorted again.
     void setItemsInOrder(QStringList items);
 
@@ -52,7 +32,7 @@ signals:
     void Click();
 
 private:
-    SortedListModel *m_model = nullptr;
+    QStringListModel *m_model = nullptr;
 };
 
 } // namespace arvelo

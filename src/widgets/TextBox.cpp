@@ -19,9 +19,7 @@ TextBox::TextBox(QWidget *parent)
 
 QString TextBox::Text() const
 {
-    QString text = toPlainText();
-    text.replace(u'\n', u"\r\n"_s);
-    return text;
+    return toPlainText().replace(u'\n', u"\r\n"_s);
 }
 
 void TextBox::setText(const QString &text)

@@ -15,11 +15,8 @@ namespace arvelo {
 
 namespace {
 
-std::shared_ptr<const VolumeSource> &standardSource()
-{
-    static std::shared_ptr<const VolumeSource> source;
-    return source;
-}
+// Made on first use; a test may put another one in its place.
+std::shared_ptr<const VolumeSource> standardSource;
 
 } // namespace
 
@@ -35,15 +32,14 @@ bool VolumeSource::isAvailable(const QString &root) const
 
 std::shared_ptr<const VolumeSource> VolumeSource::standard()
 {
-    std::shared_ptr<const VolumeSource> &source = standardSource();
-    if (!source)
-        source = std::make_shared<SystemVolumes>();
-    return source;
+    if (!standardSource)
+        standardSource = std::make_shared<SystemVolumes>();
+    return standardSource;
 }
 
 void VolumeSource::setStandard(std::shared_ptr<const VolumeSource> source)
 {
-    standardSource() = std::move(source);
+    standardSource = std::move(source);
 }
 
 QStringList SystemVolumes::roots() const

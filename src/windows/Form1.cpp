@@ -1,12 +1,10 @@
 #include "windows/Form1.h"
 
-#include "core/ArtistScan.h"
 #include "core/ArtistSongs.h"
 #include "core/Drives.h"
 #include "core/FolderListing.h"
 #include "core/ListedFolder.h"
 #include "core/MoveReport.h"
-#include "core/NameCodec.h"
 #include "core/Passes.h"
 #include "core/UndoPass.h"
 #include "widgets/AppIcon.h"
@@ -23,7 +21,6 @@
 
 #include <QCheckBox>
 #include <QDropEvent>
-#include <QElapsedTimer>
 #include <QGroupBox>
 #include <QKeySequence>
 #include <QMimeData>
@@ -34,7 +31,6 @@
 #include <QUrl>
 
 #include <algorithm>
-#include <limits>
 #include <utility>
 
 using namespace Qt::StringLiterals;
@@ -115,7 +111,7 @@ Form1::Form1(const QString &startFolder)
 {
     setObjectName(u"Form1"_s);
     setWindowTitle(u"Arvelo"_s);
-    setWindowIcon(arvelo::appIcon());
+    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
     // The layout was drawn for a small 8-point sans serif; the system's own, at that size,
     // keeps every caption inside its control.
     QFont small = font();
@@ -127,13 +123,12 @@ Form1::Form1(const QString &startFolder)
     m_folderWatch = new arvelo::FolderWatch(this);
     setAcceptDrops(true);
 
-    // Start on the folder given, as the three choosers would on their own; no handler runs
-    // yet, so the folder list is not sent to the drive's root first. A folder on an unreadable
-    // drive starts with empty lists and lets the user choose.
+    // Start on the folder given, as the three choosers would on their own. The handlers are not
+    // wired yet, so the folder list is not sent to the drive's root first; the file list is
+    // told here. A folder on an unreadable drive starts with empty lists and lets the user choose.
     Drive1->setDrive(startFolder);
     if (Dir1->setPath(startFolder))
-        File1->setPath(Dir1->Path());
-    m_folderWatch->watch(File1->Path());
+        Dir1_Change();
     // Said before the window shows, so the user knows which folder a scan would sort.
     if (const QString start = arvelo::absoluteClean(startFolder); !arvelo::isReadableFolder(start))
         m_unreadableStart = start;
@@ -235,12 +230,15 @@ void Form1::wireEvents()
 {
     connect(Drive1, &arvelo::DriveList::Change, this, &Form1::Drive1_Change);
     connect(Dir1, &arvelo::FolderList::Change, this, &Form1::Dir1_Change);
-    connect(Command1, &QPushButton::clicked, this, &Form1::Command1_Click);
+    connect(
+        Command1, &QPushButton::clicked, this, [this] { startOperation(Caut::slot(), Timer1); });
     connect(Timer1, &QTimer::timeout, this, &Form1::Timer1_Timer);
     connect(List1, &arvelo::SortedListBox::Click, this, &Form1::List1_Click);
     connect(Command2, &QPushButton::clicked, this, &Form1::Command2_Click);
-    connect(Command4, &QPushButton::clicked, this, &Form1::Command4_Click);
-    connect(Command3, &QPushButton::clicked, this, &Form1::Command3_Click);
+    // No owner: the main window stays usable beside the help window.
+    connect(Command4, &QPushButton::clicked, this, [] { Help::slot().show(); });
+    connect(
+        Command3, &QPushButton::clicked, this, [this] { startOperation(Form2::slot(), Timer2); });
     connect(Timer2, &QTimer::timeout, this, &Form1::Timer2_Timer);
     connect(m_runner, &OperationRunner::passProgress, this, &Form1::showMoveProgress);
     connect(m_folderWatch, &arvelo::FolderWatch::changed, this, &Form1::rereadLists);
@@ -325,21 +323,20 @@ void Form1::Dir1_Change()
     m_folderWatch->watch(File1->Path());
 }
 
-void Form1::Command1_Click()
+template<typename Progress>
+void Form1::startOperation(arvelo::WindowSlot<Progress> &progress, QTimer *timer)
 {
     if (m_busy)
         return;
     standAside();
-    Caut::slot().show();
-    Timer1->start();
+    progress.show();
+    timer->start();
 }
 
 void Form1::Timer1_Timer()
 {
-    Timer1->stop();
     List1->Clear();
-    if (List3->ListCount() > 0)
-        List3->Clear();
+    List3->Clear();
     // Opened on the worker: a folder on a disk that hangs keeps only the worker waiting.
     m_runner->ask([this, folder = File1->Path(), listed = File1->folderId(), files = File1->items(),
                       withSubFolders = Check4->isChecked(), options = keyOptions()] {
@@ -380,28 +377,11 @@ void Form1::Command2_Click()
         List1->RemoveItem(selected);
 }
 
-void Form1::Command4_Click()
-{
-    // No owner: the main window stays usable beside the help window.
-    Help::slot().show();
-}
-
-void Form1::Command3_Click()
-{
-    if (m_busy)
-        return;
-    standAside();
-    Form2::slot().show();
-    Timer2->start();
-}
-
 void Form1::Timer2_Timer()
 {
-    Timer2->stop();
-    m_moveClock.start();
     // Works from the listing as it stands; a file that has gone since simply stays unmoved. The
     // folder must be the one listed, though, or the listing says nothing about it.
-    m_runner->startPass(
+    runPass(
         [folder = File1->Path(), listed = File1->folderId(),
             order = arvelo::MoveOrder {List1->items(), File1->items(), Check3->isChecked()}] {
             arvelo::ListedFolder opened(folder, listed);
@@ -412,15 +392,21 @@ void Form1::Timer2_Timer()
                 return OperationRunner::Opened {nullptr, *problem};
             return arvelo::journaledMove(std::move(opened), order);
         },
-        [this](const arvelo::MoveSummary &summary) { endMove(summary, true); },
-        [this](const QString &refusal) { refusePass(refusal); });
+        true);
 }
 
-void Form1::refusePass(const QString &refusal)
+void Form1::runPass(std::function<arvelo::OpenedPass()> open, bool canUndo)
 {
-    Form2::slot().unload();
-    comeBack();
-    arvelo::showMessage(refusal);
+    m_moveClock.start();
+    m_runner->startPass(
+        std::move(open),
+        [this, canUndo](const arvelo::MoveSummary &summary) { endMove(summary, canUndo); },
+        [this](const QString &refusal) {
+            // The pass could not start: the progress window goes, and the user is told why.
+            Form2::slot().unload();
+            comeBack();
+            arvelo::showMessage(refusal);
+        });
 }
 
 void Form1::showMoveProgress(qsizetype handled, qsizetype total)
@@ -442,11 +428,8 @@ void Form1::endMove(const arvelo::MoveSummary &summary, bool canUndo)
     const QString report = arvelo::moveReport(summary);
     if (report.isEmpty())
         return;
-    if (canUndo && summary.moved > 0) {
-        arvelo::showMessage(report + u"\n\nPress Ctrl+Z to move them back."_s);
-    } else {
-        arvelo::showMessage(report);
-    }
+    arvelo::showMessage(
+        canUndo && summary.moved > 0 ? report + u"\n\nPress Ctrl+Z to move them back."_s : report);
 }
 
 void Form1::undoLastMove()
@@ -488,8 +471,7 @@ void Form1::askToUndo(
         return;
     standAside();
     Form2::slot().show();
-    m_moveClock.start();
-    m_runner->startPass(
+    runPass(
         // The pass the question was about: those with nothing left are passed over again.
         [folder, passedOver] {
             auto undo = std::make_unique<arvelo::UndoPass>(
@@ -499,6 +481,5 @@ void Form1::askToUndo(
                 return OperationRunner::Opened {nullptr, arvelo::folderBusyMessage(folder)};
             return OperationRunner::Opened {std::move(undo)};
         },
-        [this](const arvelo::MoveSummary &summary) { endMove(summary, false); },
-        [this](const QString &refusal) { refusePass(refusal); });
+        false);
 }

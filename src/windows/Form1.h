@@ -13,11 +13,13 @@
 
 #include <QElapsedTimer>
 
+#include <functional>
 #include <optional>
 
 namespace arvelo {
 class FolderWatch;
 struct MoveSummary;
+struct OpenedPass;
 } // namespace arvelo
 
 class OperationRunner;
@@ -86,6 +88,12 @@ private:
     // The main window steps aside while a progress window stands in for it, and comes back.
     void standAside();
     void comeBack();
+    // Scan and Move: unless the lists are in use, the progress window stands in for this one,
+    // and the work starts at the timer's first tick.
+    template<typename Progress>
+    void startOperation(arvelo::WindowSlot<Progress> &progress, QTimer *timer);
+    // Runs a move or an undo on the worker; the progress window, shown already, goes at its end.
+    void runPass(std::function<arvelo::OpenedPass()> open, bool canUndo);
     void endScan(const std::optional<arvelo::ScanOutcome> &outcome, bool folderChanged);
     void showMoveProgress(qsizetype handled, qsizetype total);
     // Tells the user which files stayed where they were, if any did; after a move that moved
@@ -96,18 +104,13 @@ private:
     void undoLastMove();
     void askToUndo(
         const QString &folder, bool found, qsizetype files, const QStringList &passedOver);
-    // A move or undo that could not start: the progress window goes, and the user is told why.
-    void refusePass(const QString &refusal);
 
     // Event handlers.
     void Drive1_Change();
     void Dir1_Change();
-    void Command1_Click();
     void Timer1_Timer();
     void List1_Click();
     void Command2_Click();
-    void Command4_Click();
-    void Command3_Click();
     void Timer2_Timer();
 
     // Set while Drive1_Change puts the drive back, so a restore that fails too ends there.

@@ -21,7 +21,7 @@ Help::Help()
 {
     setObjectName(u"Help"_s);
     setWindowTitle(u"Help"_s);
-    setWindowIcon(arvelo::helpIcon());
+    setWindowIcon(arvelo::bundledIcon(u"help"_s));
     setFixedSize(arvelo::twipsSize(4680, 5130));
     setFont(arvelo::layoutFont(9.75));
 
@@ -36,8 +36,8 @@ Help::Help()
     setTabOrder(Command1, Command2);
     Text1->setFocus();
 
-    connect(Command1, &QPushButton::clicked, this, &Help::Command1_Click);
-    connect(Command2, &QPushButton::clicked, this, &Help::Command2_Click);
+    connect(Command1, &QPushButton::clicked, this, [] { slot().unload(); });
+    connect(Command2, &QPushButton::clicked, this, [] { frmAbout::slot().show(); });
     openOnF1(this);
 }
 
@@ -54,14 +54,4 @@ QString Help::helpText()
     if (!file.open(QIODevice::ReadOnly))
         throw std::runtime_error("The help text is missing from the program");
     return QString::fromUtf8(file.readAll());
-}
-
-void Help::Command1_Click()
-{
-    slot().unload();
-}
-
-void Help::Command2_Click()
-{
-    frmAbout::slot().show();
 }

@@ -24,8 +24,4 @@ public:
     arvelo::TextBox *Text1 = nullptr;
     QPushButton *Command1 = nullptr;
     QPushButton *Command2 = nullptr;
-
-private:
-    void Command1_Click();
-    void Command2_Click();
 };

@@ -7,9 +7,7 @@
 
 #include <atomic>
 #include <functional>
-#include <memory>
 #include <mutex>
-#include <optional>
 #include <vector>
 
 // Runs the file-system work of the windows on one worker thread, one operation at a time: a

@@ -12,7 +12,7 @@ ProgressWindow::ProgressWindow(Qt::WindowFlags flags, const QString &caption, QS
     , Label1(new arvelo::MessageLabel(this))
 {
     setWindowTitle(caption);
-    setWindowIcon(arvelo::progressIcon());
+    setWindowIcon(arvelo::bundledIcon(u"progress"_s));
     resize(clientSize);
     Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);

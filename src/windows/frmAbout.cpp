@@ -53,7 +53,7 @@ frmAbout::frmAbout()
     setAttribute(Qt::WA_QuitOnClose, true);
     setObjectName(u"frmAbout"_s);
     setWindowTitle(u"About MyApp"_s);
-    setWindowIcon(arvelo::appIcon());
+    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
 
     const QSize client = arvelo::twipsSize(3510, 1620);
     setFixedSize(client);
@@ -63,7 +63,7 @@ frmAbout::frmAbout()
     setGeometry(QRect(corner + QPoint(twips(2340), twips(1935)), client));
 
     picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
-    picIcon->setPixmap(arvelo::appIcon().pixmap(32, 32));
+    picIcon->setPixmap(arvelo::bundledIcon(u"arvelo"_s).pixmap(32, 32));
 
     cmdOK = place(new QPushButton(u"OK"_s, this), "cmdOK", twipsRect(240, 960, 540, 420));
     cmdOK->setDefault(true);
@@ -81,7 +81,7 @@ frmAbout::frmAbout()
     fitCaption(lblVersion);
 
     cmdOK->setFocus();
-    connect(cmdOK, &QPushButton::clicked, this, &frmAbout::cmdOK_Click);
+    connect(cmdOK, &QPushButton::clicked, this, [] { slot().unload(); });
     Help::openOnF1(this);
 }
 
@@ -95,18 +95,9 @@ QString frmAbout::creditText()
 void frmAbout::keyPressEvent(QKeyEvent *event)
 {
     // "OK" is both the default and the cancel button.
-    switch (event->key()) {
-    case Qt::Key_Return:
-    case Qt::Key_Enter:
-    case Qt::Key_Escape:
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Escape)
         cmdOK->click();
-        break;
-    default:
+    else
         AppWindow::keyPressEvent(event);
-    }
-}
-
-void frmAbout::cmdOK_Click()
-{
-    slot().unload();
 }

@@ -25,7 +25,4 @@ public:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
-
-private:
-    void cmdOK_Click();
 };
