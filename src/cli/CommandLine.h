@@ -27,8 +27,7 @@ QStringList argumentsOf(int argc, const char *const *argv);
 
 // Reads `arvelo [options] [FOLDER]` and `arvelo VERB [options] FOLDER`. A relative FOLDER is taken
 // from currentFolder, which is also where the window starts without one. Needs no application
-// object, so --help and
-// --version work without a display.
+// object, so --help and --version work without a display.
 StartUp readCommandLine(const QStringList &arguments, const QString &currentFolder);
 
 // Writes the messages of start to standard output and standard error.

@@ -21,7 +21,7 @@ public:
 
     void RemoveItem(int row);
     void Clear() { setItemsInOrder({}); }
-    // Replaces every item with items already in list order (see core/Lists.h), unsorted again.
+    // Replaces every item with items already in list order (see core/ListOrder.h), unsorted again.
     void setItemsInOrder(QStringList items);
 
 protected:
