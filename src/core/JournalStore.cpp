@@ -31,17 +31,14 @@ constexpr qint64 HeaderBytes = 3 * PATH_MAX + 256;
 // Makes every missing folder of `path`, private to the user as the base directory asks.
 bool makeFolders(const QByteArray &path)
 {
-    for (qsizetype at = path.indexOf('/', 1); at != -1 || !path.isEmpty();
-         at = path.indexOf('/', at + 1)) {
-        const QByteArray part = at == -1 ? path : path.left(at);
-        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+    for (qsizetype at = path.indexOf('/', 1); at != -1; at = path.indexOf('/', at + 1)) {
+        if (::mkdir(path.left(at).constData(), 0700) != 0 && errno != EEXIST)
             return false;
-        if (at == -1)
-            break;
     }
     struct stat info
     { };
-    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
+        && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The journals' folder, only when it is the user's own and private to them: journals that
@@ -96,30 +93,10 @@ QStringList journalNames(int dir)
 }
 
 // The journal's first lines: the folder's path and identity, without records.
-std::optional<JournalContent> headOf(int dir, const QString &name)
+std::optional<JournalHead> headOf(int dir, const QString &name)
 {
     const auto head = readAt(dir, name, HeaderBytes, true);
-    if (!head)
-        return std::nullopt;
-    return parseHead(*head);
-}
-
-std::optional<FileId> folderOfJournal(int dir, const QString &name)
-{
-    const auto head = headOf(dir, name);
-    return head ? std::optional(head->folderIdentity) : std::nullopt;
-}
-
-// Keeps the newest KeptPasses journals of the folder and removes the older ones.
-void removeOldPasses(int dir, FileId folder)
-{
-    int kept = 0;
-    for (const QString &name : journalNames(dir)) {
-        if (folderOfJournal(dir, name) != folder)
-            continue;
-        if (++kept > KeptPasses)
-            ::unlinkat(dir, encodeName(name).constData(), 0);
-    }
+    return head ? parseHead(*head) : std::nullopt;
 }
 
 } // namespace
@@ -186,14 +163,15 @@ void removeJournal(const QString &journalDir, const QString &name)
 
 void removeOldPasses(const QString &journalDir, FileId folder)
 {
-    if (const UniqueFd dir = openDir(journalDir); dir.isOpen())
-        removeOldPasses(dir.get(), folder);
-}
-
-std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name)
-{
-    const auto text = readAt(openDir(journalDir).get(), name, MaxJournalBytes);
-    return text ? parseJournal(*text) : std::nullopt;
+    const UniqueFd dir = openDir(journalDir);
+    int kept = 0;
+    for (const QString &name : journalNames(dir.get())) {
+        const auto head = headOf(dir.get(), name);
+        if (!head || head->folderIdentity != folder)
+            continue;
+        if (++kept > KeptPasses)
+            ::unlinkat(dir.get(), encodeName(name).constData(), 0);
+    }
 }
 
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
@@ -214,11 +192,6 @@ std::optional<QString> lastPassOf(FileId folder, const QString &path, const QStr
         return name;
     }
     return std::nullopt;
-}
-
-bool markUndone(const QString &journalDir, const QString &name)
-{
-    return appendRecord(journalDir, name, "undone\n", true);
 }
 
 bool appendRecord(const QString &journalDir, const QString &name, QByteArrayView line, bool flush)

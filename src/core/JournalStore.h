@@ -44,11 +44,6 @@ void removeJournal(const QString &journalDir, const QString &name);
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
     const QStringList &passedOver = {}, bool byPathAlone = false, QByteArray *text = nullptr);
 
-// Reads the journal `name` of journalDir.
-std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name);
-
-// Marks the journal `name` as taken back; false when that could not be written.
-bool markUndone(const QString &journalDir, const QString &name);
 // Adds the record `line` to the end of the journal `name`, on the disk when `flush`; false when
 // that could not be done.
 bool appendRecord(const QString &journalDir, const QString &name, QByteArrayView line, bool flush);

@@ -57,16 +57,7 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     m_text = std::move(text);
     // The last record may have been cut short by a crash: only whole lines count.
     m_end = m_text.lastIndexOf('\n') + 1;
-    for (qsizetype at = m_first; at < m_end;) {
-        const qsizetype end = m_text.indexOf('\n', at);
-        const QByteArrayView line(m_text.constData() + at, end - at);
-        at = end + 1;
-        if (line.startsWith("move "))
-            ++m_count;
-        else if (line.startsWith("reserved "))
-            if (auto record = parseRecord(line))
-                m_reserved.append(std::move(*record));
-    }
+    m_reserved = reservationsIn(m_text, m_first, &m_count);
 }
 
 bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
@@ -109,7 +100,8 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
             return file.reason == StayReason::TakenInFolder || file.reason == StayReason::Refused;
         });
         if (!left)
-            m_summary.journalNotUpdated = !markUndone(m_journalDir, m_journalName);
+            m_summary.journalNotUpdated
+                = !appendRecord(m_journalDir, m_journalName, "undone\n", true);
     }
     m_finished = true;
     return true;
@@ -222,9 +214,10 @@ void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &
 
 void removeLeftReservations(const ListedFolder &folder, const QString &journalDir)
 {
-    const auto name = lastPassOf(folder.id(), folder.path(), journalDir, {}, true);
-    if (const auto content = name ? readJournal(journalDir, *name) : std::nullopt)
-        removeReservations(folder, content->records);
+    QByteArray text;
+    qsizetype at = 0;
+    if (lastPassOf(folder.id(), folder.path(), journalDir, {}, true, &text) && parseHead(text, &at))
+        removeReservations(folder, reservationsIn(text, at));
 }
 
 std::unique_ptr<UndoPass> nextUndo(
