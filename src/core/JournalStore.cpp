@@ -77,17 +77,14 @@ std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, boo
 QStringList journalNames(int dir)
 {
     QStringList names;
-    UniqueFd listed = openFolder(dir, ".");
-    DIR *stream = listed.isOpen() ? ::fdopendir(listed.get()) : nullptr;
-    if (!stream)
+    const Listing listing = openListing(dir);
+    if (!listing)
         return names;
-    listed.release();
-    while (const dirent *entry = ::readdir(stream)) {
+    while (const dirent *entry = ::readdir(listing.get())) {
         const QByteArrayView name(entry->d_name);
         if (name.endsWith(Suffix) && !name.startsWith('.'))
             names.append(decodeName(name));
     }
-    ::closedir(stream);
     std::sort(names.begin(), names.end(), std::greater<>());
     return names;
 }
