@@ -126,6 +126,17 @@ QStringList EntryIndex::foldMatches(const QString &name) const
     return found;
 }
 
+int ArtistFolder::open(int dir, const QString &name)
+{
+    if (name != m_name || (!m_fd.isOpen() && m_error == 0)) {
+        m_name = name;
+        // A link put in the folder's place is refused, not followed.
+        m_fd = openFolder(dir, encodeName(name).constData());
+        m_error = m_fd.isOpen() ? 0 : errno;
+    }
+    return m_fd.get();
+}
+
 DiskFolders::DiskFolders(
     ListedFolder folder, QStringList files, const MoveSyscalls &calls, Reserved reserved)
     : m_calls(calls)
@@ -138,26 +149,9 @@ DiskFolders::DiskFolders(
             struct stat info
             { };
             if (fd >= 0 && ::fstat(fd, &info) == 0)
-                reserved(info, m_subName, name);
+                reserved(info, m_sub.name(), name);
             return fd;
         };
-}
-
-DiskFolders::~DiskFolders()
-{
-    if (m_listing)
-        ::closedir(m_listing);
-}
-
-int DiskFolders::subFolderFd(const QString &name)
-{
-    if (name != m_subName || (!m_sub.isOpen() && m_subError == 0)) {
-        m_subName = name;
-        // A link put in the folder's place is refused, not followed.
-        m_sub = openFolder(folderFd(), encodeName(name).constData());
-        m_subError = m_sub.isOpen() ? 0 : errno;
-    }
-    return m_sub.get();
 }
 
 std::optional<bool> DiskFolders::isFolderAt(const QString &name)
@@ -224,13 +218,14 @@ MoveResult DiskFolders::move(const LookedFile &file, const QString &subFolder)
         return {EINVAL};
     if (folderFd() < 0)
         return {m_folder.error()};
-    if (subFolderFd(subFolder) < 0)
-        return {m_subError};
+    const int sub = m_sub.open(folderFd(), subFolder);
+    if (sub < 0)
+        return {m_sub.error()};
     // The file as it was looked at: the move takes only this one.
     if (file.error != 0)
         return {file.error};
     return moveNoReplaceAt(
-        folderFd(), file.name.constData(), m_sub.get(), file.name.constData(), file.info, m_calls);
+        folderFd(), file.name.constData(), sub, file.name.constData(), file.info, m_calls);
 }
 
 bool DiskFolders::prepare(QDeadlineTimer deadline)
@@ -250,24 +245,21 @@ bool DiskFolders::prepare(QDeadlineTimer deadline)
         }
         m_index.emplace();
         m_index->reserve(entries, bytes);
-        UniqueFd fd = openFolder(folderFd(), ".");
-        m_listing = fd.isOpen() ? ::fdopendir(fd.get()) : nullptr;
+        m_listing = openListing(folderFd());
         if (!m_listing) {
             m_index->finish();
             return true;
         }
-        fd.release();
     }
     // Looking at the clock costs more than indexing a name.
     constexpr int Batch = 256;
     for (;;) {
         for (int k = 0; k < Batch; ++k) {
-            const dirent *entry = ::readdir(m_listing);
+            const dirent *entry = ::readdir(m_listing.get());
             if (!entry) {
                 // The end, or a folder that could not be read in full: lookups go by what was
                 // read, and by the exact name, which never needs the index.
-                ::closedir(m_listing);
-                m_listing = nullptr;
+                m_listing.reset();
                 m_index->finish();
                 return true;
             }
@@ -332,15 +324,16 @@ MoveResult PlannedFolders::move(const LookedFile &file, const QString &subFolder
         return {error};
     if (m_planned.value(foldedName(subFolder)).contains(subFolder))
         return {};
-    if (subFolderFd(subFolder) < 0)
-        return {m_subError};
+    const int sub = m_sub.open(folderFd(), subFolder);
+    if (sub < 0)
+        return {m_sub.error()};
     struct stat info
     { };
-    if (::fstatat(subFolderFd(subFolder), file.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(sub, file.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         return {EEXIST};
     if (errno != ENOENT)
         return {errno};
-    return {notWritable(subFolderFd(subFolder))};
+    return {notWritable(sub)};
 }
 
 } // namespace arvelo

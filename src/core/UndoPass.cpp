@@ -107,16 +107,6 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
     return true;
 }
 
-int UndoPass::subFolderFd(const QString &name)
-{
-    if (name != m_subName) {
-        m_subName = name;
-        // A link put in the folder's place is refused, not followed.
-        m_sub = openFolder(m_folder.fd(), encodeName(name).constData());
-    }
-    return m_sub.get();
-}
-
 void UndoPass::handle(const JournalRecord &record)
 {
     // The journal is input like any other: only a plain name inside a visible folder of the
@@ -136,7 +126,7 @@ void UndoPass::handle(const JournalRecord &record)
             ? std::optional(record.isFile(here, m_stableIds))
             : std::nullopt;
     };
-    const int sub = subFolderFd(record.folder);
+    const int sub = m_sub.open(m_folder.fd(), record.folder);
     struct stat there
     { };
     if (sub < 0 || m_calls.lstat(sub, name.constData(), &there) != 0) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ArtistFolders.h"
 #include "core/JournalStore.h"
 #include "core/ListedFolder.h"
 #include "core/MoveNoReplace.h"
@@ -53,7 +54,6 @@ public:
 private:
     void handle(const JournalRecord &record);
     void movedBack(const JournalRecord &record);
-    int subFolderFd(const QString &name);
     void stay(const JournalRecord &record, StayReason reason, const QString &alsoAt = {});
 
     const ListedFolder m_folder;
@@ -77,8 +77,7 @@ private:
     QList<JournalRecord> m_reserved;
     qsizetype m_next = 0;
     bool m_finished = false;
-    QString m_subName;
-    UniqueFd m_sub;
+    ArtistFolder m_sub;
     MoveSummary m_summary;
 };
 
