@@ -100,12 +100,7 @@ bool Journal::start()
 
 void Journal::made(const QString &subFolder)
 {
-    const QByteArray folder = encodeName(subFolder);
-    char *out = roomAtEnd(m_pending, 6 + 3 * folder.size());
-    out = std::copy_n("made ", 5, out);
-    out = percentEncoded(out, folder);
-    *out++ = '\n';
-    m_pending.truncate(out - m_pending.constData());
+    m_pending += "made " + encodeName(subFolder).toPercentEncoding() + '\n';
 }
 
 void Journal::moving(const struct stat &file, const QString &subFolder, QByteArrayView name)
@@ -113,10 +108,7 @@ void Journal::moving(const struct stat &file, const QString &subFolder, QByteArr
     // An artist's files come one after another: its folder's name is encoded once.
     if (subFolder != m_lastFolder || m_lastFolderField.isEmpty()) {
         m_lastFolder = subFolder;
-        const QByteArray folder = encodeName(subFolder);
-        m_lastFolderField.resize(3 * folder.size());
-        m_lastFolderField.truncate(
-            percentEncoded(m_lastFolderField.data(), folder) - m_lastFolderField.constData());
+        m_lastFolderField = encodeName(subFolder).toPercentEncoding();
     }
     // "move ", four numbers of at most 20 characters and the folder, each with a blank after it.
     char *out = roomAtEnd(m_pending, 90 + m_lastFolderField.size() + 3 * name.size() + 1);
