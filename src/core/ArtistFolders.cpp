@@ -36,11 +36,8 @@ QString joinPath(const QString &folder, const QString &name)
 bool isPlainEntryName(const QString &name)
 {
     // One look at each unit: the move asks this of every file more than once.
-    for (const QChar unit : name) {
-        if (unit == u'/' || unit == u'\0')
-            return false;
-    }
-    return !name.isEmpty() && name != u"."_s && name != u".."_s;
+    return !name.isEmpty() && name != u"."_s && name != u".."_s
+        && std::ranges::none_of(name, [](QChar unit) { return unit == u'/' || unit == u'\0'; });
 }
 
 bool isUsableFolderName(const QString &name)
