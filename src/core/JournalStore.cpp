@@ -172,7 +172,7 @@ void removeOldPasses(const QString &journalDir, FileId folder)
 }
 
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
-    const QStringList &passedOver, bool byPathAlone, QByteArray *text)
+    QByteArray &text, const QStringList &passedOver, bool byPathAlone)
 {
     const UniqueFd dir = openDir(journalDir);
     for (const QString &name : journalNames(dir.get())) {
@@ -184,8 +184,7 @@ std::optional<QString> lastPassOf(FileId folder, const QString &path, const QStr
         auto whole = readAt(dir.get(), name, MaxJournalBytes);
         if (!whole || whole->contains("\nundone\n"))
             continue;
-        if (text)
-            *text = std::move(*whole);
+        text = std::move(*whole);
         return name;
     }
     return std::nullopt;

@@ -45,16 +45,14 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     }
     // Journals are found by the folder's identity and path (by the path alone where identities
     // do not last), so no other folder's pass is taken back here.
-    QByteArray text;
     const auto name = lastPassOf(
-        m_folder.id(), m_folder.path(), m_journalDir, m_passedOver, !m_stableIds, &text);
-    if (!name || !parseHead(text, &m_first))
+        m_folder.id(), m_folder.path(), m_journalDir, m_text, m_passedOver, !m_stableIds);
+    if (!name || !parseHead(m_text, &m_first))
         return;
     m_journalName = *name;
     // The records are read one at a time as they are taken back, from the text alone: a pass
     // of a million files is undone in no more memory than its journal's. Only the count and
     // the reservations, which go first, are needed beforehand.
-    m_text = std::move(text);
     // The last record may have been cut short by a crash: only whole lines count.
     m_end = m_text.lastIndexOf('\n') + 1;
     m_reserved = reservationsIn(m_text, m_first, &m_count);
@@ -76,11 +74,8 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
         if (!record || record->reserved) {
             continue;
         } else if (record->made) {
-            // Looked up in a set: a pass of many artists makes many folders.
-            if (!m_madeSeen.contains(record->folder)) {
-                m_madeSeen.insert(record->folder);
-                m_made.append(record->folder);
-            }
+            // A set: a pass of many artists makes many folders, and each goes once.
+            m_made.insert(record->folder);
         } else {
             --units;
             ++m_next;
@@ -206,7 +201,7 @@ void removeLeftReservations(const ListedFolder &folder, const QString &journalDi
 {
     QByteArray text;
     qsizetype at = 0;
-    if (lastPassOf(folder.id(), folder.path(), journalDir, {}, true, &text) && parseHead(text, &at))
+    if (lastPassOf(folder.id(), folder.path(), journalDir, text, {}, true) && parseHead(text, &at))
         removeReservations(folder, reservationsIn(text, at));
 }
 

@@ -72,8 +72,7 @@ private:
     qsizetype m_end = 0;
     qsizetype m_count = 0;
     // The folders the pass made, once each.
-    QStringList m_made;
-    QSet<QString> m_madeSeen;
+    QSet<QString> m_made;
     QList<JournalRecord> m_reserved;
     qsizetype m_next = 0;
     bool m_finished = false;
