@@ -243,27 +243,21 @@ bool DiskFolders::prepare(QDeadlineTimer deadline)
         m_index.emplace();
         m_index->reserve(entries, bytes);
         m_listing = openListing(folderFd());
-        if (!m_listing) {
-            m_index->finish();
-            return true;
-        }
     }
     // Looking at the clock costs more than indexing a name.
     constexpr int Batch = 256;
-    for (;;) {
-        for (int k = 0; k < Batch; ++k) {
-            const dirent *entry = ::readdir(m_listing.get());
-            if (!entry) {
-                // The end, or a folder that could not be read in full: lookups go by what was
-                // read, and by the exact name, which never needs the index.
-                m_listing.reset();
-                m_index->finish();
-                return true;
-            }
-            // Read whole: some file systems give names longer than d_name's declared size.
-            m_index->add(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+    for (int k = 1;; ++k) {
+        const dirent *entry = m_listing ? ::readdir(m_listing.get()) : nullptr;
+        if (!entry) {
+            // The end, or a folder that could not be read (in full): lookups go by what was
+            // read, and by the exact name, which never needs the index.
+            m_listing.reset();
+            m_index->finish();
+            return true;
         }
-        if (deadline.hasExpired())
+        // Read whole: some file systems give names longer than d_name's declared size.
+        m_index->add(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+        if (k % Batch == 0 && deadline.hasExpired())
             return false;
     }
 }

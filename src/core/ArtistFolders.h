@@ -10,7 +10,6 @@
 #include <QDeadlineTimer>
 
 #include <cerrno>
-#include <dirent.h>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
