@@ -85,15 +85,14 @@ Journal::~Journal()
         ::ftruncate(m_fd.get(), m_written);
 }
 
-bool Journal::start()
+bool Journal::start(QByteArray &records)
 {
     m_fd = createJournal(m_dir, m_name);
     if (!m_fd.isOpen())
         return false;
-    // Written with the first records, in the same write.
-    m_head = JournalMagic.toByteArray() + "\nfolder " + QByteArray::number(m_identity.device) + ' '
-        + QByteArray::number(m_identity.inode) + ' ' + encodeName(m_folder).toPercentEncoding("/")
-        + '\n';
+    records.prepend(JournalMagic.toByteArray() + "\nfolder " + QByteArray::number(m_identity.device)
+        + ' ' + QByteArray::number(m_identity.inode) + ' '
+        + encodeName(m_folder).toPercentEncoding("/") + '\n');
     m_flusher = std::thread(&Journal::flushInTurn, this);
     return true;
 }
@@ -150,13 +149,10 @@ bool Journal::write()
     QByteArray text = std::exchange(m_pending, {});
     if (text.isEmpty() && !m_failed)
         return true;
-    if (m_failed || (!m_fd.isOpen() && !start())) {
+    if (m_failed || (!m_fd.isOpen() && !start(text))) {
         m_failed = true;
         return false;
     }
-    const bool first = !m_head.isEmpty();
-    if (first)
-        text.prepend(std::exchange(m_head, {}));
     {
         // What was written before is on the disk before anything of this write happens.
         std::unique_lock lock(m_lock);
