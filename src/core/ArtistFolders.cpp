@@ -36,11 +36,8 @@ QString joinPath(const QString &folder, const QString &name)
 bool isPlainEntryName(const QString &name)
 {
     // One look at each unit: the move asks this of every file more than once.
-    for (const QChar unit : name) {
-        if (unit == u'/' || unit == u'\0')
-            return false;
-    }
-    return !name.isEmpty() && name != u"."_s && name != u".."_s;
+    return !name.isEmpty() && name != u"."_s && name != u".."_s
+        && std::ranges::none_of(name, [](QChar unit) { return unit == u'/' || unit == u'\0'; });
 }
 
 bool isUsableFolderName(const QString &name)
@@ -126,6 +123,17 @@ QStringList EntryIndex::foldMatches(const QString &name) const
     return found;
 }
 
+int ArtistFolder::open(int dir, const QString &name)
+{
+    if (name != m_name || (!m_fd.isOpen() && m_error == 0)) {
+        m_name = name;
+        // A link put in the folder's place is refused, not followed.
+        m_fd = openFolder(dir, encodeName(name).constData());
+        m_error = m_fd.isOpen() ? 0 : errno;
+    }
+    return m_fd.get();
+}
+
 DiskFolders::DiskFolders(
     ListedFolder folder, QStringList files, const MoveSyscalls &calls, Reserved reserved)
     : m_calls(calls)
@@ -138,26 +146,9 @@ DiskFolders::DiskFolders(
             struct stat info
             { };
             if (fd >= 0 && ::fstat(fd, &info) == 0)
-                reserved(info, m_subName, name);
+                reserved(info, m_sub.name(), name);
             return fd;
         };
-}
-
-DiskFolders::~DiskFolders()
-{
-    if (m_listing)
-        ::closedir(m_listing);
-}
-
-int DiskFolders::subFolderFd(const QString &name)
-{
-    if (name != m_subName || (!m_sub.isOpen() && m_subError == 0)) {
-        m_subName = name;
-        // A link put in the folder's place is refused, not followed.
-        m_sub = openFolder(folderFd(), encodeName(name).constData());
-        m_subError = m_sub.isOpen() ? 0 : errno;
-    }
-    return m_sub.get();
 }
 
 std::optional<bool> DiskFolders::isFolderAt(const QString &name)
@@ -224,13 +215,14 @@ MoveResult DiskFolders::move(const LookedFile &file, const QString &subFolder)
         return {EINVAL};
     if (folderFd() < 0)
         return {m_folder.error()};
-    if (subFolderFd(subFolder) < 0)
-        return {m_subError};
+    const int sub = m_sub.open(folderFd(), subFolder);
+    if (sub < 0)
+        return {m_sub.error()};
     // The file as it was looked at: the move takes only this one.
     if (file.error != 0)
         return {file.error};
     return moveNoReplaceAt(
-        folderFd(), file.name.constData(), m_sub.get(), file.name.constData(), file.info, m_calls);
+        folderFd(), file.name.constData(), sub, file.name.constData(), file.info, m_calls);
 }
 
 bool DiskFolders::prepare(QDeadlineTimer deadline)
@@ -250,31 +242,22 @@ bool DiskFolders::prepare(QDeadlineTimer deadline)
         }
         m_index.emplace();
         m_index->reserve(entries, bytes);
-        UniqueFd fd = openFolder(folderFd(), ".");
-        m_listing = fd.isOpen() ? ::fdopendir(fd.get()) : nullptr;
-        if (!m_listing) {
-            m_index->finish();
-            return true;
-        }
-        fd.release();
+        m_listing = openListing(folderFd());
     }
     // Looking at the clock costs more than indexing a name.
     constexpr int Batch = 256;
-    for (;;) {
-        for (int k = 0; k < Batch; ++k) {
-            const dirent *entry = ::readdir(m_listing);
-            if (!entry) {
-                // The end, or a folder that could not be read in full: lookups go by what was
-                // read, and by the exact name, which never needs the index.
-                ::closedir(m_listing);
-                m_listing = nullptr;
-                m_index->finish();
-                return true;
-            }
-            // Read whole: some file systems give names longer than d_name's declared size.
-            m_index->add(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+    for (int k = 1;; ++k) {
+        const dirent *entry = m_listing ? ::readdir(m_listing.get()) : nullptr;
+        if (!entry) {
+            // The end, or a folder that could not be read (in full): lookups go by what was
+            // read, and by the exact name, which never needs the index.
+            m_listing.reset();
+            m_index->finish();
+            return true;
         }
-        if (deadline.hasExpired())
+        // Read whole: some file systems give names longer than d_name's declared size.
+        m_index->add(QByteArrayView(entry->d_name, qsizetype(std::strlen(entry->d_name))));
+        if (k % Batch == 0 && deadline.hasExpired())
             return false;
     }
 }
@@ -332,15 +315,16 @@ MoveResult PlannedFolders::move(const LookedFile &file, const QString &subFolder
         return {error};
     if (m_planned.value(foldedName(subFolder)).contains(subFolder))
         return {};
-    if (subFolderFd(subFolder) < 0)
-        return {m_subError};
+    const int sub = m_sub.open(folderFd(), subFolder);
+    if (sub < 0)
+        return {m_sub.error()};
     struct stat info
     { };
-    if (::fstatat(subFolderFd(subFolder), file.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
+    if (::fstatat(sub, file.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         return {EEXIST};
     if (errno != ENOENT)
         return {errno};
-    return {notWritable(subFolderFd(subFolder))};
+    return {notWritable(sub)};
 }
 
 } // namespace arvelo

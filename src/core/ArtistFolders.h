@@ -10,7 +10,6 @@
 #include <QDeadlineTimer>
 
 #include <cerrno>
-#include <dirent.h>
 #include <optional>
 #include <sys/stat.h>
 #include <vector>
@@ -69,6 +68,23 @@ struct LookedFile
     bool relativeLink = false;
 };
 
+// An artist folder of the selected folder, opened once for all the files that go into it or
+// come back from it: a pass works through one artist at a time.
+class ArtistFolder
+{
+public:
+    // The folder `name` of the folder open as dir, unless it is the one open already; -1 with
+    // the error in error() when it cannot be opened.
+    int open(int dir, const QString &name);
+    const QString &name() const { return m_name; }
+    int error() const { return m_error; }
+
+private:
+    QString m_name;
+    UniqueFd m_fd;
+    int m_error = 0;
+};
+
 struct FolderEntry
 {
     QString name;
@@ -114,7 +130,6 @@ public:
     // needed.
     DiskFolders(ListedFolder folder, QStringList files,
         const MoveSyscalls &calls = MoveSyscalls::system(), Reserved reserved = {});
-    ~DiskFolders() override;
     DiskFolders(const DiskFolders &) = delete;
     DiskFolders &operator=(const DiskFolders &) = delete;
 
@@ -126,11 +141,10 @@ public:
 protected:
     // The open selected folder, or -1.
     int folderFd() const { return m_folder.fd(); }
-    // The open artist folder, or -1 with the error in m_subError.
-    int subFolderFd(const QString &name);
     // Names of the folder, also those the pass made, found by their folded form.
     EntryIndex &index();
-    int m_subError = 0;
+    // The artist folder in use.
+    ArtistFolder m_sub;
 
 private:
     // Reads the folder's names into the index, in slices: true once done.
@@ -143,10 +157,7 @@ private:
     QStringList m_files;
     std::optional<EntryIndex> m_index;
     // The folder being read into the index, across slices.
-    DIR *m_listing = nullptr;
-    // The artist folder in use; the pass works through one artist at a time.
-    QString m_subName;
-    UniqueFd m_sub;
+    Listing m_listing;
 };
 
 // The move as it would go now, made on nothing: artist folders are found as the disk has them,

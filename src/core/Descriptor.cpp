@@ -22,6 +22,15 @@ UniqueFd openFolder(int dir, const char *name, bool followLink)
         ::openat(dir, name, O_RDONLY | O_DIRECTORY | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW)));
 }
 
+Listing openListing(int dir)
+{
+    UniqueFd fd = openFolder(dir, ".");
+    Listing listing(fd.isOpen() ? ::fdopendir(fd.get()) : nullptr);
+    if (listing)
+        fd.release();
+    return listing;
+}
+
 FileId FileId::of(int fd)
 {
     struct stat info

@@ -2,6 +2,8 @@
 
 #include <QtGlobal>
 
+#include <dirent.h>
+#include <memory>
 #include <sys/stat.h>
 #include <utility>
 
@@ -40,6 +42,17 @@ private:
 // Opens a folder named relative to dir (or AT_FDCWD). A final link is followed only when asked:
 // the folder the user chose may be reached through one, a folder inside it never is.
 UniqueFd openFolder(int dir, const char *name, bool followLink = false);
+
+struct CloseListing
+{
+    void operator()(DIR *listing) const { ::closedir(listing); }
+};
+// A folder's entries as they are read, closed when their owner goes.
+using Listing = std::unique_ptr<DIR, CloseListing>;
+
+// The entries of the folder open as dir, read through a descriptor of their own, so that dir
+// stays as it is; empty when the folder cannot be read.
+Listing openListing(int dir);
 
 // A file or folder as the file system knows it, whatever its name: unknown when it could not
 // be told.

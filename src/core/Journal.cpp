@@ -85,27 +85,21 @@ Journal::~Journal()
         ::ftruncate(m_fd.get(), m_written);
 }
 
-bool Journal::start()
+bool Journal::start(QByteArray &records)
 {
     m_fd = createJournal(m_dir, m_name);
     if (!m_fd.isOpen())
         return false;
-    // Written with the first records, in the same write.
-    m_head = JournalMagic.toByteArray() + "\nfolder " + QByteArray::number(m_identity.device) + ' '
-        + QByteArray::number(m_identity.inode) + ' ' + encodeName(m_folder).toPercentEncoding("/")
-        + '\n';
+    records.prepend(JournalMagic.toByteArray() + "\nfolder " + QByteArray::number(m_identity.device)
+        + ' ' + QByteArray::number(m_identity.inode) + ' '
+        + encodeName(m_folder).toPercentEncoding("/") + '\n');
     m_flusher = std::thread(&Journal::flushInTurn, this);
     return true;
 }
 
 void Journal::made(const QString &subFolder)
 {
-    const QByteArray folder = encodeName(subFolder);
-    char *out = roomAtEnd(m_pending, 6 + 3 * folder.size());
-    out = std::copy_n("made ", 5, out);
-    out = percentEncoded(out, folder);
-    *out++ = '\n';
-    m_pending.truncate(out - m_pending.constData());
+    m_pending += "made " + encodeName(subFolder).toPercentEncoding() + '\n';
 }
 
 void Journal::moving(const struct stat &file, const QString &subFolder, QByteArrayView name)
@@ -113,10 +107,7 @@ void Journal::moving(const struct stat &file, const QString &subFolder, QByteArr
     // An artist's files come one after another: its folder's name is encoded once.
     if (subFolder != m_lastFolder || m_lastFolderField.isEmpty()) {
         m_lastFolder = subFolder;
-        const QByteArray folder = encodeName(subFolder);
-        m_lastFolderField.resize(3 * folder.size());
-        m_lastFolderField.truncate(
-            percentEncoded(m_lastFolderField.data(), folder) - m_lastFolderField.constData());
+        m_lastFolderField = encodeName(subFolder).toPercentEncoding();
     }
     // "move ", four numbers of at most 20 characters and the folder, each with a blank after it.
     char *out = roomAtEnd(m_pending, 90 + m_lastFolderField.size() + 3 * name.size() + 1);
@@ -158,13 +149,10 @@ bool Journal::write()
     QByteArray text = std::exchange(m_pending, {});
     if (text.isEmpty() && !m_failed)
         return true;
-    if (m_failed || (!m_fd.isOpen() && !start())) {
+    if (m_failed || (!m_fd.isOpen() && !start(text))) {
         m_failed = true;
         return false;
     }
-    const bool first = !m_head.isEmpty();
-    if (first)
-        text.prepend(std::exchange(m_head, {}));
     {
         // What was written before is on the disk before anything of this write happens.
         std::unique_lock lock(m_lock);

@@ -42,7 +42,8 @@ public:
     void finish(bool changedSomething);
 
 private:
-    bool start();
+    // Makes the file, and puts its first lines before the first records, to go in their write.
+    bool start(QByteArray &records);
     // Zeros from the end of the records (recordsEnd) or of the room made before, whichever is
     // further, to past `end`.
     void makeRoom(qint64 recordsEnd, qint64 end);
@@ -54,7 +55,6 @@ private:
     UniqueFd m_fd;
     QString m_name;
     const UniqueFd m_passLock;
-    QByteArray m_head;
     QByteArray m_pending;
     qint64 m_room = 0; // the file's length: the records, then zeros
     QString m_lastFolder;

@@ -88,7 +88,7 @@ std::optional<JournalRecord> parseRecord(QByteArrayView line)
         qint64(*mtime), kind == "reserved"};
 }
 
-std::optional<JournalContent> parseHead(QByteArrayView text, qsizetype *recordsStart)
+std::optional<JournalHead> parseHead(QByteArrayView text, qsizetype *recordsStart)
 {
     const qsizetype first = text.indexOf('\n');
     const qsizetype second = first < 0 ? -1 : text.indexOf('\n', first + 1);
@@ -105,25 +105,23 @@ std::optional<JournalContent> parseHead(QByteArrayView text, qsizetype *recordsS
         return std::nullopt;
     if (recordsStart)
         *recordsStart = second + 1;
-    return JournalContent {*path, {*device, *inode}, {}, false};
+    return JournalHead {*path, {*device, *inode}};
 }
 
-std::optional<JournalContent> parseJournal(const QByteArray &text)
+QList<JournalRecord> reservationsIn(QByteArrayView text, qsizetype at, qsizetype *moves)
 {
-    qsizetype at = 0;
-    std::optional<JournalContent> content = parseHead(text, &at);
-    if (!content)
-        return std::nullopt;
+    QList<JournalRecord> reserved;
     // The last record may have been cut short by a crash: only whole lines count.
     for (qsizetype end = text.indexOf('\n', at); end >= 0; end = text.indexOf('\n', at)) {
-        const QByteArrayView line(text.constData() + at, end - at);
+        const QByteArrayView line = text.sliced(at, end - at);
         at = end + 1;
-        if (line == "undone")
-            content->undone = true;
-        else if (auto record = parseRecord(line))
-            content->records.append(std::move(*record));
+        if (line.startsWith("move ") && moves)
+            ++*moves;
+        else if (line.startsWith("reserved "))
+            if (auto record = parseRecord(line))
+                reserved.append(std::move(*record));
     }
-    return content;
+    return reserved;
 }
 
 } // namespace arvelo

@@ -42,21 +42,21 @@ struct JournalRecord
     bool reserved = false;
 };
 
-// A journal as read back: every byte is distrusted, so names are as written and still have
-// to be checked; lines that cannot be read, and a last line without its end, are left out.
-struct JournalContent
+// A journal's first two lines as read back: every byte is distrusted, so the path is as written
+// and still has to be checked.
+struct JournalHead
 {
     QString folder;
     FileId folderIdentity;
-    QList<JournalRecord> records;
-    bool undone = false;
 };
 
-std::optional<JournalContent> parseJournal(const QByteArray &text);
-// Its first two lines alone (no records), and where the records begin.
-std::optional<JournalContent> parseHead(QByteArrayView text, qsizetype *recordsStart = nullptr);
+// The first two lines of a journal's text, and where its records begin.
+std::optional<JournalHead> parseHead(QByteArrayView text, qsizetype *recordsStart = nullptr);
 // One whole line of records; nothing for any other line.
 std::optional<JournalRecord> parseRecord(QByteArrayView line);
+// The `reserved` records of a journal's text from `at` on and, with `moves`, how many `move`
+// lines it has. Lines that cannot be read, and a last line without its end, are left out.
+QList<JournalRecord> reservationsIn(QByteArrayView text, qsizetype at, qsizetype *moves = nullptr);
 
 // A file's modification time in nanoseconds, as records keep it.
 qint64 modifiedNs(const struct stat &info);

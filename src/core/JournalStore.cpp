@@ -31,17 +31,14 @@ constexpr qint64 HeaderBytes = 3 * PATH_MAX + 256;
 // Makes every missing folder of `path`, private to the user as the base directory asks.
 bool makeFolders(const QByteArray &path)
 {
-    for (qsizetype at = path.indexOf('/', 1); at != -1 || !path.isEmpty();
-         at = path.indexOf('/', at + 1)) {
-        const QByteArray part = at == -1 ? path : path.left(at);
-        if (::mkdir(part.constData(), 0700) != 0 && errno != EEXIST)
+    for (qsizetype at = path.indexOf('/', 1); at != -1; at = path.indexOf('/', at + 1)) {
+        if (::mkdir(path.left(at).constData(), 0700) != 0 && errno != EEXIST)
             return false;
-        if (at == -1)
-            break;
     }
     struct stat info
     { };
-    return ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
+    return (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
+        && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 // The journals' folder, only when it is the user's own and private to them: journals that
@@ -80,46 +77,23 @@ std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, boo
 QStringList journalNames(int dir)
 {
     QStringList names;
-    UniqueFd listed = openFolder(dir, ".");
-    DIR *stream = listed.isOpen() ? ::fdopendir(listed.get()) : nullptr;
-    if (!stream)
+    const Listing listing = openListing(dir);
+    if (!listing)
         return names;
-    listed.release();
-    while (const dirent *entry = ::readdir(stream)) {
+    while (const dirent *entry = ::readdir(listing.get())) {
         const QByteArrayView name(entry->d_name);
         if (name.endsWith(Suffix) && !name.startsWith('.'))
             names.append(decodeName(name));
     }
-    ::closedir(stream);
     std::sort(names.begin(), names.end(), std::greater<>());
     return names;
 }
 
 // The journal's first lines: the folder's path and identity, without records.
-std::optional<JournalContent> headOf(int dir, const QString &name)
+std::optional<JournalHead> headOf(int dir, const QString &name)
 {
     const auto head = readAt(dir, name, HeaderBytes, true);
-    if (!head)
-        return std::nullopt;
-    return parseHead(*head);
-}
-
-std::optional<FileId> folderOfJournal(int dir, const QString &name)
-{
-    const auto head = headOf(dir, name);
-    return head ? std::optional(head->folderIdentity) : std::nullopt;
-}
-
-// Keeps the newest KeptPasses journals of the folder and removes the older ones.
-void removeOldPasses(int dir, FileId folder)
-{
-    int kept = 0;
-    for (const QString &name : journalNames(dir)) {
-        if (folderOfJournal(dir, name) != folder)
-            continue;
-        if (++kept > KeptPasses)
-            ::unlinkat(dir, encodeName(name).constData(), 0);
-    }
+    return head ? parseHead(*head) : std::nullopt;
 }
 
 } // namespace
@@ -186,18 +160,19 @@ void removeJournal(const QString &journalDir, const QString &name)
 
 void removeOldPasses(const QString &journalDir, FileId folder)
 {
-    if (const UniqueFd dir = openDir(journalDir); dir.isOpen())
-        removeOldPasses(dir.get(), folder);
-}
-
-std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name)
-{
-    const auto text = readAt(openDir(journalDir).get(), name, MaxJournalBytes);
-    return text ? parseJournal(*text) : std::nullopt;
+    const UniqueFd dir = openDir(journalDir);
+    int kept = 0;
+    for (const QString &name : journalNames(dir.get())) {
+        const auto head = headOf(dir.get(), name);
+        if (!head || head->folderIdentity != folder)
+            continue;
+        if (++kept > KeptPasses)
+            ::unlinkat(dir.get(), encodeName(name).constData(), 0);
+    }
 }
 
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
-    const QStringList &passedOver, bool byPathAlone, QByteArray *text)
+    QByteArray &text, const QStringList &passedOver, bool byPathAlone)
 {
     const UniqueFd dir = openDir(journalDir);
     for (const QString &name : journalNames(dir.get())) {
@@ -209,16 +184,10 @@ std::optional<QString> lastPassOf(FileId folder, const QString &path, const QStr
         auto whole = readAt(dir.get(), name, MaxJournalBytes);
         if (!whole || whole->contains("\nundone\n"))
             continue;
-        if (text)
-            *text = std::move(*whole);
+        text = std::move(*whole);
         return name;
     }
     return std::nullopt;
-}
-
-bool markUndone(const QString &journalDir, const QString &name)
-{
-    return appendRecord(journalDir, name, "undone\n", true);
 }
 
 bool appendRecord(const QString &journalDir, const QString &name, QByteArrayView line, bool flush)

@@ -40,15 +40,10 @@ void removeJournal(const QString &journalDir, const QString &name);
 // The file name, inside journalDir, of the newest journal of the folder with that identity and
 // path that has not been taken back yet, other than those passed over. byPathAlone is for a file
 // system whose identities do not last (a stick mounted again): there the path alone decides.
-// With `text`, the journal's whole text comes too.
+// The journal's whole text comes in `text`.
 std::optional<QString> lastPassOf(FileId folder, const QString &path, const QString &journalDir,
-    const QStringList &passedOver = {}, bool byPathAlone = false, QByteArray *text = nullptr);
+    QByteArray &text, const QStringList &passedOver = {}, bool byPathAlone = false);
 
-// Reads the journal `name` of journalDir.
-std::optional<JournalContent> readJournal(const QString &journalDir, const QString &name);
-
-// Marks the journal `name` as taken back; false when that could not be written.
-bool markUndone(const QString &journalDir, const QString &name);
 // Adds the record `line` to the end of the journal `name`, on the disk when `flush`; false when
 // that could not be done.
 bool appendRecord(const QString &journalDir, const QString &name, QByteArrayView line, bool flush);

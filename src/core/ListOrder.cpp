@@ -3,6 +3,7 @@
 #include <QCollatorSortKey>
 
 #include <algorithm>
+#include <iterator>
 #include <numeric>
 #include <vector>
 
@@ -90,12 +91,11 @@ QStringList ListOrder::merged(const QStringList &inOrder, QStringList others) co
     for (const QString &other : std::as_const(others)) {
         const auto place = std::upper_bound(from, inOrder.cend(), other,
             [this](const QString &a, const QString &b) { return lessThan(a, b); });
-        for (; from != place; ++from)
-            result.append(*from);
+        std::copy(from, place, std::back_inserter(result));
+        from = place;
         result.append(other);
     }
-    for (; from != inOrder.cend(); ++from)
-        result.append(*from);
+    std::copy(from, inOrder.cend(), std::back_inserter(result));
     return result;
 }
 

@@ -194,10 +194,8 @@ const MoveSyscalls &MoveSyscalls::system()
         [](int dir, const char *name, struct stat *info) {
             return ::fstatat(dir, name, info, AT_SYMLINK_NOFOLLOW);
         },
-        [](int fromDir, const char *from, int toDir, const char *to) {
-            return ::renameat(fromDir, from, toDir, to);
-        },
-        [](int dir, const char *name, mode_t mode) { return ::mkdirat(dir, name, mode); },
+        ::renameat,
+        ::mkdirat,
         [](int dir, const char *name) {
             return ::openat(dir, name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
         },

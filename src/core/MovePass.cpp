@@ -1,10 +1,7 @@
 #include "core/MovePass.h"
 
 #include "core/ArtistFolders.h"
-#include "core/ArtistName.h"
 #include "core/Journal.h"
-#include "core/Module1.h"
-#include "core/NameCodec.h"
 
 #include <cerrno>
 

@@ -26,16 +26,6 @@ constexpr qsizetype GroupingBatch = 256;
 
 } // namespace
 
-void groupByArtist(
-    const QStringList &files, qsizetype from, qsizetype to, QHash<QString, QList<qint32>> &groups)
-{
-    for (qsizetype k = from; k < to; ++k) {
-        const auto mine = groups.find(Module1::BeautifyName(artistPart(files.at(k))));
-        if (mine != groups.end())
-            mine->append(qint32(k));
-    }
-}
-
 MovePlan::MovePlan(FolderAccess &folders, Journal *journal, const MoveOrder &order)
     : m_access(folders)
     , m_journal(journal)
@@ -60,9 +50,14 @@ bool MovePlan::group(QDeadlineTimer deadline, qsizetype &units)
         if (units <= 0 || deadline.hasExpired())
             return false;
         const qsizetype end = std::min(m_files.size(), m_grouped + std::min(GroupingBatch, units));
-        groupByArtist(m_files, m_grouped, end, m_filesOf);
         units -= end - m_grouped;
-        m_grouped = end;
+        for (; m_grouped < end; ++m_grouped) {
+            // Files of artists that are not listed are left out.
+            const auto mine
+                = m_filesOf.find(Module1::BeautifyName(artistPart(m_files.at(m_grouped))));
+            if (mine != m_filesOf.end())
+                mine->append(qint32(m_grouped));
+        }
     }
     // Counted once, when the last file is grouped.
     for (const QList<qint32> &mine : std::as_const(m_filesOf))

@@ -23,12 +23,6 @@ struct MoveOrder
     bool beautifyFolderNames = true;
 };
 
-// Adds each of files [from, to) to its artist's group, where its artist (the beautified artist
-// part of its name) has one; the other files are left out. A file is kept as its place in the
-// list, in 32 bits: a million of them are kept.
-void groupByArtist(
-    const QStringList &files, qsizetype from, qsizetype to, QHash<QString, QList<qint32>> &groups);
-
 // An artist folder as the plan decided it: the name to move into, or why nothing moves.
 struct PlannedFolder
 {
@@ -83,7 +77,9 @@ private:
     const QStringList m_files;
     const bool m_beautify;
 
-    // Each file's artist is worked out once; each entry then reaches its own files directly.
+    // Each file's artist (the beautified artist part of its name) is worked out once; each entry
+    // then reaches its own files directly. A file is kept as its place in the list, in 32 bits:
+    // a million of them are kept.
     QHash<QString, QList<qint32>> m_filesOf;
     qsizetype m_grouped = 0;
     qsizetype m_toMove = 0;

@@ -4,6 +4,8 @@
 #include "core/Journal.h"
 #include "core/UndoPass.h"
 
+#include <functional>
+
 namespace arvelo {
 
 OpenedPass journaledMove(
@@ -18,12 +20,8 @@ OpenedPass journaledMove(
     if (!stableIdentities(folder.fd()))
         removeLeftReservations(folder, journalDir);
     auto journal = std::make_unique<Journal>(path, folder.id(), journalDir, std::move(*lock));
-    Journal *const writer = journal.get();
-    auto disk
-        = std::make_unique<DiskFolders>(std::move(folder), order.files, MoveSyscalls::system(),
-            [writer](const struct stat &file, const QString &subFolder, QByteArrayView name) {
-                writer->reserved(file, subFolder, name);
-            });
+    auto disk = std::make_unique<DiskFolders>(std::move(folder), order.files,
+        MoveSyscalls::system(), std::bind_front(&Journal::reserved, journal.get()));
     return {std::make_unique<MovePass>(
         std::move(disk), path, std::move(order), std::move(tell), std::move(journal))};
 }

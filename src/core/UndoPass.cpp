@@ -45,28 +45,17 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     }
     // Journals are found by the folder's identity and path (by the path alone where identities
     // do not last), so no other folder's pass is taken back here.
-    QByteArray text;
     const auto name = lastPassOf(
-        m_folder.id(), m_folder.path(), m_journalDir, m_passedOver, !m_stableIds, &text);
-    if (!name || !parseHead(text, &m_first))
+        m_folder.id(), m_folder.path(), m_journalDir, m_text, m_passedOver, !m_stableIds);
+    if (!name || !parseHead(m_text, &m_first))
         return;
     m_journalName = *name;
     // The records are read one at a time as they are taken back, from the text alone: a pass
     // of a million files is undone in no more memory than its journal's. Only the count and
     // the reservations, which go first, are needed beforehand.
-    m_text = std::move(text);
     // The last record may have been cut short by a crash: only whole lines count.
     m_end = m_text.lastIndexOf('\n') + 1;
-    for (qsizetype at = m_first; at < m_end;) {
-        const qsizetype end = m_text.indexOf('\n', at);
-        const QByteArrayView line(m_text.constData() + at, end - at);
-        at = end + 1;
-        if (line.startsWith("move "))
-            ++m_count;
-        else if (line.startsWith("reserved "))
-            if (auto record = parseRecord(line))
-                m_reserved.append(std::move(*record));
-    }
+    m_reserved = reservationsIn(m_text, m_first, &m_count);
 }
 
 bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
@@ -85,11 +74,8 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
         if (!record || record->reserved) {
             continue;
         } else if (record->made) {
-            // Looked up in a set: a pass of many artists makes many folders.
-            if (!m_madeSeen.contains(record->folder)) {
-                m_madeSeen.insert(record->folder);
-                m_made.append(record->folder);
-            }
+            // A set: a pass of many artists makes many folders, and each goes once.
+            m_made.insert(record->folder);
         } else {
             --units;
             ++m_next;
@@ -109,20 +95,11 @@ bool UndoPass::step(QDeadlineTimer deadline, qsizetype units)
             return file.reason == StayReason::TakenInFolder || file.reason == StayReason::Refused;
         });
         if (!left)
-            m_summary.journalNotUpdated = !markUndone(m_journalDir, m_journalName);
+            m_summary.journalNotUpdated
+                = !appendRecord(m_journalDir, m_journalName, "undone\n", true);
     }
     m_finished = true;
     return true;
-}
-
-int UndoPass::subFolderFd(const QString &name)
-{
-    if (name != m_subName) {
-        m_subName = name;
-        // A link put in the folder's place is refused, not followed.
-        m_sub = openFolder(m_folder.fd(), encodeName(name).constData());
-    }
-    return m_sub.get();
 }
 
 void UndoPass::handle(const JournalRecord &record)
@@ -144,7 +121,7 @@ void UndoPass::handle(const JournalRecord &record)
             ? std::optional(record.isFile(here, m_stableIds))
             : std::nullopt;
     };
-    const int sub = subFolderFd(record.folder);
+    const int sub = m_sub.open(m_folder.fd(), record.folder);
     struct stat there
     { };
     if (sub < 0 || m_calls.lstat(sub, name.constData(), &there) != 0) {
@@ -222,9 +199,10 @@ void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &
 
 void removeLeftReservations(const ListedFolder &folder, const QString &journalDir)
 {
-    const auto name = lastPassOf(folder.id(), folder.path(), journalDir, {}, true);
-    if (const auto content = name ? readJournal(journalDir, *name) : std::nullopt)
-        removeReservations(folder, content->records);
+    QByteArray text;
+    qsizetype at = 0;
+    if (lastPassOf(folder.id(), folder.path(), journalDir, text, {}, true) && parseHead(text, &at))
+        removeReservations(folder, reservationsIn(text, at));
 }
 
 std::unique_ptr<UndoPass> nextUndo(

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/ArtistFolders.h"
 #include "core/JournalStore.h"
 #include "core/ListedFolder.h"
 #include "core/MoveNoReplace.h"
@@ -53,7 +54,6 @@ public:
 private:
     void handle(const JournalRecord &record);
     void movedBack(const JournalRecord &record);
-    int subFolderFd(const QString &name);
     void stay(const JournalRecord &record, StayReason reason, const QString &alsoAt = {});
 
     const ListedFolder m_folder;
@@ -72,13 +72,11 @@ private:
     qsizetype m_end = 0;
     qsizetype m_count = 0;
     // The folders the pass made, once each.
-    QStringList m_made;
-    QSet<QString> m_madeSeen;
+    QSet<QString> m_made;
     QList<JournalRecord> m_reserved;
     qsizetype m_next = 0;
     bool m_finished = false;
-    QString m_subName;
-    UniqueFd m_sub;
+    ArtistFolder m_sub;
     MoveSummary m_summary;
 };
 
