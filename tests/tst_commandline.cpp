@@ -65,16 +65,16 @@ private slots:
 void TestCommandLine::initTestCase()
 {
     QVERIFY(m_base.isValid());
-    for (const char *folder : {"music", "music/Mira Vell", "-dash folder", "locked", "listed only"})
-        QVERIFY(QDir(m_base.path()).mkdir(QString::fromUtf8(folder)));
-    QVERIFY(QFile(at(u"song.mp3"_s)).open(QIODevice::WriteOnly));
-    QVERIFY(QFile::link(at(u"music/Mira Vell"_s), at(u"link"_s)));
+    QCOMPARE(bytetree::make(m_base.path(),
+                 {u"music/Mira Vell/"_s, u"-dash folder/"_s, u"locked/"_s, u"listed only/"_s,
+                     u"song.mp3"_s, u"link@"_s + at(u"music/Mira Vell"_s)}),
+        QByteArray());
     QVERIFY(QFile::setPermissions(at(u"locked"_s), {}));
     QVERIFY(QFile::setPermissions(at(u"listed only"_s), QFile::ReadOwner));
     // Two artists, one of them spelt in Latin-1 bytes, which are not UTF-8.
-    QVERIFY(QDir(m_base.path()).mkdir(u"songs"_s));
-    for (const char *name : {"Caf\xe9 - One.mp3", "CAF\xe9 - Two.mp3", "Zeta - a", "ZETA - b"})
-        QVERIFY(bytetree::makeFile(songs() + '/' + name, name));
+    QCOMPARE(
+        bytetree::make(songs(), {"Caf\xe9 - One.mp3", "CAF\xe9 - Two.mp3", "Zeta - a", "ZETA - b"}),
+        QByteArray());
     m_songs = bytetree::tree(songs(), true);
 }
 
@@ -320,11 +320,10 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
     const QByteArray folder = QFile::encodeName(dir.path());
     QByteArrayList names;
     for (int artist = 0; artist < 4; ++artist) {
-        for (int song = 0; song < 15; ++song) {
+        for (int song = 0; song < 15; ++song)
             names.append("Artist " + QByteArray::number(artist) + " - " + QByteArray::number(song));
-            QVERIFY(bytetree::makeFile(folder + '/' + names.last(), names.last()));
-        }
     }
+    QCOMPARE(bytetree::make(folder, names), QByteArray());
     std::ranges::sort(names);
     const auto moved = [&] {
         QByteArrayList files = bytetree::tree(folder);
@@ -389,10 +388,7 @@ void TestCommandLine::killedMoveIsTakenBack()
     QStringList songs;
     for (int k = 0; k < 40; ++k)
         songs.append(u"Artist %1 - %2"_s.arg(k % 4).arg(k));
-    for (const QString &song : std::as_const(songs)) {
-        QFile file(folder.filePath(song));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(song.toUtf8()) > 0);
-    }
+    QCOMPARE(bytetree::make(folder.path(), songs), QByteArray());
     const auto topLevel = [&] {
         QStringList names = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
         names.sort();
@@ -552,8 +548,7 @@ void TestCommandLine::undoSaysWhyFilesStay()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path());
-    for (const char *name : {"Zeta - a", "Zeta - b"})
-        QVERIFY(bytetree::makeFile(folder + '/' + name, name));
+    QCOMPARE(bytetree::make(folder, {"Zeta - a", "Zeta - b"}), QByteArray());
     QCOMPARE(runArvelo({"--move", folder}).exitCode, 0);
     for (const QString &step : std::as_const(meddling)) {
         const QByteArray at = folder + '/' + QFile::encodeName(step.section(u'>', 0, 0));

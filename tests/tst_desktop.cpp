@@ -7,6 +7,7 @@
 #include "windows/Help.h"
 #include "windows/frmAbout.h"
 
+#include "ByteTree.h"
 #include "MessageBoxes.h"
 
 #include <QApplication>
@@ -91,16 +92,6 @@ class TestDesktop : public QObject
         const QPoint at = control->mapToGlobal(control->rect().center());
         x(u"xdotool"_s,
             {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
-    }
-
-    // Writes the songs into the folder; each file holds its own name.
-    void makeSongs(const QStringList &names)
-    {
-        for (const QString &name : names) {
-            QFile file(m_folder->filePath(name));
-            QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly));
-            file.write(name.section(u'/', -1).toUtf8());
-        }
     }
 
     Form1 &mainWindow()
@@ -262,7 +253,8 @@ private slots:
     void mainWindowStaysPut()
     {
         QFETCH(bool, move);
-        makeSongs({u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s});
+        QCOMPARE(bytetree::make(m_folder->path(), {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s}),
+            QByteArray());
         Form1 &form = mainWindow();
         if (move)
             scan(form);
@@ -317,8 +309,7 @@ private slots:
         QFETCH(QStringList, songs);
         QFETCH(QString, gone);
         QFETCH(QString, report);
-        QVERIFY(QDir(m_folder->path()).mkdir(u"Zeta"_s));
-        makeSongs(songs);
+        QCOMPARE(bytetree::make(m_folder->path(), QStringList {u"Zeta/"_s} + songs), QByteArray());
         Form1 &form = mainWindow();
         scan(form);
         if (!gone.isEmpty())
