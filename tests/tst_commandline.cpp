@@ -30,6 +30,10 @@ QString cannotOpen(const char *given, int error)
         QString::fromUtf8(given), QString::fromLocal8Bit(std::strerror(error)));
 }
 
+// A slow disk: each rename takes 20 ms, so that a move can be stopped in its middle.
+const QStringList slowDisk {
+    u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s};
+
 } // namespace
 
 // The command line read as a function, and the built program run as a user runs it.
@@ -158,41 +162,37 @@ void TestCommandLine::readsTheArguments()
 
 void TestCommandLine::builtProgramAnswersWithoutAWindow_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArrayList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); // the start of standard output
     QTest::addColumn<QString>("error"); // the start of standard error
 
     const QString usage = u"Usage: arvelo [options] [FOLDER]\n"_s;
     const QString version = u"Arvelo %1\n"_s.arg(QLatin1StringView(ARVELO_VERSION));
-    QTest::newRow("--version") << QStringList {u"--version"_s} << 0 << version << QString();
-    QTest::newRow("-v") << QStringList {u"-v"_s} << 0 << version << QString();
-    QTest::newRow("--help") << QStringList {u"--help"_s} << 0 << usage << QString();
+    QTest::newRow("--version") << QByteArrayList {"--version"} << 0 << version << QString();
+    QTest::newRow("-v") << QByteArrayList {"-v"} << 0 << version << QString();
+    QTest::newRow("--help") << QByteArrayList {"--help"} << 0 << usage << QString();
     QTest::newRow("-h beside a folder")
-        << QStringList {u"-h"_s, u"music"_s} << 0 << usage << QString();
+        << QByteArrayList {"-h", "music"} << 0 << usage << QString();
     QTest::newRow("missing folder")
-        << QStringList {u"nowhere"_s} << 2 << QString() << cannotOpen("nowhere", ENOENT);
+        << QByteArrayList {"nowhere"} << 2 << QString() << cannotOpen("nowhere", ENOENT);
     QTest::newRow("listed, not entered")
-        << QStringList {u"listed only"_s} << 2 << QString() << cannotOpen("listed only", EACCES);
-    QTest::newRow("two folders") << QStringList {u"music"_s, u"music/Mira Vell"_s} << 2 << QString()
+        << QByteArrayList {"listed only"} << 2 << QString() << cannotOpen("listed only", EACCES);
+    QTest::newRow("two folders") << QByteArrayList {"music", "music/Mira Vell"} << 2 << QString()
                                  << u"arvelo: only one folder"_s;
-    QTest::newRow("unknown option") << QStringList {u"--frobnicate"_s} << 2 << QString()
+    QTest::newRow("unknown option") << QByteArrayList {"--frobnicate"} << 2 << QString()
                                     << u"arvelo: Unknown option 'frobnicate'.\n"_s + usage;
 }
 
 void TestCommandLine::builtProgramAnswersWithoutAWindow()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QByteArrayList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QFETCH(QString, error);
 
     // No display at all: had the program built its application object, Qt would abort.
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
-        environment.remove(name);
-    program.setProcessEnvironment(environment);
     program.setWorkingDirectory(m_base.path());
     QString binary = QString::fromUtf8(ARVELO_BINARY);
     // Root enters every folder: the folder's owner, unprivileged, runs a copy it can reach.
@@ -201,11 +201,12 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow()
         QVERIFY(::chmod(QFile::encodeName(m_base.path()), 0711) == 0
             && ::chown(QFile::encodeName(at(u"listed only"_s)), 65534, 65534) == 0);
         QVERIFY(QFile::copy(binary, copy) && ::chmod(QFile::encodeName(copy), 0755) == 0);
-        arguments = QStringList {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, copy}
+        arguments = QByteArrayList {"--reuid=65534", "--regid=65534", "--clear-groups",
+                        QFile::encodeName(copy)}
             + arguments;
         binary = u"setpriv"_s;
     }
-    program.start(binary, arguments);
+    startArvelo(program, arguments, {}, binary);
     QVERIFY(program.waitForFinished(30000));
     const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(program.readAllStandardError());
@@ -331,10 +332,8 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
         return files;
     };
 
-    // A slow disk: each rename takes 20 ms, so the signal comes in the middle of the move.
+    // On the slow disk the signal comes in the middle of the move.
     QProcess program;
-    const QStringList slowDisk {
-        u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s};
     if (signal == SIGPIPE) {
         // The reader goes after the first line; the shell tells how the program ended.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -385,53 +384,33 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
 void TestCommandLine::killedMoveIsTakenBack()
 {
     QTemporaryDir folder, state;
+    const QByteArray path = QFile::encodeName(folder.path());
     QStringList songs;
     for (int k = 0; k < 40; ++k)
         songs.append(u"Artist %1 - %2"_s.arg(k % 4).arg(k));
     QCOMPARE(bytetree::make(folder.path(), songs), QByteArray());
-    const auto topLevel = [&] {
-        QStringList names = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        names.sort();
-        return names;
-    };
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"XDG_STATE_HOME"_s, state.path());
-    const auto run = [&](const QString &program, const QStringList &arguments) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(program, arguments);
-        return process;
-    };
+    const QByteArrayList before = bytetree::tree(path);
+    const QStringList environment {u"XDG_STATE_HOME="_s + state.path()};
 
-    // Each rename takes 20 ms: the move is killed a few files in, with no chance to clean up.
-    environment.insert(u"LD_PRELOAD"_s, QString::fromUtf8(ARVELO_SLOW_RENAME));
-    environment.insert(u"ARVELO_SLOW_RENAME_US"_s, u"20000"_s);
-    const auto move = run(QString::fromUtf8(ARVELO_BINARY), {u"--move"_s, folder.path()});
+    // On the slow disk the move is killed a few files in, with no chance to clean up.
+    QProcess move;
+    startArvelo(move, {"--move", path}, environment + slowDisk);
     const auto movedSoFar
         = [&] { return songs.size() - QDir(folder.path()).entryList(QDir::Files).size(); };
     QTRY_VERIFY_WITH_TIMEOUT(movedSoFar() > 0, 30000);
-    move->kill();
-    QVERIFY(move->waitForFinished(10000));
-    QCOMPARE(move->exitStatus(), QProcess::CrashExit);
-    environment.remove(u"LD_PRELOAD"_s);
+    move.kill();
+    QVERIFY(move.waitForFinished(10000));
+    QCOMPARE(move.exitStatus(), QProcess::CrashExit);
     const qsizetype moved = movedSoFar();
-    QVERIFY2(moved > 0 && moved < songs.size(), qPrintable(topLevel().join(u", "_s)));
+    QVERIFY2(moved > 0 && moved < songs.size(), bytetree::tree(path).join(", ").constData());
 
-    const auto preview
-        = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path(), u"--dry-run"_s});
-    QVERIFY(preview->waitForFinished(30000));
-    QCOMPARE(preview->exitCode(), 0);
-    QCOMPARE(preview->readAllStandardOutput().count('\n'), moved);
-    const auto undo = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path()});
-    QVERIFY(undo->waitForFinished(30000));
-    QCOMPARE(undo->readAllStandardError(), QByteArray());
-    QCOMPARE(undo->exitCode(), 0);
-    songs.sort();
-    QCOMPARE(topLevel(), songs);
-    for (const QString &song : std::as_const(songs)) {
-        QFile file(folder.filePath(song));
-        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == song.toUtf8());
-    }
+    const ArveloRun preview = runArvelo({"--undo", path, "--dry-run"}, environment);
+    QCOMPARE(preview.exitCode, 0);
+    QCOMPARE(preview.out.count('\n'), moved);
+    const ArveloRun undo = runArvelo({"--undo", path}, environment);
+    QCOMPARE(undo.err, QByteArray());
+    QCOMPARE(undo.exitCode, 0);
+    QCOMPARE(bytetree::tree(path), before);
 }
 
 void TestCommandLine::moveKeepsItsJournal_data()

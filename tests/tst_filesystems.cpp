@@ -370,11 +370,8 @@ private slots:
         const Files before = filesUnder(folder);
         const QTemporaryDir state;
         const auto arvelo = [&](const QByteArray &verb, QStringList environment) {
-            QProcess program;
-            startArvelo(
-                program, {verb, folder}, environment << u"XDG_STATE_HOME="_s + state.path());
-            program.waitForFinished();
-            return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+            return runArvelo({verb, folder}, environment << u"XDG_STATE_HOME="_s + state.path())
+                .exitCode;
         };
         if (killed == "--undo")
             QCOMPARE(arvelo("--move", {}), 0);
