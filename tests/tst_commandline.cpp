@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>

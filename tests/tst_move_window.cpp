@@ -15,9 +15,6 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-#include <QTimer>
-
-#include <cstdio>
 
 using namespace Qt::StringLiterals;
 

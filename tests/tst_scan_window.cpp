@@ -4,16 +4,13 @@
 #include "ByteTree.h"
 #include "MessageBoxes.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 

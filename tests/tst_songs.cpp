@@ -2,7 +2,6 @@
 
 #include "ByteTree.h"
 
-#include <QDir>
 #include <QFile>
 #include <QPushButton>
 #include <QTemporaryDir>
