@@ -96,39 +96,35 @@ void TestCommandLine::readsTheArguments_data()
     QTest::addColumn<QString>("error"); // all of standard error, or its first line before usage
     QTest::addColumn<bool>("usage"); // the usage message follows the error
 
-    const QString none;
-    QTest::newRow("no folder") << QStringList {} << u"."_s << 0 << none << false;
-    QTest::newRow("relative") << QStringList {u"music"_s} << u"music"_s << 0 << none << false;
-    QTest::newRow("dots and a trailing slash") << QStringList {u"./music/../music/Mira Vell/"_s}
-                                               << u"music/Mira Vell"_s << 0 << none << false;
+    // Opens a folder, or ends with status 2 and says why (then how to use it, where asked).
+    const auto opens = [](const char *tag, const QStringList &arguments, const QString &folder) {
+        QTest::newRow(tag) << arguments << folder << 0 << QString() << false;
+    };
+    const auto ends = [](const char *tag, const QStringList &arguments, const QString &error,
+                          bool usage = false) {
+        QTest::newRow(tag) << arguments << QString() << 2 << error << usage;
+    };
+    opens("no folder", {}, u"."_s);
+    opens("relative", {u"music"_s}, u"music"_s);
+    opens("dots and a trailing slash", {u"./music/../music/Mira Vell/"_s}, u"music/Mira Vell"_s);
     // ".." after a link is the parent of where the link leads, as `ls` has it.
-    QTest::newRow("dots after a link")
-        << QStringList {u"link/../Mira Vell"_s} << u"music/Mira Vell"_s << 0 << none << false;
-    QTest::newRow("absolute") << QStringList {at(u"music"_s)} << u"music"_s << 0 << none << false;
-    QTest::newRow("after --, a name like an option")
-        << QStringList {u"--"_s, u"-dash folder"_s} << u"-dash folder"_s << 0 << none << false;
-    QTest::newRow("Qt's own options pass")
-        << QStringList {u"-platform"_s, u"offscreen"_s, u"-reverse"_s, u"music"_s} << u"music"_s
-        << 0 << none << false;
+    opens("dots after a link", {u"link/../Mira Vell"_s}, u"music/Mira Vell"_s);
+    opens("absolute", {at(u"music"_s)}, u"music"_s);
+    opens("after --, a name like an option", {u"--"_s, u"-dash folder"_s}, u"-dash folder"_s);
+    opens("Qt's own options pass", {u"-platform"_s, u"offscreen"_s, u"-reverse"_s, u"music"_s},
+        u"music"_s);
 
-    QTest::newRow("missing") << QStringList {u"nowhere"_s} << none << 2
-                             << cannotOpen("nowhere", ENOENT) << false;
-    QTest::newRow("a file") << QStringList {u"song.mp3"_s} << none << 2
-                            << cannotOpen("song.mp3", ENOTDIR) << false;
-    QTest::newRow("empty") << QStringList {u""_s} << none << 2 << cannotOpen("", ENOENT) << false;
-    QTest::newRow("unreadable") << QStringList {u"locked"_s} << none << 2
-                                << cannotOpen("locked", EACCES) << false;
-    QTest::newRow("two folders") << QStringList {u"music"_s, u"music"_s} << none << 2
-                                 << u"arvelo: only one folder can be opened, 2 were given"_s
-                                 << true;
-    QTest::newRow("unknown long option")
-        << QStringList {u"--sort-everything"_s, u"music"_s} << none << 2
-        << u"arvelo: Unknown option 'sort-everything'."_s << true;
-    QTest::newRow("unknown short option")
-        << QStringList {u"-x"_s} << none << 2 << u"arvelo: Unknown option 'x'."_s << true;
-    QTest::newRow("Qt option without its value")
-        << QStringList {u"-style"_s} << none << 2 << u"arvelo: Missing value after '-style'."_s
-        << true;
+    ends("missing", {u"nowhere"_s}, cannotOpen("nowhere", ENOENT));
+    ends("a file", {u"song.mp3"_s}, cannotOpen("song.mp3", ENOTDIR));
+    ends("empty", {u""_s}, cannotOpen("", ENOENT));
+    ends("unreadable", {u"locked"_s}, cannotOpen("locked", EACCES));
+    ends("two folders", {u"music"_s, u"music"_s},
+        u"arvelo: only one folder can be opened, 2 were given"_s, true);
+    ends("unknown long option", {u"--sort-everything"_s, u"music"_s},
+        u"arvelo: Unknown option 'sort-everything'."_s, true);
+    ends("unknown short option", {u"-x"_s}, u"arvelo: Unknown option 'x'."_s, true);
+    ends("Qt option without its value", {u"-style"_s}, u"arvelo: Missing value after '-style'."_s,
+        true);
 }
 
 void TestCommandLine::readsTheArguments()
@@ -168,19 +164,19 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow_data()
 
     const QString usage = u"Usage: arvelo [options] [FOLDER]\n"_s;
     const QString version = u"Arvelo %1\n"_s.arg(QLatin1StringView(ARVELO_VERSION));
-    QTest::newRow("--version") << QByteArrayList {"--version"} << 0 << version << QString();
-    QTest::newRow("-v") << QByteArrayList {"-v"} << 0 << version << QString();
-    QTest::newRow("--help") << QByteArrayList {"--help"} << 0 << usage << QString();
-    QTest::newRow("-h beside a folder")
-        << QByteArrayList {"-h", "music"} << 0 << usage << QString();
-    QTest::newRow("missing folder")
-        << QByteArrayList {"nowhere"} << 2 << QString() << cannotOpen("nowhere", ENOENT);
-    QTest::newRow("listed, not entered")
-        << QByteArrayList {"listed only"} << 2 << QString() << cannotOpen("listed only", EACCES);
-    QTest::newRow("two folders") << QByteArrayList {"music", "music/Mira Vell"} << 2 << QString()
-                                 << u"arvelo: only one folder"_s;
-    QTest::newRow("unknown option") << QByteArrayList {"--frobnicate"} << 2 << QString()
-                                    << u"arvelo: Unknown option 'frobnicate'.\n"_s + usage;
+    const auto row = [](const char *tag, const QByteArrayList &arguments, int exitCode,
+                         const QString &output, const QString &error = {}) {
+        QTest::newRow(tag) << arguments << exitCode << output << error;
+    };
+    row("--version", {"--version"}, 0, version);
+    row("-v", {"-v"}, 0, version);
+    row("--help", {"--help"}, 0, usage);
+    row("-h beside a folder", {"-h", "music"}, 0, usage);
+    row("missing folder", {"nowhere"}, 2, {}, cannotOpen("nowhere", ENOENT));
+    row("listed, not entered", {"listed only"}, 2, {}, cannotOpen("listed only", EACCES));
+    row("two folders", {"music", "music/Mira Vell"}, 2, {}, u"arvelo: only one folder"_s);
+    row("unknown option", {"--frobnicate"}, 2, {},
+        u"arvelo: Unknown option 'frobnicate'.\n"_s + usage);
 }
 
 void TestCommandLine::builtProgramAnswersWithoutAWindow()
