@@ -5,6 +5,7 @@
 
 #include <QByteArray>
 #include <QByteArrayList>
+#include <QFile>
 #include <QString>
 
 #include <algorithm>
@@ -25,6 +26,36 @@ namespace bytetree {
     const bool written = ::write(fd, data.constData(), data.size()) == ssize_t(data.size());
     ::close(fd);
     return written;
+}
+
+// Makes each entry below root, as tests write them: "name/" a folder, "name@target" a symbolic
+// link, anything else a file that holds its path below root, so no two files share contents.
+// The folders above an entry, root among them, are made as needed; an empty entry adds nothing.
+// Returns the first entry that could not be made, so that a failed comparison names it.
+inline QByteArray make(const QByteArray &root, const QByteArrayList &entries)
+{
+    for (const QByteArray &entry : entries) {
+        const qsizetype link = entry.indexOf('@');
+        const QByteArray path = root + '/' + (link < 0 ? entry : entry.left(link));
+        for (qsizetype slash = path.indexOf('/', 1); slash > 0;
+             slash = path.indexOf('/', slash + 1))
+            ::mkdir(path.left(slash).constData(), 0777); // most are there already
+        const bool made = entry.isEmpty() || entry.endsWith('/')
+            ? ::access(path.constData(), F_OK) == 0
+            : link >= 0 ? ::symlink(entry.sliced(link + 1).constData(), path.constData()) == 0
+                        : makeFile(path, entry);
+        if (!made)
+            return entry;
+    }
+    return {};
+}
+
+inline QByteArray make(const QString &root, const QStringList &entries)
+{
+    QByteArrayList bytes;
+    for (const QString &entry : entries)
+        bytes.append(QFile::encodeName(entry));
+    return make(QFile::encodeName(root), bytes);
 }
 
 // The first bytes of a file, which the tests fill with its original name; "?" when unreadable.

@@ -16,8 +16,9 @@ struct ArveloRun
 };
 
 // Starts the program; environment adds "NAME=value" entries to the test's own, less any display.
-inline void startArvelo(
-    QProcess &program, const QByteArrayList &arguments, const QStringList &environment = {})
+// Another binary may stand in, given the same way.
+inline void startArvelo(QProcess &program, const QByteArrayList &arguments,
+    const QStringList &environment = {}, const QString &binary = QString::fromUtf8(ARVELO_BINARY))
 {
     using namespace Qt::StringLiterals;
     QProcessEnvironment variables = QProcessEnvironment::systemEnvironment();
@@ -34,13 +35,13 @@ inline void startArvelo(
             octal += u"\\%1"_s.arg(uint(uchar(byte)), 3, 8, QChar(u'0'));
         script += u" \"$(printf '%1')\""_s.arg(octal);
     }
-    program.start(u"/bin/sh"_s, {u"-c"_s, script, QString::fromUtf8(ARVELO_BINARY)});
+    program.start(u"/bin/sh"_s, {u"-c"_s, script, binary});
 }
 
-inline ArveloRun runArvelo(const QByteArrayList &arguments)
+inline ArveloRun runArvelo(const QByteArrayList &arguments, const QStringList &environment = {})
 {
     QProcess program;
-    startArvelo(program, arguments);
+    startArvelo(program, arguments, environment);
     ArveloRun run;
     if (program.waitForFinished(60000) && program.exitStatus() == QProcess::NormalExit)
         run.exitCode = program.exitCode();

@@ -57,12 +57,9 @@ private slots:
     void latin1NamesThroughTheWindow()
     {
         const QByteArray folder = m_root + "/Caf\xe9";
-        QCOMPARE(::mkdir(folder.constData(), 0777), 0);
         const QList<QByteArray> names {"Caf\xe9 - One.mp3", "caf\xe9 - Two.mp3", "\xff\xfe - a.mp3",
             "\xff\xfe - b.mp3", "Solo - x.mp3"};
-        for (const QByteArray &name : names) {
-            QVERIFY(makeFile(folder + '/' + name, name));
-        }
+        QCOMPARE(make(folder, names), QByteArray());
         QCOMPARE(::chdir(folder.constData()), 0);
 
         Form1 &form = Form1::slot().show(currentFolder());
@@ -122,8 +119,7 @@ private slots:
         QFETCH(QByteArray, start);
         QFETCH(QByteArray, shown);
         QFETCH(bool, told);
-        QCOMPARE(::mkdir(m_root + "/music", 0777), 0);
-        QVERIFY(makeFile(m_root + "/music/song.mp3"));
+        QCOMPARE(make(m_root, {"music/song.mp3"}), QByteArray());
 
         // The message comes before the window appears.
         bool visibleWhenTold = false;

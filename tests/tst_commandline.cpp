@@ -13,7 +13,6 @@
 #include <cerrno>
 #include <csignal>
 #include <cstring>
-#include <memory>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,6 +28,10 @@ QString cannotOpen(const char *given, int error)
     return u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
         QString::fromUtf8(given), QString::fromLocal8Bit(std::strerror(error)));
 }
+
+// A slow disk: each rename takes 20 ms, so that a move can be stopped in its middle.
+const QStringList slowDisk {
+    u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s};
 
 } // namespace
 
@@ -65,16 +68,16 @@ private slots:
 void TestCommandLine::initTestCase()
 {
     QVERIFY(m_base.isValid());
-    for (const char *folder : {"music", "music/Mira Vell", "-dash folder", "locked", "listed only"})
-        QVERIFY(QDir(m_base.path()).mkdir(QString::fromUtf8(folder)));
-    QVERIFY(QFile(at(u"song.mp3"_s)).open(QIODevice::WriteOnly));
-    QVERIFY(QFile::link(at(u"music/Mira Vell"_s), at(u"link"_s)));
+    QCOMPARE(bytetree::make(m_base.path(),
+                 {u"music/Mira Vell/"_s, u"-dash folder/"_s, u"locked/"_s, u"listed only/"_s,
+                     u"song.mp3"_s, u"link@"_s + at(u"music/Mira Vell"_s)}),
+        QByteArray());
     QVERIFY(QFile::setPermissions(at(u"locked"_s), {}));
     QVERIFY(QFile::setPermissions(at(u"listed only"_s), QFile::ReadOwner));
     // Two artists, one of them spelt in Latin-1 bytes, which are not UTF-8.
-    QVERIFY(QDir(m_base.path()).mkdir(u"songs"_s));
-    for (const char *name : {"Caf\xe9 - One.mp3", "CAF\xe9 - Two.mp3", "Zeta - a", "ZETA - b"})
-        QVERIFY(bytetree::makeFile(songs() + '/' + name, name));
+    QCOMPARE(
+        bytetree::make(songs(), {"Caf\xe9 - One.mp3", "CAF\xe9 - Two.mp3", "Zeta - a", "ZETA - b"}),
+        QByteArray());
     m_songs = bytetree::tree(songs(), true);
 }
 
@@ -93,39 +96,35 @@ void TestCommandLine::readsTheArguments_data()
     QTest::addColumn<QString>("error"); // all of standard error, or its first line before usage
     QTest::addColumn<bool>("usage"); // the usage message follows the error
 
-    const QString none;
-    QTest::newRow("no folder") << QStringList {} << u"."_s << 0 << none << false;
-    QTest::newRow("relative") << QStringList {u"music"_s} << u"music"_s << 0 << none << false;
-    QTest::newRow("dots and a trailing slash") << QStringList {u"./music/../music/Mira Vell/"_s}
-                                               << u"music/Mira Vell"_s << 0 << none << false;
+    // Opens a folder, or ends with status 2 and says why (then how to use it, where asked).
+    const auto opens = [](const char *tag, const QStringList &arguments, const QString &folder) {
+        QTest::newRow(tag) << arguments << folder << 0 << QString() << false;
+    };
+    const auto ends = [](const char *tag, const QStringList &arguments, const QString &error,
+                          bool usage = false) {
+        QTest::newRow(tag) << arguments << QString() << 2 << error << usage;
+    };
+    opens("no folder", {}, u"."_s);
+    opens("relative", {u"music"_s}, u"music"_s);
+    opens("dots and a trailing slash", {u"./music/../music/Mira Vell/"_s}, u"music/Mira Vell"_s);
     // ".." after a link is the parent of where the link leads, as `ls` has it.
-    QTest::newRow("dots after a link")
-        << QStringList {u"link/../Mira Vell"_s} << u"music/Mira Vell"_s << 0 << none << false;
-    QTest::newRow("absolute") << QStringList {at(u"music"_s)} << u"music"_s << 0 << none << false;
-    QTest::newRow("after --, a name like an option")
-        << QStringList {u"--"_s, u"-dash folder"_s} << u"-dash folder"_s << 0 << none << false;
-    QTest::newRow("Qt's own options pass")
-        << QStringList {u"-platform"_s, u"offscreen"_s, u"-reverse"_s, u"music"_s} << u"music"_s
-        << 0 << none << false;
+    opens("dots after a link", {u"link/../Mira Vell"_s}, u"music/Mira Vell"_s);
+    opens("absolute", {at(u"music"_s)}, u"music"_s);
+    opens("after --, a name like an option", {u"--"_s, u"-dash folder"_s}, u"-dash folder"_s);
+    opens("Qt's own options pass", {u"-platform"_s, u"offscreen"_s, u"-reverse"_s, u"music"_s},
+        u"music"_s);
 
-    QTest::newRow("missing") << QStringList {u"nowhere"_s} << none << 2
-                             << cannotOpen("nowhere", ENOENT) << false;
-    QTest::newRow("a file") << QStringList {u"song.mp3"_s} << none << 2
-                            << cannotOpen("song.mp3", ENOTDIR) << false;
-    QTest::newRow("empty") << QStringList {u""_s} << none << 2 << cannotOpen("", ENOENT) << false;
-    QTest::newRow("unreadable") << QStringList {u"locked"_s} << none << 2
-                                << cannotOpen("locked", EACCES) << false;
-    QTest::newRow("two folders") << QStringList {u"music"_s, u"music"_s} << none << 2
-                                 << u"arvelo: only one folder can be opened, 2 were given"_s
-                                 << true;
-    QTest::newRow("unknown long option")
-        << QStringList {u"--sort-everything"_s, u"music"_s} << none << 2
-        << u"arvelo: Unknown option 'sort-everything'."_s << true;
-    QTest::newRow("unknown short option")
-        << QStringList {u"-x"_s} << none << 2 << u"arvelo: Unknown option 'x'."_s << true;
-    QTest::newRow("Qt option without its value")
-        << QStringList {u"-style"_s} << none << 2 << u"arvelo: Missing value after '-style'."_s
-        << true;
+    ends("missing", {u"nowhere"_s}, cannotOpen("nowhere", ENOENT));
+    ends("a file", {u"song.mp3"_s}, cannotOpen("song.mp3", ENOTDIR));
+    ends("empty", {u""_s}, cannotOpen("", ENOENT));
+    ends("unreadable", {u"locked"_s}, cannotOpen("locked", EACCES));
+    ends("two folders", {u"music"_s, u"music"_s},
+        u"arvelo: only one folder can be opened, 2 were given"_s, true);
+    ends("unknown long option", {u"--sort-everything"_s, u"music"_s},
+        u"arvelo: Unknown option 'sort-everything'."_s, true);
+    ends("unknown short option", {u"-x"_s}, u"arvelo: Unknown option 'x'."_s, true);
+    ends("Qt option without its value", {u"-style"_s}, u"arvelo: Missing value after '-style'."_s,
+        true);
 }
 
 void TestCommandLine::readsTheArguments()
@@ -158,41 +157,37 @@ void TestCommandLine::readsTheArguments()
 
 void TestCommandLine::builtProgramAnswersWithoutAWindow_data()
 {
-    QTest::addColumn<QStringList>("arguments");
+    QTest::addColumn<QByteArrayList>("arguments");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output"); // the start of standard output
     QTest::addColumn<QString>("error"); // the start of standard error
 
     const QString usage = u"Usage: arvelo [options] [FOLDER]\n"_s;
     const QString version = u"Arvelo %1\n"_s.arg(QLatin1StringView(ARVELO_VERSION));
-    QTest::newRow("--version") << QStringList {u"--version"_s} << 0 << version << QString();
-    QTest::newRow("-v") << QStringList {u"-v"_s} << 0 << version << QString();
-    QTest::newRow("--help") << QStringList {u"--help"_s} << 0 << usage << QString();
-    QTest::newRow("-h beside a folder")
-        << QStringList {u"-h"_s, u"music"_s} << 0 << usage << QString();
-    QTest::newRow("missing folder")
-        << QStringList {u"nowhere"_s} << 2 << QString() << cannotOpen("nowhere", ENOENT);
-    QTest::newRow("listed, not entered")
-        << QStringList {u"listed only"_s} << 2 << QString() << cannotOpen("listed only", EACCES);
-    QTest::newRow("two folders") << QStringList {u"music"_s, u"music/Mira Vell"_s} << 2 << QString()
-                                 << u"arvelo: only one folder"_s;
-    QTest::newRow("unknown option") << QStringList {u"--frobnicate"_s} << 2 << QString()
-                                    << u"arvelo: Unknown option 'frobnicate'.\n"_s + usage;
+    const auto row = [](const char *tag, const QByteArrayList &arguments, int exitCode,
+                         const QString &output, const QString &error = {}) {
+        QTest::newRow(tag) << arguments << exitCode << output << error;
+    };
+    row("--version", {"--version"}, 0, version);
+    row("-v", {"-v"}, 0, version);
+    row("--help", {"--help"}, 0, usage);
+    row("-h beside a folder", {"-h", "music"}, 0, usage);
+    row("missing folder", {"nowhere"}, 2, {}, cannotOpen("nowhere", ENOENT));
+    row("listed, not entered", {"listed only"}, 2, {}, cannotOpen("listed only", EACCES));
+    row("two folders", {"music", "music/Mira Vell"}, 2, {}, u"arvelo: only one folder"_s);
+    row("unknown option", {"--frobnicate"}, 2, {},
+        u"arvelo: Unknown option 'frobnicate'.\n"_s + usage);
 }
 
 void TestCommandLine::builtProgramAnswersWithoutAWindow()
 {
-    QFETCH(QStringList, arguments);
+    QFETCH(QByteArrayList, arguments);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
     QFETCH(QString, error);
 
     // No display at all: had the program built its application object, Qt would abort.
     QProcess program;
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    for (const QString &name : {u"DISPLAY"_s, u"WAYLAND_DISPLAY"_s, u"QT_QPA_PLATFORM"_s})
-        environment.remove(name);
-    program.setProcessEnvironment(environment);
     program.setWorkingDirectory(m_base.path());
     QString binary = QString::fromUtf8(ARVELO_BINARY);
     // Root enters every folder: the folder's owner, unprivileged, runs a copy it can reach.
@@ -201,11 +196,12 @@ void TestCommandLine::builtProgramAnswersWithoutAWindow()
         QVERIFY(::chmod(QFile::encodeName(m_base.path()), 0711) == 0
             && ::chown(QFile::encodeName(at(u"listed only"_s)), 65534, 65534) == 0);
         QVERIFY(QFile::copy(binary, copy) && ::chmod(QFile::encodeName(copy), 0755) == 0);
-        arguments = QStringList {u"--reuid=65534"_s, u"--regid=65534"_s, u"--clear-groups"_s, copy}
+        arguments = QByteArrayList {"--reuid=65534", "--regid=65534", "--clear-groups",
+                        QFile::encodeName(copy)}
             + arguments;
         binary = u"setpriv"_s;
     }
-    program.start(binary, arguments);
+    startArvelo(program, arguments, {}, binary);
     QVERIFY(program.waitForFinished(30000));
     const QString out = QString::fromLocal8Bit(program.readAllStandardOutput());
     const QString err = QString::fromLocal8Bit(program.readAllStandardError());
@@ -320,11 +316,10 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
     const QByteArray folder = QFile::encodeName(dir.path());
     QByteArrayList names;
     for (int artist = 0; artist < 4; ++artist) {
-        for (int song = 0; song < 15; ++song) {
+        for (int song = 0; song < 15; ++song)
             names.append("Artist " + QByteArray::number(artist) + " - " + QByteArray::number(song));
-            QVERIFY(bytetree::makeFile(folder + '/' + names.last(), names.last()));
-        }
     }
+    QCOMPARE(bytetree::make(folder, names), QByteArray());
     std::ranges::sort(names);
     const auto moved = [&] {
         QByteArrayList files = bytetree::tree(folder);
@@ -332,10 +327,8 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
         return files;
     };
 
-    // A slow disk: each rename takes 20 ms, so the signal comes in the middle of the move.
+    // On the slow disk the signal comes in the middle of the move.
     QProcess program;
-    const QStringList slowDisk {
-        u"LD_PRELOAD=" ARVELO_SLOW_RENAME ""_s, u"ARVELO_SLOW_RENAME_US=20000"_s};
     if (signal == SIGPIPE) {
         // The reader goes after the first line; the shell tells how the program ended.
         QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
@@ -356,13 +349,11 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
 
     // Every file whole, either in its artist's folder or where it was.
     QByteArrayList files;
-    for (const QByteArray &entry : bytetree::tree(folder)) {
-        if (entry.endsWith('/'))
-            continue;
-        const qsizetype is = entry.indexOf('=');
-        const QByteArray name = entry.left(is).mid(entry.lastIndexOf('/', is) + 1);
-        QCOMPARE(entry.mid(is + 1), name);
-        files.append(name);
+    for (const bytetree::Entry &entry : bytetree::entries(folder)) {
+        if (entry.held != "/") {
+            files.append(entry.path.sliced(entry.path.lastIndexOf('/') + 1));
+            QCOMPARE(entry.held, '=' + files.last());
+        }
     }
     std::ranges::sort(files);
     QCOMPARE(files, names);
@@ -386,56 +377,33 @@ void TestCommandLine::interruptStopsTheMoveBetweenFiles()
 void TestCommandLine::killedMoveIsTakenBack()
 {
     QTemporaryDir folder, state;
+    const QByteArray path = QFile::encodeName(folder.path());
     QStringList songs;
     for (int k = 0; k < 40; ++k)
         songs.append(u"Artist %1 - %2"_s.arg(k % 4).arg(k));
-    for (const QString &song : std::as_const(songs)) {
-        QFile file(folder.filePath(song));
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(song.toUtf8()) > 0);
-    }
-    const auto topLevel = [&] {
-        QStringList names = QDir(folder.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
-        names.sort();
-        return names;
-    };
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert(u"XDG_STATE_HOME"_s, state.path());
-    const auto run = [&](const QString &program, const QStringList &arguments) {
-        auto process = std::make_unique<QProcess>();
-        process->setProcessEnvironment(environment);
-        process->start(program, arguments);
-        return process;
-    };
+    QCOMPARE(bytetree::make(folder.path(), songs), QByteArray());
+    const QByteArrayList before = bytetree::tree(path);
+    const QStringList environment {u"XDG_STATE_HOME="_s + state.path()};
 
-    // Each rename takes 20 ms: the move is killed a few files in, with no chance to clean up.
-    environment.insert(u"LD_PRELOAD"_s, QString::fromUtf8(ARVELO_SLOW_RENAME));
-    environment.insert(u"ARVELO_SLOW_RENAME_US"_s, u"20000"_s);
-    const auto move = run(QString::fromUtf8(ARVELO_BINARY), {u"--move"_s, folder.path()});
+    // On the slow disk the move is killed a few files in, with no chance to clean up.
+    QProcess move;
+    startArvelo(move, {"--move", path}, environment + slowDisk);
     const auto movedSoFar
         = [&] { return songs.size() - QDir(folder.path()).entryList(QDir::Files).size(); };
     QTRY_VERIFY_WITH_TIMEOUT(movedSoFar() > 0, 30000);
-    move->kill();
-    QVERIFY(move->waitForFinished(10000));
-    QCOMPARE(move->exitStatus(), QProcess::CrashExit);
-    environment.remove(u"LD_PRELOAD"_s);
+    move.kill();
+    QVERIFY(move.waitForFinished(10000));
+    QCOMPARE(move.exitStatus(), QProcess::CrashExit);
     const qsizetype moved = movedSoFar();
-    QVERIFY2(moved > 0 && moved < songs.size(), qPrintable(topLevel().join(u", "_s)));
+    QVERIFY2(moved > 0 && moved < songs.size(), bytetree::tree(path).join(", ").constData());
 
-    const auto preview
-        = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path(), u"--dry-run"_s});
-    QVERIFY(preview->waitForFinished(30000));
-    QCOMPARE(preview->exitCode(), 0);
-    QCOMPARE(preview->readAllStandardOutput().count('\n'), moved);
-    const auto undo = run(QString::fromUtf8(ARVELO_BINARY), {u"--undo"_s, folder.path()});
-    QVERIFY(undo->waitForFinished(30000));
-    QCOMPARE(undo->readAllStandardError(), QByteArray());
-    QCOMPARE(undo->exitCode(), 0);
-    songs.sort();
-    QCOMPARE(topLevel(), songs);
-    for (const QString &song : std::as_const(songs)) {
-        QFile file(folder.filePath(song));
-        QVERIFY(file.open(QIODevice::ReadOnly) && file.readAll() == song.toUtf8());
-    }
+    const ArveloRun preview = runArvelo({"--undo", path, "--dry-run"}, environment);
+    QCOMPARE(preview.exitCode, 0);
+    QCOMPARE(preview.out.count('\n'), moved);
+    const ArveloRun undo = runArvelo({"--undo", path}, environment);
+    QCOMPARE(undo.err, QByteArray());
+    QCOMPARE(undo.exitCode, 0);
+    QCOMPARE(bytetree::tree(path), before);
 }
 
 void TestCommandLine::moveKeepsItsJournal_data()
@@ -552,8 +520,7 @@ void TestCommandLine::undoSaysWhyFilesStay()
     QFETCH(QString, reason);
     QTemporaryDir dir;
     const QByteArray folder = QFile::encodeName(dir.path());
-    for (const char *name : {"Zeta - a", "Zeta - b"})
-        QVERIFY(bytetree::makeFile(folder + '/' + name, name));
+    QCOMPARE(bytetree::make(folder, {"Zeta - a", "Zeta - b"}), QByteArray());
     QCOMPARE(runArvelo({"--move", folder}).exitCode, 0);
     for (const QString &step : std::as_const(meddling)) {
         const QByteArray at = folder + '/' + QFile::encodeName(step.section(u'>', 0, 0));

@@ -123,11 +123,9 @@ private slots:
         m_dir.emplace();
         QVERIFY(m_dir->isValid());
         m_root = QFile::encodeName(m_dir->path());
-        QCOMPARE(::mkdir(m_root + "/sel", 0777), 0);
-        QCOMPARE(::mkdir(m_root + "/outside", 0777), 0);
+        QCOMPARE(make(m_root + "/sel", m_names), QByteArray());
+        QCOMPARE(make(m_root, {"outside/"}), QByteArray());
         QVERIFY(makeFile(m_root + "/outside/Alpha - c", "outside"));
-        for (const QByteArray &name : m_names)
-            QVERIFY(makeFile(m_root + "/sel/" + name, name));
     }
 
     void cleanup()

@@ -213,10 +213,9 @@ private slots:
     {
         QTemporaryDir dir;
         QStringList files, artists;
-        for (int k = 0; k < 1500; ++k) {
+        for (int k = 0; k < 1500; ++k)
             files.append(u"Artist%1 - song %2.mp3"_s.arg(k % 30).arg(k));
-            QVERIFY(makeFile(QFile::encodeName(dir.filePath(files.last()))));
-        }
+        QCOMPARE(make(dir.path(), files), QByteArray());
         for (int k = 0; k < 30; ++k)
             artists.append(u"Artist%1"_s.arg(k));
         const QString state = decodeName(volume("SMALL") + "/arvelo");
@@ -303,13 +302,11 @@ private slots:
         QFETCH(bool, remount);
         const QByteArray folder = root + "/undo";
         // exfat-fuse numbers folders as it meets them: mounted again, the folder gets another.
-        QCOMPARE(::mkdir(root + "/before", 0777), 0);
-        QCOMPARE(::mkdir(folder, 0777), 0);
+        QCOMPARE(make(root, {"before/"}), QByteArray());
         QStringList files, artists {u"Ann"_s, u"Bo"_s};
-        for (int k = 0; k < 40; ++k) {
+        for (int k = 0; k < 40; ++k)
             files.append(u"%1 - song %2"_s.arg(artists.at(k % 2)).arg(k, 2, 10, QChar(u'0')));
-            QVERIFY(makeFile(folder + '/' + files.last().toLatin1(), files.last().toLatin1()));
-        }
+        QCOMPARE(make(decodeName(folder), files), QByteArray());
         Files expected = filesUnder(folder);
         QTemporaryDir state;
         auto pass = journaledMove(
@@ -366,19 +363,15 @@ private slots:
         QFETCH(QByteArray, killed);
         QFETCH(QByteArray, then);
         const QByteArray folder = volume("EXFAT") + "/killed" + killed + then;
-        QCOMPARE(::mkdir(folder, 0777), 0);
-        for (int k = 0; k < 20; ++k) {
-            const QByteArray name = (k % 2 ? "Bo" : "Ann") + " - song "_ba + QByteArray::number(k);
-            QVERIFY(makeFile(folder + '/' + name, name));
-        }
+        QByteArrayList names;
+        for (int k = 0; k < 20; ++k)
+            names.append((k % 2 ? "Bo" : "Ann") + " - song "_ba + QByteArray::number(k));
+        QCOMPARE(make(folder, names), QByteArray());
         const Files before = filesUnder(folder);
         const QTemporaryDir state;
         const auto arvelo = [&](const QByteArray &verb, QStringList environment) {
-            QProcess program;
-            startArvelo(
-                program, {verb, folder}, environment << u"XDG_STATE_HOME="_s + state.path());
-            program.waitForFinished();
-            return program.exitStatus() == QProcess::NormalExit ? program.exitCode() : -1;
+            return runArvelo({verb, folder}, environment << u"XDG_STATE_HOME="_s + state.path())
+                .exitCode;
         };
         if (killed == "--undo")
             QCOMPARE(arvelo("--move", {}), 0);

@@ -4,7 +4,6 @@
 
 #include <QAccessible>
 #include <QCheckBox>
-#include <QDir>
 #include <QFile>
 #include <QGroupBox>
 #include <QPushButton>

@@ -52,11 +52,10 @@ const QLatin1String ExpectedHelp(
 class TestHelp : public QObject
 {
     Q_OBJECT
+    // The main window lists its start folder; keep that small and known.
     QTemporaryDir m_folder;
 
 private slots:
-    // The main window lists its start folder; keep that small and known.
-
     void cleanup()
     {
         Caut::slot().unload();

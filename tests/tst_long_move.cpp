@@ -46,14 +46,6 @@ protected:
     }
 };
 
-void makeFiles(const QString &folder, const QStringList &names)
-{
-    for (const QString &name : names) {
-        QVERIFY(QDir(folder).mkpath(QFileInfo(folder + u'/' + name).path()));
-        QVERIFY(QFile(folder + u'/' + name).open(QIODevice::WriteOnly));
-    }
-}
-
 } // namespace
 
 class TestLongMove : public QObject
@@ -71,11 +63,9 @@ private slots:
         for (int a = 0; a < Artists; ++a)
             for (int s = 0; s < SongsEach; ++s)
                 names.append(u"Artist %1 - Song %2.mp3"_s.arg(a, 3, 10, QChar(u'0')).arg(s));
-        for (const QString &name : std::as_const(names))
-            QVERIFY(QFile(folder.filePath(name)).open(QIODevice::WriteOnly));
         // A file of that name already stands in its artist folder, so the first one stays.
-        QVERIFY(QDir(folder.path()).mkpath(u"Taken"_s));
-        QVERIFY(QFile(folder.filePath(u"Taken/Taken - 1.mp3"_s)).open(QIODevice::WriteOnly));
+        QCOMPARE(bytetree::make(folder.path(), names + QStringList {u"Taken/Taken - 1.mp3"_s}),
+            QByteArray());
 
         Form1 &form = Form1::slot().show(folder.path());
         QTest::mouseClick(form.Command1, Qt::LeftButton);
@@ -164,8 +154,8 @@ private slots:
         const QStringList names {stuck, u"Aaa - two.mp3"_s, u"Bee - 1.mp3"_s, u"Bee - 2.mp3"_s,
             u"Taken - 1.mp3"_s, u"Taken - 2.mp3"_s, u"Taken/Taken - 1.mp3"_s};
         QTemporaryDir folder, reference;
-        makeFiles(folder.path(), names);
-        makeFiles(reference.path(), names);
+        QCOMPARE(bytetree::make(folder.path(), names), QByteArray());
+        QCOMPARE(bytetree::make(reference.path(), names), QByteArray());
 
         Form1 &form = Form1::slot().show(folder.path());
         QTest::mouseClick(form.Command1, Qt::LeftButton);
@@ -227,7 +217,7 @@ private slots:
         QStringList names;
         for (int song = 0; song < Artists * SongsEach; ++song)
             names.append(u"Artist %1 - Song %2.mp3"_s.arg(song % Artists).arg(song));
-        makeFiles(folder.path(), names);
+        QCOMPARE(bytetree::make(folder.path(), names), QByteArray());
         Form1 &form = Form1::slot().show(folder.path());
         QTest::mouseClick(form.Command1, Qt::LeftButton);
         QTRY_VERIFY(!Caut::slot().isOpen());

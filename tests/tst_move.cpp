@@ -117,8 +117,6 @@ class TestMove : public QObject
         return lines;
     }
 
-    // "name/" makes a folder, "name@target" a symbolic link, "" nothing, anything else a file that
-    // holds its path below "sel", so no two files share contents.
     // What a row names: "sel/..." entries are only made; every other name is a file handed to
     // the pass, made in "sel" when plain, unless it ends in "!" (listed, gone before the move).
     void makeFiles(QStringList &files)
@@ -136,16 +134,12 @@ class TestMove : public QObject
 
     void makeAll(const QStringList &entries)
     {
+        // Entries as bytetree::make takes them; a file in "sel" holds its path below it, any other
+        // its path below the root.
         for (const QString &entry : entries) {
-            const QString path = m_dir->path() + u'/' + entry.section(u'@', 0, 0);
-            QFile file(path);
-            if (entry.isEmpty() || entry.endsWith(u'/'))
-                QVERIFY(QDir().mkpath(path));
-            else if (entry.contains(u'@'))
-                QVERIFY(QFile::link(entry.section(u'@', 1), path));
-            else
-                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly)
-                    && file.write(entry.mid(entry.startsWith(u"sel/"_s) ? 4 : 0).toUtf8()) >= 0);
+            const bool inSel = entry.startsWith(u"sel/"_s);
+            QCOMPARE(bytetree::make(inSel ? selected() : m_dir->path(), {entry.mid(inSel ? 4 : 0)}),
+                QByteArray());
         }
         m_before = listing(m_dir->path());
     }
@@ -326,11 +320,9 @@ private slots:
         QVERIFY(slice == 0 ? steps == 1 : steps >= files.size() / slice);
 
         const auto report = [](const MoveSummary &summary) {
-            QStringList lines {
-                u"moved %1, created %2"_s.arg(summary.moved).arg(summary.foldersCreated)};
-            for (const StayedFile &stayed : summary.stayed)
-                lines.append(stayed.file + u' ' + QString::number(int(stayed.reason)));
-            return lines;
+            return QStringList {
+                       u"moved %1, created %2"_s.arg(summary.moved).arg(summary.foldersCreated)}
+            + stays(summary);
         };
         QCOMPARE(report(pass.summary()), report(once));
         QCOMPARE(pass.filesToMove(), once.moved + once.stayed.size());

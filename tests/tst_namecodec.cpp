@@ -104,10 +104,7 @@ private slots:
         const QByteArray root = QFile::encodeName(dir.path());
         const QList<QByteArray> names {"Caf\xe9 - One.mp3", "\xff\xfe - x.mp3", "plain.mp3",
             "Caf\xc3\xa9 - Two.mp3", "\xed\xb3\xa9"};
-        for (const QByteArray &name : names) {
-            QVERIFY(makeFile(root + '/' + name));
-        }
-        QVERIFY(::mkdir(root + "/Dossier \xe9t\xe9", 0777) == 0);
+        QCOMPARE(make(root, names + QByteArrayList {"Dossier \xe9t\xe9/"}), QByteArray());
 
         const QString folder = decodeName(root);
         const QStringList files = listFiles(folder).value_or(ListedFiles()).names;

@@ -1,18 +1,16 @@
 #include "windows/Caut.h"
 #include "windows/Form1.h"
 
+#include "ByteTree.h"
 #include "MessageBoxes.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QDir>
 #include <QFile>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThreadPool>
-#include <QTimer>
 
 using namespace Qt::StringLiterals;
 
@@ -35,7 +33,7 @@ private slots:
     void moreThan32767FilesScan();
 
 private:
-    void start(const QStringList &files, const QStringList &folders = {});
+    void start(const QStringList &entries);
     void scan();
 
     QTemporaryDir *m_folder = nullptr;
@@ -62,13 +60,11 @@ void TestScanWindow::cleanup()
     delete m_folder;
 }
 
-// Fills the temporary folder and opens the main window on it.
-void TestScanWindow::start(const QStringList &files, const QStringList &folders)
+// Fills the temporary folder (entries as bytetree::make takes them) and opens the main window on
+// it.
+void TestScanWindow::start(const QStringList &entries)
 {
-    for (const QString &name : folders)
-        QVERIFY(QDir(m_folder->path()).mkdir(name));
-    for (const QString &name : files)
-        QVERIFY(QFile(m_folder->filePath(name)).open(QIODevice::WriteOnly));
+    QCOMPARE(bytetree::make(m_folder->path(), entries), QByteArray());
     m_form = &Form1::slot().show(m_folder->path());
 }
 
@@ -96,9 +92,9 @@ void TestScanWindow::workedExample()
     QFETCH(bool, overlookSpaces);
     QFETCH(QStringList, artists);
     // Hidden folders and files are never candidates.
-    start({u"Intro.mp3"_s, u"Mira  Vell - Two.mp3"_s, u"mira vell - One.mp3"_s,
-              u"Solo - Only.mp3"_s, u"Zeno Quill - Blue Road.mp3"_s, u".Solo - x.mp3"_s},
-        {u"Archive"_s, u"Zeno Quill"_s, u".Solo"_s});
+    start({u"Archive/"_s, u"Zeno Quill/"_s, u".Solo/"_s, u"Intro.mp3"_s, u"Mira  Vell - Two.mp3"_s,
+        u"mira vell - One.mp3"_s, u"Solo - Only.mp3"_s, u"Zeno Quill - Blue Road.mp3"_s,
+        u".Solo - x.mp3"_s});
     m_form->Check4->setChecked(scanFolders);
     m_form->Check1->setChecked(overlookSpaces);
     scan();

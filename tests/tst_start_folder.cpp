@@ -2,6 +2,8 @@
 #include "windows/Caut.h"
 #include "windows/Form1.h"
 
+#include "ByteTree.h"
+
 #include <QDir>
 #include <QFile>
 #include <QPushButton>
@@ -30,13 +32,12 @@ private slots:
 void TestStartFolder::initTestCase()
 {
     m_root = QDir(m_base.path()).canonicalPath();
-    QDir root(m_root);
-    for (const char *folder : {"Unsorted", "Unsorted/Zeno Quill", "Other"})
-        QVERIFY(root.mkdir(QString::fromUtf8(folder)));
-    for (const char *file : {"Unsorted/Mira Vell - One.mp3", "Unsorted/mira vell - Two.mp3",
-             "Unsorted/Zeno Quill - Blue Road.mp3", "Unsorted/Solo - Only.mp3",
-             "Other/Lorin Castu - A.mp3", "Other/Lorin Castu - B.mp3", "top.mp3"})
-        QVERIFY(QFile(root.filePath(QString::fromUtf8(file))).open(QIODevice::WriteOnly));
+    QCOMPARE(
+        bytetree::make(QFile::encodeName(m_root),
+            {"Unsorted/Zeno Quill/", "Unsorted/Mira Vell - One.mp3", "Unsorted/mira vell - Two.mp3",
+                "Unsorted/Zeno Quill - Blue Road.mp3", "Unsorted/Solo - Only.mp3",
+                "Other/Lorin Castu - A.mp3", "Other/Lorin Castu - B.mp3", "top.mp3"}),
+        QByteArray());
 }
 
 void TestStartFolder::startsOnTheFolderGiven_data()
