@@ -133,7 +133,7 @@ void MovePass::carryOut(const PlannedFile &planned)
         return;
     }
     const MoveResult result = m_folders->move(looked, *target.name);
-    const QString newPath = joinPath(joinPath(m_folder, *target.name), m_files.at(file));
+    // Paths are composed only for what is reported: this runs for every file moved.
     const QString keptAs = QString::fromStdString(result.keptAs);
     if (result.moved()) {
         ++m_summary.moved;
@@ -143,7 +143,8 @@ void MovePass::carryOut(const PlannedFile &planned)
             stay(file, StayReason::KeptAside, joinPath(m_folder, keptAs));
     } else if (result.twoNames) {
         m_summary.stayed.append(
-            {keptAs.isEmpty() ? m_files.at(file) : keptAs, StayReason::LeftUnderTwoNames, newPath});
+            {keptAs.isEmpty() ? m_files.at(file) : keptAs, StayReason::LeftUnderTwoNames,
+                joinPath(joinPath(m_folder, *target.name), m_files.at(file))});
     } else {
         stay(file, reasonFor(result));
     }
