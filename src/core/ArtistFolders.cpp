@@ -136,25 +136,18 @@ int ArtistFolder::open(int dir, const QString &name)
 
 DiskFolders::DiskFolders(
     ListedFolder folder, QStringList files, const MoveSyscalls &calls, Reserved reserved)
-    : m_calls(calls)
+    : m_calls(!reserved
+            ? calls
+            : calls.tellingCreates([this, reserved](const struct stat &info, const char *name) {
+                  reserved(info, m_sub.name(), name);
+              }))
     , m_folder(std::move(folder))
     , m_files(std::move(files))
-{
-    if (reserved)
-        m_calls.create = [this, create = calls.create, reserved](int dir, const char *name) {
-            const int fd = create(dir, name);
-            struct stat info
-            { };
-            if (fd >= 0 && ::fstat(fd, &info) == 0)
-                reserved(info, m_sub.name(), name);
-            return fd;
-        };
-}
+{ }
 
 std::optional<bool> DiskFolders::isFolderAt(const QString &name)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     if (m_calls.lstat(folderFd(), encodeName(name).constData(), &info) != 0)
         return std::nullopt;
     return S_ISDIR(info.st_mode);
@@ -318,8 +311,7 @@ MoveResult PlannedFolders::move(const LookedFile &file, const QString &subFolder
     const int sub = m_sub.open(folderFd(), subFolder);
     if (sub < 0)
         return {m_sub.error()};
-    struct stat info
-    { };
+    struct stat info = {};
     if (::fstatat(sub, file.name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0)
         return {EEXIST};
     if (errno != ENOENT)

@@ -62,8 +62,7 @@ struct LookedFile
 {
     QByteArray name;
     int error = ENOTSUP;
-    struct stat info
-    { };
+    struct stat info = {};
     // A link to a relative target, which would point elsewhere one folder down: it stays.
     bool relativeLink = false;
 };

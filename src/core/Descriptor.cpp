@@ -33,8 +33,7 @@ Listing openListing(int dir)
 
 FileId FileId::of(int fd)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     return fd >= 0 && ::fstat(fd, &info) == 0 ? of(info) : FileId();
 }
 
@@ -42,8 +41,7 @@ bool stableIdentities(int fd)
 {
     static constexpr std::array<decltype(statfs::f_type), 6> unstable {FUSE_SUPER_MAGIC,
         MSDOS_SUPER_MAGIC, EXFAT_SUPER_MAGIC, SMB_SUPER_MAGIC, CIFS_SUPER_MAGIC, SMB2_SUPER_MAGIC};
-    struct statfs info
-    { };
+    struct statfs info = {};
     // A file system that cannot be told is taken at its word: identities are compared.
     return ::fstatfs(fd, &info) != 0 || std::ranges::find(unstable, info.f_type) == unstable.end();
 }

@@ -32,8 +32,7 @@ std::optional<QStringList> visibleNamesAt(int folder, mode_t only)
             continue;
         // Links count as what they lead to; a link to nothing counts as neither.
         const bool look = entry->d_type == DT_LNK || entry->d_type == DT_UNKNOWN;
-        struct stat info
-        { };
+        struct stat info = {};
         if (look && ::fstatat(folder, entry->d_name, &info, 0) != 0)
             continue;
         if (((look ? info.st_mode : DTTOIF(entry->d_type)) & S_IFMT) != only)

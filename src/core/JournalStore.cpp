@@ -35,8 +35,7 @@ bool makeFolders(const QByteArray &path)
         if (::mkdir(path.left(at).constData(), 0700) != 0 && errno != EEXIST)
             return false;
     }
-    struct stat info
-    { };
+    struct stat info = {};
     return (::mkdir(path.constData(), 0700) == 0 || errno == EEXIST)
         && ::stat(path.constData(), &info) == 0 && S_ISDIR(info.st_mode);
 }
@@ -46,8 +45,7 @@ bool makeFolders(const QByteArray &path)
 UniqueFd openDir(const QString &dir)
 {
     UniqueFd fd = openFolder(AT_FDCWD, encodeName(dir).constData());
-    struct stat info
-    { };
+    struct stat info = {};
     if (::fstat(fd.get(), &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0)
         return {};
     return fd;
@@ -59,8 +57,7 @@ std::optional<QByteArray> readAt(int dir, const QString &name, qint64 limit, boo
 {
     const UniqueFd fd(::openat(
         dir, encodeName(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC));
-    struct stat info
-    { };
+    struct stat info = {};
     // Only the user's own journals are read.
     if (::fstat(fd.get(), &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()
         || (info.st_size > limit && !onlyHead))
@@ -100,8 +97,7 @@ std::optional<JournalHead> headOf(int dir, const QString &name)
 
 std::optional<QString> stateFolderProblem(const QString &journalDir)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     if (::stat(encodeName(journalDir).constData(), &info) != 0 || openDir(journalDir).isOpen())
         return std::nullopt;
     return u"The folder of the moves' records \"%1\" is not private to you (it must be yours, "

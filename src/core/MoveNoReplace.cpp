@@ -40,8 +40,7 @@ enum class At { Ours, Other, Nothing, Unknown };
 
 At whatStandsAt(int dir, const char *name, const struct stat &file, const MoveSyscalls &calls)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     if (calls.lstat(dir, name, &info) == 0)
         return sameFile(info, FileId::of(file)) ? At::Ours : At::Other;
     return errno == ENOENT ? At::Nothing : At::Unknown;
@@ -124,8 +123,7 @@ MoveResult dropOldName(int fromDir, const char *from, int toDir, const char *to,
 {
     const std::string aside = privateName(from);
     const int error = calls.rename(fromDir, from, fromDir, aside.c_str()) == 0 ? 0 : errno;
-    struct stat there
-    { };
+    struct stat there = {};
     if (calls.lstat(fromDir, aside.c_str(), &there) != 0) {
         // Renamed, yet not to be looked at: what it holds cannot be told, so it stays.
         if (error == 0 && errno != ENOENT)
@@ -147,8 +145,7 @@ MoveResult dropOldName(int fromDir, const char *from, int toDir, const char *to,
 bool isPlaceholder(
     int dir, const char *name, const struct stat &reserved, const MoveSyscalls &calls)
 {
-    struct stat info
-    { };
+    struct stat info = {};
     return calls.lstat(dir, name, &info) == 0 && sameFile(info, FileId::of(reserved))
         && S_ISREG(info.st_mode) && info.st_size == 0;
 }
@@ -162,8 +159,7 @@ MoveResult moveOverPlaceholder(int fromDir, const char *from, int toDir, const c
     const UniqueFd fd(calls.create(toDir, to));
     if (!fd.isOpen())
         return lookAfter(fromDir, from, toDir, to, file, errno, calls);
-    struct stat reserved
-    { };
+    struct stat reserved = {};
     const bool known = ::fstat(fd.get(), &reserved) == 0;
     const int error = errno;
     // Without its identity the placeholder cannot be told from another's file: it stays.
@@ -203,11 +199,24 @@ const MoveSyscalls &MoveSyscalls::system()
     return calls;
 }
 
+MoveSyscalls MoveSyscalls::tellingCreates(
+    std::function<void(const struct stat &, const char *)> made) const
+{
+    MoveSyscalls calls = *this;
+    calls.create = [create = create, made = std::move(made)](int dir, const char *name) {
+        const int fd = create(dir, name);
+        struct stat info = {};
+        if (fd >= 0 && ::fstat(fd, &info) == 0)
+            made(info, name);
+        return fd;
+    };
+    return calls;
+}
+
 MoveResult moveNoReplaceAt(
     int fromDir, const char *from, int toDir, const char *to, const MoveSyscalls &calls)
 {
-    struct stat file
-    { };
+    struct stat file = {};
     if (calls.lstat(fromDir, from, &file) != 0)
         return failedWith(errno);
     return moveNoReplaceAt(fromDir, from, toDir, to, file, calls);

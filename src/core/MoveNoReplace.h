@@ -47,6 +47,11 @@ struct MoveSyscalls
     std::function<int(int dir, const char *name)> create;
 
     static const MoveSyscalls &system();
+    // The same calls, with `made` told of each empty file that create makes (its identity and
+    // name) before anything else happens to it: a reservation is written down the moment it
+    // exists.
+    MoveSyscalls tellingCreates(
+        std::function<void(const struct stat &, const char *name)> made) const;
 };
 
 // Moves or renames a file without ever replacing what stands at `to` and without copying:

@@ -123,8 +123,7 @@ bool MovePlan::decideFile(qsizetype j)
             planned.looked = m_access.look(file);
             // A file that could not be looked at is written down as unknown, which the undo
             // never takes for any file.
-            const struct stat unknown
-            { };
+            const struct stat unknown = {};
             m_journal->moving(planned.looked.error == 0 ? planned.looked.info : unknown, *folder,
                 planned.looked.name);
         }

@@ -19,22 +19,16 @@ UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString jour
     , m_dryRun(dryRun)
     , m_tell(std::move(tell))
     , m_journalDir(std::move(journalDir))
-    , m_calls(calls)
+    // A name reserved in the folder to take a file back is written down, as the move does.
+    , m_calls(calls.tellingCreates([this](const struct stat &info, const char *name) {
+        appendRecord(
+            m_journalDir, m_journalName, reservationRecord(info, QStringLiteral("."), name), false);
+    }))
     , m_passedOver(passedOver)
 {
     if (m_folder.fd() < 0)
         return;
     m_stableIds = stableIdentities(m_folder.fd());
-    // A name reserved in the folder to take a file back is written down, as the move does.
-    m_calls.create = [this, create = calls.create](int dir, const char *name) {
-        const int fd = create(dir, name);
-        struct stat info
-        { };
-        if (fd >= 0 && ::fstat(fd, &info) == 0)
-            appendRecord(m_journalDir, m_journalName,
-                reservationRecord(info, QStringLiteral("."), name), false);
-        return fd;
-    };
     // A dry run changes nothing, and needs no lock.
     if (!m_dryRun) {
         std::optional<UniqueFd> lock = lockPasses(m_journalDir, m_folder.id());
@@ -115,15 +109,13 @@ void UndoPass::handle(const JournalRecord &record)
     // cannot simply go back: never moved (it stayed at the move), already back from an undo cut
     // short, or its name taken.
     const auto isBack = [&] {
-        struct stat here
-        { };
+        struct stat here = {};
         return m_calls.lstat(m_folder.fd(), name.constData(), &here) == 0
             ? std::optional(record.isFile(here, m_stableIds))
             : std::nullopt;
     };
     const int sub = m_sub.open(m_folder.fd(), record.folder);
-    struct stat there
-    { };
+    struct stat there = {};
     if (sub < 0 || m_calls.lstat(sub, name.constData(), &there) != 0) {
         // A file the journal could not identify, and that is not there, never moved.
         if (isBack() != true && record.identity.known())
@@ -188,8 +180,7 @@ void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &
             = here ? UniqueFd() : openFolder(folder.fd(), encodeName(record.folder).constData());
         const int dir = here ? folder.fd() : sub.get();
         const QByteArray name = encodeName(record.file);
-        struct stat info
-        { };
+        struct stat info = {};
         // Without hard links, one look is all these volumes allow before the removal.
         if (::fstatat(dir, name.constData(), &info, AT_SYMLINK_NOFOLLOW) == 0
             && S_ISREG(info.st_mode) && info.st_size == 0 && record.isFile(info, stableIds))
