@@ -410,8 +410,7 @@ private slots:
             if (entry.startsWith("songs/"))
                 continue;
             if (const qsizetype end = entry.indexOf(".journal="); end > 0) {
-                struct stat info
-                { };
+                struct stat info = {};
                 QCOMPARE(::stat(root + '/' + entry.left(end + 8), &info), 0);
                 QCOMPARE(info.st_mode & 07777, mode_t(0600));
                 entry = entry.left(entry.lastIndexOf('/', end) + 1) + 'J';

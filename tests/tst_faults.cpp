@@ -380,8 +380,7 @@ private slots:
             int(summary.stayed.size() - inBoth - reasons.count(u"vanished"_s)
                 - reasons.count(u"keptAside"_s)));
         for (const StayedFile &file : summary.stayed) {
-            struct stat info
-            { };
+            struct stat info = {};
             if (file.reason == StayReason::KeptAside)
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
             if (file.reason == StayReason::LeftUnderTwoNames) {

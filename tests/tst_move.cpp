@@ -95,8 +95,7 @@ class TestMove : public QObject
     // "device inode" of a path, as a journal writes it.
     static QByteArray identity(const QString &path)
     {
-        struct stat info
-        { };
+        struct stat info = {};
         if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
             return "0 0";
         return QByteArray::number(quint64(info.st_dev)) + ' ' + QByteArray::number(info.st_ino);
