@@ -38,10 +38,13 @@ inline void startArvelo(QProcess &program, const QByteArrayList &arguments,
     program.start(u"/bin/sh"_s, {u"-c"_s, script, binary});
 }
 
-inline ArveloRun runArvelo(const QByteArrayList &arguments, const QStringList &environment = {})
+// Runs it to its end, in the given working folder (else the test's own).
+inline ArveloRun runArvelo(const QByteArrayList &arguments, const QStringList &environment = {},
+    const QString &workingFolder = {}, const QString &binary = QString::fromUtf8(ARVELO_BINARY))
 {
     QProcess program;
-    startArvelo(program, arguments, environment);
+    program.setWorkingDirectory(workingFolder);
+    startArvelo(program, arguments, environment, binary);
     ArveloRun run;
     if (program.waitForFinished(60000) && program.exitStatus() == QProcess::NormalExit)
         run.exitCode = program.exitCode();

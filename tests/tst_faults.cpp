@@ -55,37 +55,9 @@ enum class Meddle {
     Links, // a relative and an absolute link among the files
 };
 
-QString reasonName(StayReason reason)
-{
-    switch (reason) {
-    case StayReason::NameTaken:
-        return u"taken"_s;
-    case StayReason::FolderNotMade:
-        return u"notMade"_s;
-    case StayReason::NotAFolder:
-        return u"notAFolder"_s;
-    case StayReason::UnusableName:
-        return u"unusable"_s;
-    case StayReason::Vanished:
-        return u"vanished"_s;
-    case StayReason::Refused:
-        return u"refused"_s;
-    case StayReason::LeftUnderTwoNames:
-        return u"twoNames"_s;
-    case StayReason::ReadOnly:
-        return u"readOnly"_s;
-    case StayReason::LinkWouldBreak:
-        return u"linkBreaks"_s;
-    case StayReason::KeptAside:
-        return u"keptAside"_s;
-    case StayReason::NotJournaled:
-    case StayReason::TakenInFolder:
-    case StayReason::NotInArtistFolder:
-    case StayReason::OtherFileNow:
-        break; // the undo's and the journal's, not the move's
-    }
-    return u"?"_s;
-}
+// The move's reasons, by their order in StayReason; the undo's and the journal's come after.
+const QStringList reasonNames = u"taken notMade notAFolder unusable vanished refused twoNames "
+                                u"readOnly linkBreaks keptAside"_s.split(u' ');
 
 } // namespace
 
@@ -271,18 +243,15 @@ private slots:
                 return;
             const int saved = errno;
             meddle = when == Meddle::RenewOldNameTwice ? Meddle::RenewOldName : Meddle::None;
-            if (when == Meddle::RenewOldName || when == Meddle::RenewOldNameTwice) {
-                save(
-                    m_root + "/sel/Alpha - d", meddle == Meddle::None ? "renewed" : "renewed once");
-            } else if (when == Meddle::SaveBeforeUnlink) {
-                save(m_root + "/sel/Alpha - d", "saved");
-            } else if (when == Meddle::ReplacePlaceholder) {
-                QVERIFY(makeFile(m_root + "/sel/Alpha/.part", "other program"));
-                QCOMPARE(::rename(m_root + "/sel/Alpha/.part", other), 0);
+            if (when == Meddle::ReplacePlaceholder)
+                save(other, "other program");
+            else if (when != Meddle::TakeNameWhenFree)
+                save(m_root + "/sel/Alpha - d",
+                    when == Meddle::SaveBeforeUnlink ? "saved"
+                        : meddle == Meddle::None     ? "renewed"
+                                                     : "renewed once");
+            else if (makeFile(other, "other program"))
                 expected.insert("=other program", {});
-            } else if (makeFile(other, "other program")) {
-                expected.insert("=other program", {});
-            }
             errno = saved;
         };
         MoveSyscalls watched = real;
@@ -336,12 +305,15 @@ private slots:
         QCOMPARE(files.size(), tracked.size());
         QStringList entries {u"Alpha"_s, escaped(u"Caf<e9>"_s), u"Zeta"_s, escaped(u"<ff><fe>"_s)};
         QByteArray selectedNow = m_root + "/sel";
-        if (meddle == Meddle::SwapSelectedBeforeMove) {
+        // Another program moves the selected folder away, and leaves a link in its place.
+        const auto swapSelected = [&] {
             QCOMPARE(::rename(m_root + "/sel", m_root + "/moved"), 0);
             QCOMPARE(::symlink("outside", m_root + "/sel"), 0);
             expected.insert("@outside", {});
             selectedNow = m_root + "/moved";
-        }
+        };
+        if (meddle == Meddle::SwapSelectedBeforeMove)
+            swapSelected();
 
         // As the program does: nothing at all in a folder that is not the one listed. Then one
         // file per step, so the folders can change between two of them.
@@ -357,10 +329,7 @@ private slots:
                 QCOMPARE(::symlink("../outside", m_root + "/sel/Alpha"), 0);
                 expected.insert("@../outside", {});
             } else if (meddle == Meddle::SwapSelectedFolder) {
-                QCOMPARE(::rename(m_root + "/sel", m_root + "/moved"), 0);
-                QCOMPARE(::symlink("outside", m_root + "/sel"), 0);
-                expected.insert("@outside", {});
-                selectedNow = m_root + "/moved";
+                swapSelected();
             } else if (meddle == Meddle::RemoveListedFile) {
                 QCOMPARE(::unlink(m_root + "/sel/Zeta - b"), 0);
                 expected.remove("=Zeta - b");
@@ -373,7 +342,7 @@ private slots:
 
         QStringList reasons;
         for (const StayedFile &file : summary.stayed)
-            reasons.append(reasonName(file.reason));
+            reasons.append(reasonNames.value(int(file.reason), u"?"_s));
         QCOMPARE(reasons.join(u' '), stayed);
         QCOMPARE(int(summary.moved), moved);
         QCOMPARE(int(summary.foldersCreated), created);
@@ -411,8 +380,7 @@ private slots:
             int(summary.stayed.size() - inBoth - reasons.count(u"vanished"_s)
                 - reasons.count(u"keptAside"_s)));
         for (const StayedFile &file : summary.stayed) {
-            struct stat info
-            { };
+            struct stat info = {};
             if (file.reason == StayReason::KeptAside)
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
             if (file.reason == StayReason::LeftUnderTwoNames) {

@@ -30,50 +30,34 @@ class TestMove : public QObject
     {
         QStringList all;
         for (const bytetree::Entry &entry : bytetree::entries(QFile::encodeName(dir))) {
-            const QString path = QFile::decodeName(entry.path);
-            const QString held = QString::fromUtf8(entry.held);
-            if (held.startsWith(u'=') && held.sliced(1) == path.section(u'/', -1))
-                all.append(path);
-            else
-                all.append(path + (held.startsWith(u'=') ? held : held.left(1)));
+            const QString path = QFile::decodeName(entry.path),
+                          held = QString::fromUtf8(entry.held);
+            all.append(held == u'=' + path.section(u'/', -1)
+                    ? path
+                    : path + (held.startsWith(u'=') ? held : held.left(1)));
         }
         all.sort();
         return all;
     }
 
-    // The real file system, except that one folder cannot be created (as on a read-only medium),
-    // and the system may refuse to move one file.
-    struct RefusingFolders final : DiskFolders
-    {
-        RefusingFolders(const QString &folder, const QStringList &files, QString folderRefused,
-            QString moveRefused)
-            : DiskFolders(ListedFolder(folder, std::nullopt), files)
-            , refused(std::move(folderRefused))
-            , refusedMove(std::move(moveRefused))
-        { }
-        int makeFolder(const QString &name) override
-        {
-            return name == refused ? EACCES : DiskFolders::makeFolder(name);
-        }
-        MoveResult move(const LookedFile &file, const QString &sub) override
-        {
-            if (!refusedMove.isEmpty() && file.name == refusedMove.toUtf8())
-                return {EACCES};
-            return DiskFolders::move(file, sub);
-        }
-
-        const QString refused;
-        const QString refusedMove;
-    };
-
-    // A move of files in folder, as the window makes it but with the refusals given; with a
-    // journal when asked.
+    // A move of files in folder, as the window makes it, on the real file system except that one
+    // folder cannot be created (as on a read-only medium) and the system may refuse to move one
+    // file; with a journal when asked.
     MovePass movePass(const QString &folder, const QStringList &entries, const QStringList &files,
         bool beautify = true, bool journal = false, const QString &refused = {},
         const QString &refusedMove = {})
     {
-        auto disk = std::make_unique<RefusingFolders>(folder, files, refused, refusedMove);
-        return MovePass(std::move(disk), folder, {entries, files, beautify}, {},
+        const auto refusing = [](const auto &real, const QString &refusedName) {
+            return [real, name = refusedName.toUtf8()](int dir, const char *entry, auto... rest) {
+                return name == entry ? (errno = EACCES, -1) : real(dir, entry, rest...);
+            };
+        };
+        MoveSyscalls calls = MoveSyscalls::system();
+        calls.mkdir = refusing(calls.mkdir, refused);
+        calls.renameNoReplace = refusing(calls.renameNoReplace, refusedMove);
+        return MovePass(
+            std::make_unique<DiskFolders>(ListedFolder(folder, std::nullopt), files, calls), folder,
+            {entries, files, beautify}, {},
             journal ? std::make_unique<Journal>(
                 folder, ListedFolder(folder, std::nullopt).id(), m_state->path())
                     : nullptr);
@@ -85,6 +69,16 @@ class TestMove : public QObject
         MovePass pass = movePass(folder, entries, files, beautify, journal, refused, refusedMove);
         pass.step();
         return pass.summary();
+    }
+    // The journal tests' move: the files named are made in folder (below the root) unless there,
+    // and moved into "Zeta" with a journal. Returns how many moved.
+    qsizetype moveToZeta(const QString &folder, const QStringList &files)
+    {
+        for (const QString &file : files) {
+            if (!QFileInfo::exists(m_dir->filePath(folder + u'/' + file)))
+                makeAll({folder + u'/' + file});
+        }
+        return moveAll(m_dir->filePath(folder), {u"Zeta"_s}, files, true, true).moved;
     }
     UndoPass undoPass(const QString &folder) const
     {
@@ -101,8 +95,7 @@ class TestMove : public QObject
     // "device inode" of a path, as a journal writes it.
     static QByteArray identity(const QString &path)
     {
-        struct stat info
-        { };
+        struct stat info = {};
         if (::lstat(QFile::encodeName(path).constData(), &info) != 0)
             return "0 0";
         return QByteArray::number(quint64(info.st_dev)) + ' ' + QByteArray::number(info.st_ino);
@@ -243,15 +236,13 @@ private slots:
         QFETCH(QString, refused);
 
         makeFiles(files);
-        const MoveSummary done = moveAll(selected(), entries, files, beautify, false, refused);
-        QCOMPARE(listing(selected()).join(u", "_s), after);
-        QCOMPARE(QList<qsizetype>({done.moved, done.stayed.size(), done.foldersCreated}), counts);
-
         // Pressed again with the listing now stale: nothing changes and every file still counts.
-        const MoveSummary again = moveAll(selected(), entries, files, beautify, false, refused);
-        QCOMPARE(listing(selected()).join(u", "_s), after);
-        QCOMPARE(QList<qsizetype>({again.moved, again.stayed.size(), again.foldersCreated}),
-            QList<qsizetype>({0, done.moved + done.stayed.size(), 0}));
+        for (const QList<qsizetype> &expected : {counts, {0, counts[0] + counts[1], 0}}) {
+            const MoveSummary done = moveAll(selected(), entries, files, beautify, false, refused);
+            QCOMPARE(listing(selected()).join(u", "_s), after);
+            QCOMPARE(
+                QList<qsizetype>({done.moved, done.stayed.size(), done.foldersCreated}), expected);
+        }
     }
 
     // A folder the user opened through a link is worked in where the link leads.
@@ -449,20 +440,18 @@ private slots:
         }
         for (const QString &step : std::as_const(meddling)) {
             const QString at = selected() + u'/' + step.section(u'>', 0, 0);
-            if (step.startsWith(u'+')) {
-                QFile file(selected() + u'/' + step.mid(1));
-                QVERIFY(file.open(QIODevice::WriteOnly | QIODevice::NewOnly) && file.write("new"));
-            } else {
+            if (step.startsWith(u'+'))
+                QVERIFY(
+                    bytetree::makeFile(QFile::encodeName(selected() + u'/' + step.mid(1)), "new"));
+            else
                 QVERIFY(QFile::rename(at, selected() + u'/' + step.section(u'>', 1)));
-            }
         }
         m_before = listing(m_dir->path());
 
         QStringList reported;
         for (const QString &after : std::as_const(undos)) {
             UndoPass undo = undoPass(selected());
-            QVERIFY(undo.found());
-            QVERIFY(undo.step());
+            QVERIFY(undo.found() && undo.step());
             reported += stays(undo.summary());
             QCOMPARE(listing(selected()).join(u", "_s), after);
         }
@@ -475,20 +464,13 @@ private slots:
     // Each folder keeps the journals of its last passes, and another folder's are not counted.
     void keepsTheLastPasses()
     {
-        QStringList made {u"sel/a/"_s, u"sel/a/Zeta/"_s, u"sel/a/Zeta/Zeta - x"_s,
-            u"sel/a/Zeta - x"_s, u"sel/b/"_s, u"sel/b/Zeta - b"_s};
+        makeAll({u"sel/a/Zeta/Zeta - x"_s, u"sel/a/Zeta - x"_s});
+        QCOMPARE(moveToZeta(u"sel/b"_s, {u"Zeta - b"_s}), 1);
         for (int pass = 0; pass <= KeptPasses; ++pass)
-            made.append(u"sel/a/Zeta - %1"_s.arg(pass));
-        makeAll(made);
-        const auto move = [&](const QString &folder, const QString &file) {
-            return moveAll(folder, {u"Zeta"_s}, {file}, true, true).moved;
-        };
-        QCOMPARE(move(selected() + u"/b"_s, u"Zeta - b"_s), 1);
-        for (int pass = 0; pass <= KeptPasses; ++pass)
-            QCOMPARE(move(selected() + u"/a"_s, u"Zeta - %1"_s.arg(pass)), 1);
+            QCOMPARE(moveToZeta(u"sel/a"_s, {u"Zeta - %1"_s.arg(pass)}), 1);
         // Passes that change nothing push none of those out.
         for (int pass = 0; pass < KeptPasses; ++pass)
-            QCOMPARE(move(selected() + u"/a"_s, u"Zeta - x"_s), 0);
+            QCOMPARE(moveToZeta(u"sel/a"_s, {u"Zeta - x"_s}), 0);
         QCOMPARE(QDir(m_state->path()).entryList(QDir::Files).size(), KeptPasses + 1);
         for (int pass = KeptPasses; pass > 0; --pass)
             QVERIFY(undoPass(selected() + u"/a"_s).step());
@@ -504,9 +486,7 @@ private slots:
     // are passed over, and a dry run changes no journal doing so.
     void undoKeepsThePassUntilAllIsBack()
     {
-        makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
-        QCOMPARE(
-            moveAll(selected(), {u"Zeta"_s}, {u"Zeta - a"_s, u"Zeta - b"_s}, true, true).moved, 2);
+        QCOMPARE(moveToZeta(u"sel"_s, {u"Zeta - a"_s, u"Zeta - b"_s}), 2);
         MoveSyscalls failing = MoveSyscalls::system();
         failing.renameNoReplace = [](int fromDir, const char *from, int toDir, const char *to) {
             errno = EIO;
@@ -554,8 +534,7 @@ private slots:
     {
         if (::geteuid() != 0)
             QSKIP("giving a journal to another user needs root");
-        makeAll({u"sel/Zeta - a"_s, u"sel/Zeta - b"_s});
-        QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - a"_s}, true, true).moved, 1);
+        QCOMPARE(moveToZeta(u"sel"_s, {u"Zeta - a"_s}), 1);
         const QByteArray journal = QFile::encodeName(
             m_state->filePath(QDir(m_state->path()).entryList(QDir::Files).first()));
         QCOMPARE(::chown(journal.constData(), 4321, 4321), 0);
@@ -566,15 +545,14 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(m_state->path()).constData(), 0755), 0);
         QVERIFY(stateFolderProblem(m_state->path()));
         QVERIFY(!undoPass(selected()).found());
-        QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - b"_s}, true, true).moved, 0);
+        QCOMPARE(moveToZeta(u"sel"_s, {u"Zeta - b"_s}), 0);
         QCOMPARE(QDir(m_state->path()).entryList({u"*.journal"_s}, QDir::Files).size(), 1);
     }
 
     // While one pass holds a folder, another is refused, be it a move or an undo.
     void onePassAtATime()
     {
-        makeAll({u"sel/Zeta - a"_s});
-        QCOMPARE(moveAll(selected(), {u"Zeta"_s}, {u"Zeta - a"_s}, true, true).moved, 1);
+        QCOMPARE(moveToZeta(u"sel"_s, {u"Zeta - a"_s}), 1);
         const auto held = lockPasses(m_state->path(), ListedFolder(selected(), std::nullopt).id());
         QVERIFY(held && held->isOpen());
         QVERIFY(!journaledMove(
@@ -589,9 +567,7 @@ private slots:
         QString deep = selected();
         while (QFile::encodeName(deep).size() < 3800)
             deep += u'/' + QString(100, QChar(u'\u00e9'));
-        const QString below = deep.sliced(m_dir->path().size() + 1);
-        makeAll({below + u'/', below + u"/Zeta - a"_s});
-        QCOMPARE(moveAll(deep, {u"Zeta"_s}, {u"Zeta - a"_s}, true, true).moved, 1);
+        QCOMPARE(moveToZeta(deep.sliced(m_dir->path().size() + 1), {u"Zeta - a"_s}), 1);
         UndoPass undo = undoPass(deep);
         QVERIFY(undo.found() && undo.step());
         QCOMPARE(undo.summary().moved, 1);
@@ -675,9 +651,8 @@ private slots:
                   .replace("XB", identity(m_dir->path() + u"/Zeta - beside"_s))
                   .replace("XI", identity(m_dir->path() + u"/outside/Zeta - in"_s))
                   .replace("FAR", outside.toPercentEncoding());
-        QFile journal(m_state->filePath(u"00000000000000000001-1.journal"_s));
-        QVERIFY(journal.open(QIODevice::WriteOnly) && journal.write(text) == text.size());
-        journal.close();
+        QVERIFY(bytetree::makeFile(
+            QFile::encodeName(m_state->filePath(u"00000000000000000001-1.journal"_s)), text));
         // Newer by its name, and a pipe: read, it would never end.
         QCOMPARE(::mkfifo(QFile::encodeName(m_state->filePath(u"99999999999999999999-1.journal"_s))
                               .constData(),
@@ -685,12 +660,9 @@ private slots:
             0);
 
         UndoPass undo = undoPass(selected());
-        QVERIFY(undo.found());
-        QVERIFY(undo.step());
-        QStringList expected;
-        for (const QString &line : std::as_const(stayed))
-            expected.append(QString(line).replace(u"FAR"_s, QString::fromUtf8(outside)));
-        QCOMPARE(stays(undo.summary()), expected);
+        QVERIFY(undo.found() && undo.step());
+        QCOMPARE(
+            stays(undo.summary()), stayed.replaceInStrings(u"FAR"_s, QFile::decodeName(outside)));
         QCOMPARE(listing(selected()).join(u", "_s), after);
     }
 
