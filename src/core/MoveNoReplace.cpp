@@ -213,15 +213,6 @@ MoveSyscalls MoveSyscalls::tellingCreates(
     return calls;
 }
 
-MoveResult moveNoReplaceAt(
-    int fromDir, const char *from, int toDir, const char *to, const MoveSyscalls &calls)
-{
-    struct stat file = {};
-    if (calls.lstat(fromDir, from, &file) != 0)
-        return failedWith(errno);
-    return moveNoReplaceAt(fromDir, from, toDir, to, file, calls);
-}
-
 MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
     const struct stat &file, const MoveSyscalls &calls)
 {

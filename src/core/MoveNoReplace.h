@@ -59,12 +59,9 @@ struct MoveSyscalls
 // of the old name (first renamed to a private name, so that a file another program saves under
 // the old name meanwhile is never removed), else (no hard links, e.g. FAT) a rename over a
 // placeholder reserved with an exclusive create. Names are taken relative to the open folders
-// fromDir and toDir (or AT_FDCWD). Only what was `from` when the move began is moved or unlinked;
-// after any call that reports an error, the result is what the disk shows.
-MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
-    const MoveSyscalls &calls = MoveSyscalls::system());
-
-// The same for a file whose identity the caller has just taken (fstatat of `from`).
+// fromDir and toDir (or AT_FDCWD). Only `file`, as the caller has just looked at `from`
+// (fstatat), is moved or unlinked; after any call that reports an error, the result is what the
+// disk shows.
 MoveResult moveNoReplaceAt(int fromDir, const char *from, int toDir, const char *to,
     const struct stat &file, const MoveSyscalls &calls = MoveSyscalls::system());
 
