@@ -59,25 +59,20 @@ void AppWindow::closeEvent(QCloseEvent *event)
         event->ignore();
         return;
     }
-    if (!m_unloaded) {
-        m_unloaded = true;
-        Form_Unload();
-    }
+    m_unloaded = true;
     event->accept();
-}
-
-Qt::WindowFlags fixedWindowFlags(bool closeBox)
-{
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-        | Qt::MSWindowsFixedSizeDialogHint;
-    if (closeBox)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    return flags;
 }
 
 Qt::WindowFlags sizableWithoutControlBoxFlags()
 {
     return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+}
+
+Qt::WindowFlags fixedWindowFlags(bool closeBox)
+{
+    const Qt::WindowFlags closing = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return sizableWithoutControlBoxFlags() | Qt::MSWindowsFixedSizeDialogHint
+        | (closeBox ? closing : Qt::WindowFlags());
 }
 
 } // namespace arvelo

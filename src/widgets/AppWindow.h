@@ -35,8 +35,6 @@ public:
 
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }
-    // Runs once, when the window is unloaded; it cannot cancel the unloading.
-    virtual void Form_Unload() { }
 
 protected:
     // Whether a close request from the user or the window manager (close box, Alt+F4) may
