@@ -27,10 +27,9 @@ Help::Help()
 
     Text1 = place(new arvelo::TextBox(this), "Text1", twipsRect(120, 120, 4455, 4215));
     Text1->setText(helpText());
-    Command1 = place(
-        new QPushButton(u"OK, Ok ,Ok ..."_s, this), "Command1", twipsRect(360, 4560, 1695, 375));
-    Command2
-        = place(new QPushButton(u"About"_s, this), "Command2", twipsRect(2520, 4560, 1695, 375));
+    Command1 = place<QPushButton>(
+        this, "Command1", u"OK, Ok ,Ok ..."_s, twipsRect(360, 4560, 1695, 375));
+    Command2 = place<QPushButton>(this, "Command2", u"About"_s, twipsRect(2520, 4560, 1695, 375));
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);
