@@ -1,15 +1,21 @@
 #include "widgets/AppWindow.h"
 
+#include "widgets/AppIcon.h"
+
 #include <QCloseEvent>
 #include <QScreen>
 #include <QWindow>
 
 namespace arvelo {
 
-AppWindow::AppWindow(Qt::WindowFlags flags)
+AppWindow::AppWindow(
+    Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon)
     : QWidget(nullptr, flags)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(name);
+    setWindowTitle(caption);
+    setWindowIcon(bundledIcon(icon));
 }
 
 void AppWindow::unload()

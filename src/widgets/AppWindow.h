@@ -17,7 +17,9 @@ class AppWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AppWindow(Qt::WindowFlags flags);
+    // name is the window's object name, icon the stem of its bundled icon (see AppIcon.h).
+    AppWindow(
+        Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon);
 
     bool isUnloaded() const { return m_unloaded; }
     // The program's own unload: closes the window whatever userMayClose says.

@@ -7,7 +7,6 @@
 #include "core/MoveReport.h"
 #include "core/Passes.h"
 #include "core/UndoPass.h"
-#include "widgets/AppIcon.h"
 #include "widgets/FolderWatch.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
@@ -96,11 +95,8 @@ std::optional<QString> droppedFolder(const QMimeData *data)
 } // namespace
 
 Form1::Form1(const QString &startFolder)
-    : AppWindow(arvelo::fixedWindowFlags(true))
+    : AppWindow(arvelo::fixedWindowFlags(true), u"Form1"_s, u"Arvelo"_s, u"arvelo"_s)
 {
-    setObjectName(u"Form1"_s);
-    setWindowTitle(u"Arvelo"_s);
-    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
     // The layout was drawn for a small 8-point sans serif; the system's own, at that size,
     // keeps every caption inside its control.
     QFont small = font();

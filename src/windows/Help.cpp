@@ -1,6 +1,5 @@
 #include "windows/Help.h"
 
-#include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
@@ -17,11 +16,8 @@ using arvelo::place;
 using arvelo::twipsRect;
 
 Help::Help()
-    : AppWindow(arvelo::fixedWindowFlags(true))
+    : AppWindow(arvelo::fixedWindowFlags(true), u"Help"_s, u"Help"_s, u"help"_s)
 {
-    setObjectName(u"Help"_s);
-    setWindowTitle(u"Help"_s);
-    setWindowIcon(arvelo::bundledIcon(u"help"_s));
     setFixedSize(arvelo::twipsSize(4680, 5130));
     setFont(arvelo::layoutFont(9.75));
 

@@ -47,13 +47,10 @@ void fitCaption(QLabel *caption)
 } // namespace
 
 frmAbout::frmAbout()
-    : AppWindow(aboutWindowFlags())
+    : AppWindow(aboutWindowFlags(), u"frmAbout"_s, u"About MyApp"_s, u"arvelo"_s)
 {
     // A tool window would not keep the program running on its own; this one must.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setObjectName(u"frmAbout"_s);
-    setWindowTitle(u"About MyApp"_s);
-    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
 
     const QSize client = arvelo::twipsSize(3510, 1620);
     setFixedSize(client);
