@@ -25,11 +25,9 @@ void FolderWatch::watch(const QString &folder)
     if (const QStringList old = m_watcher->directories(); !old.isEmpty())
         m_watcher->removePaths(old);
     settle();
-    if (folder.isEmpty())
-        return;
     // The watcher takes a path as text and would lose the bytes of a name that is not UTF-8;
     // the folder opened by its own bytes is watched through its descriptor instead, which
-    // also ties the watch to the very folder listed.
+    // also ties the watch to the very folder listed. An empty path opens nothing.
     if (const UniqueFd fd = openChosenFolder(folder); fd.isOpen())
         m_watcher->addPath(u"/proc/self/fd/%1"_s.arg(fd.get()));
 }
