@@ -21,17 +21,6 @@ namespace arvelo {
 
 namespace {
 
-// The error number that keeps the window from listing folder, or 0 when it can.
-int folderError(const QString &folder)
-{
-    // Opened by the bytes the arguments were decoded from (argumentsOf): checked exactly as typed.
-    const UniqueFd dir = openChosenFolder(folder);
-    if (!dir.isOpen())
-        return errno;
-    // Reading the entries' types needs search permission, which opening does not ask for.
-    return ::faccessat(dir.get(), ".", X_OK, 0) == 0 ? 0 : errno;
-}
-
 // QApplication reads these options itself later; they must not count as unknown here.
 const QStringList qtOptionsWithValue {u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s,
     u"plugin"_s, u"display"_s, u"qwindowgeometry"_s, u"geometry"_s, u"qwindowicon"_s,
@@ -146,8 +135,8 @@ StartUp usageError(const QString &problem)
         = u"arvelo: %1\n%2Try 'arvelo --help' for more information.\n"_s.arg(problem, usageLine)};
 }
 
-// A start on the folder typed, made absolute from currentFolder; an exit when it cannot be
-// listed.
+// A start on the folder typed, made absolute from currentFolder; an exit when the window could
+// not list it.
 StartUp startOnGiven(const QString &given, const QString &currentFolder)
 {
     QString folder = given.isEmpty() ? given : QDir(currentFolder).absoluteFilePath(given);
@@ -160,7 +149,11 @@ StartUp startOnGiven(const QString &given, const QString &currentFolder)
         }
     }
     folder = QDir::cleanPath(folder);
-    if (const int error = folderError(folder)) {
+    // Opened by the bytes the arguments were decoded from (argumentsOf), so it is checked exactly
+    // as typed. Reading the entries' types needs search permission, which opening does not ask for.
+    const UniqueFd dir = openChosenFolder(folder);
+    if (!dir.isOpen() || ::faccessat(dir.get(), ".", X_OK, 0) != 0) {
+        const int error = errno;
         return {.exitCode = UsageExitCode,
             .standardError = u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
                 given, QString::fromLocal8Bit(std::strerror(error)))};
