@@ -79,17 +79,13 @@ void nameAfterFrame(QWidget *control, const QGroupBox *frame)
 std::optional<QString> droppedFolder(const QMimeData *data)
 {
     const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1)
-        return std::nullopt;
-    const QUrl &url = urls.first();
+    const QUrl url = urls.size() == 1 ? urls.first() : QUrl();
     if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == u"localhost"_s))
         return std::nullopt;
     // The path's own bytes, as the file manager sent them, whether or not they are UTF-8.
     const QString folder = arvelo::absoluteClean(arvelo::decodeName(
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
-    if (!arvelo::isReadableFolder(folder))
-        return std::nullopt;
-    return folder;
+    return arvelo::isReadableFolder(folder) ? std::optional(folder) : std::nullopt;
 }
 
 } // namespace
