@@ -61,12 +61,10 @@ void AppWindow::showInPlace()
 
 void AppWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_unloading && !userMayClose()) {
-        event->ignore();
-        return;
-    }
-    m_unloaded = true;
-    event->accept();
+    // Once unloaded, a window stays so: m_unloading is never cleared, and each kind of window
+    // either always or never lets the user close it.
+    m_unloaded = m_unloading || userMayClose();
+    event->setAccepted(m_unloaded);
 }
 
 Qt::WindowFlags sizableWithoutControlBoxFlags()
