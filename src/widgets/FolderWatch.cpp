@@ -41,22 +41,20 @@ void FolderWatch::hold()
 void FolderWatch::release()
 {
     m_held = false;
-    if (m_pending)
+    if (m_firstUntold.isValid())
         m_quiet->start();
 }
 
 void FolderWatch::settle()
 {
-    m_pending = false;
+    m_firstUntold.invalidate();
     m_quiet->stop();
 }
 
 void FolderWatch::noteChange()
 {
-    if (!m_pending) {
-        m_pending = true;
+    if (!m_firstUntold.isValid())
         m_firstUntold.start();
-    }
     if (m_held)
         return;
     // Each change waits for quiet again, unless the changes have gone on too long already.
@@ -66,7 +64,7 @@ void FolderWatch::noteChange()
 
 void FolderWatch::tell()
 {
-    if (m_held || !m_pending)
+    if (m_held || !m_firstUntold.isValid())
         return;
     settle();
     emit changed();
