@@ -6,11 +6,10 @@
 
 int main(int argc, char *argv[])
 {
-    // Without a FOLDER argument the window starts in the current folder.
-    const QString currentFolder = arvelo::currentFolder();
-    // Read before the application object exists: --help needs no display.
+    // Read before the application object exists: --help needs no display. Without a FOLDER
+    // argument the window starts in the current folder.
     const arvelo::StartUp start
-        = arvelo::readCommandLine(arvelo::argumentsOf(argc, argv), currentFolder);
+        = arvelo::readCommandLine(arvelo::argumentsOf(argc, argv), arvelo::currentFolder());
     arvelo::printMessages(start);
     // A verb runs on the core alone, with no display.
     if (start.verb) {

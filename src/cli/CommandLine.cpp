@@ -1,6 +1,7 @@
 #include "cli/CommandLine.h"
 
 #include "cli/Verbs.h"
+#include "core/ListedFolder.h"
 #include "core/NameCodec.h"
 
 #include <QCommandLineParser>
@@ -12,7 +13,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <dirent.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -20,21 +20,6 @@ using namespace Qt::StringLiterals;
 namespace arvelo {
 
 namespace {
-
-// The error number that keeps the window from listing folder, or 0 when it can.
-int folderError(const QString &folder)
-{
-    if (folder.isEmpty())
-        return ENOENT;
-    // Encoded as the arguments were decoded (argumentsOf), so it is checked exactly as typed.
-    const QByteArray name = encodeName(folder);
-    DIR *dir = ::opendir(name.constData());
-    if (!dir)
-        return errno;
-    ::closedir(dir);
-    // Reading the entries' types needs search permission, which opendir does not ask for.
-    return ::access(name.constData(), X_OK) == 0 ? 0 : errno;
-}
 
 // QApplication reads these options itself later; they must not count as unknown here.
 const QStringList qtOptionsWithValue {u"platform"_s, u"platformpluginpath"_s, u"platformtheme"_s,
@@ -143,30 +128,15 @@ const char16_t *nameOf(Setting setting)
     return std::ranges::find(settingOptions, setting, &SettingOption::setting)->name;
 }
 
-StartUp startOn(const QString &folder)
-{
-    StartUp start;
-    start.folder = folder;
-    return start;
-}
-
-StartUp endWith(int exitCode, const QString &output, const QString &error = {})
-{
-    StartUp start;
-    start.exitCode = exitCode;
-    start.standardOutput = output;
-    start.standardError = error;
-    return start;
-}
-
 StartUp usageError(const QString &problem)
 {
-    return endWith(UsageExitCode, {},
-        u"arvelo: %1\n%2Try 'arvelo --help' for more information.\n"_s.arg(problem, usageLine));
+    return {.exitCode = UsageExitCode,
+        .standardError
+        = u"arvelo: %1\n%2Try 'arvelo --help' for more information.\n"_s.arg(problem, usageLine)};
 }
 
-// A start on the folder typed, made absolute from currentFolder; an exit when it cannot be
-// listed.
+// A start on the folder typed, made absolute from currentFolder; an exit when the window could
+// not list it.
 StartUp startOnGiven(const QString &given, const QString &currentFolder)
 {
     QString folder = given.isEmpty() ? given : QDir(currentFolder).absoluteFilePath(given);
@@ -179,12 +149,16 @@ StartUp startOnGiven(const QString &given, const QString &currentFolder)
         }
     }
     folder = QDir::cleanPath(folder);
-    if (const int error = folderError(folder)) {
-        return endWith(UsageExitCode, {},
-            u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
-                given, QString::fromLocal8Bit(std::strerror(error))));
+    // Opened by the bytes the arguments were decoded from (argumentsOf), so it is checked exactly
+    // as typed. Reading the entries' types needs search permission, which opening does not ask for.
+    const UniqueFd dir = openChosenFolder(folder);
+    if (!dir.isOpen() || ::faccessat(dir.get(), ".", X_OK, 0) != 0) {
+        const int error = errno;
+        return {.exitCode = UsageExitCode,
+            .standardError = u"arvelo: cannot open folder \"%1\": %2\n"_s.arg(
+                given, QString::fromLocal8Bit(std::strerror(error)))};
     }
-    return startOn(folder);
+    return {.folder = folder};
 }
 
 } // namespace
@@ -229,10 +203,10 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
         return usageError(parser.errorText());
     if (isSet(u"help")) {
         // The parser names the program "<executable_name>" when no application object exists.
-        return endWith(0, usageLine + parser.helpText().section(u'\n', 1) + examples);
+        return {.standardOutput = usageLine + parser.helpText().section(u'\n', 1) + examples};
     }
     if (isSet(u"version"))
-        return endWith(0, u"Arvelo %1\n"_s.arg(QString::fromUtf8(ARVELO_VERSION)));
+        return {.standardOutput = u"Arvelo %1\n"_s.arg(QString::fromUtf8(ARVELO_VERSION))};
 
     const Verb *verb = nullptr;
     for (const Verb &given : verbs) {
@@ -263,38 +237,35 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
         // A verb never works on a folder that was not named.
         if (verb)
             return usageError(u"%1 needs a FOLDER"_s.arg(optionName(verb->name)));
-        return startOn(currentFolder);
+        return {.folder = currentFolder};
     }
     StartUp start = startOnGiven(folders.first(), currentFolder);
     if (!start.folder || !verb)
         return start;
 
     // The verb runs instead of the window, on that folder.
-    start.verb = verb->run;
-    VerbRequest &request = start.request;
-    request.folder = *start.folder;
-    start.folder.reset();
-    if (verb->valueName)
-        request.value = parser.value(QString::fromUtf16(verb->name));
     const auto isOn = [&isSet](Setting setting) { return isSet(nameOf(setting)); };
-    request.keyOptions
-        = {.overlookSpaces = !isOn(KeepSpaces), .convertToUppercase = !isOn(KeepCase)};
-    request.beautifyFolderNames = !isOn(AsWritten);
-    request.withSubFolders = !isOn(FilesOnly);
-    request.except = parser.values(QString::fromUtf16(nameOf(Except)));
-    request.only = parser.values(QString::fromUtf16(nameOf(Only)));
-    request.dryRun = isOn(DryRun);
-    request.verbose = isOn(Verbose);
-    request.end = isOn(Null) ? '\0' : '\n';
-    return start;
+    const auto valuesOf
+        = [&parser](const char16_t *name) { return parser.values(QString::fromUtf16(name)); };
+    return {.verb = verb->run,
+        .request = {.folder = *start.folder,
+            // Empty for a verb without a value; the last one given otherwise.
+            .value = parser.value(QString::fromUtf16(verb->name)),
+            .keyOptions
+            = {.overlookSpaces = !isOn(KeepSpaces), .convertToUppercase = !isOn(KeepCase)},
+            .beautifyFolderNames = !isOn(AsWritten),
+            .withSubFolders = !isOn(FilesOnly),
+            .except = valuesOf(nameOf(Except)),
+            .only = valuesOf(nameOf(Only)),
+            .dryRun = isOn(DryRun),
+            .verbose = isOn(Verbose),
+            .end = isOn(Null) ? '\0' : '\n'}};
 }
 
 void printMessages(const StartUp &start)
 {
-    const QByteArray output = start.standardOutput.toLocal8Bit();
-    const QByteArray error = start.standardError.toLocal8Bit();
-    std::fwrite(output.constData(), 1, size_t(output.size()), stdout);
-    std::fwrite(error.constData(), 1, size_t(error.size()), stderr);
+    std::fputs(qPrintable(start.standardOutput), stdout);
+    std::fputs(qPrintable(start.standardError), stderr);
     std::fflush(stdout);
 }
 

@@ -13,13 +13,13 @@ namespace arvelo {
 struct StartUp
 {
     // The folder the window starts on; absent when the program ends at once or runs a verb.
-    std::optional<QString> folder;
+    std::optional<QString> folder = {};
     // The verb to run instead of the window, and what it is asked.
     VerbRun verb = nullptr;
-    VerbRequest request;
+    VerbRequest request = {};
     int exitCode = 0;
-    QString standardOutput;
-    QString standardError;
+    QString standardOutput = {};
+    QString standardError = {};
 };
 
 // The program's arguments as text, argv[0] included.

@@ -35,19 +35,12 @@ extern "C" void onInterrupt(int)
     interrupted = 1;
 }
 
-void write(std::FILE *stream, QByteArrayView bytes)
-{
-    if (!bytes.isEmpty())
-        std::fwrite(bytes.data(), 1, size_t(bytes.size()), stream);
-}
-
 // A name printed as its own bytes, so that a name that is not UTF-8 reaches the next tool
 // as it is on the disk.
 void printName(const QString &name, char end)
 {
-    QByteArray line = encodeName(name);
-    line.append(end);
-    write(stdout, line);
+    const QByteArray line = encodeName(name) + end;
+    std::fwrite(line.constData(), 1, size_t(line.size()), stdout);
 }
 
 // Prints a list, as --scan and --songs do, and gives the status for that.
@@ -60,7 +53,7 @@ int printNames(const QStringList &names, char end)
 
 void printError(const QString &text)
 {
-    write(stderr, text.toLocal8Bit());
+    std::fputs(qPrintable(text), stderr);
 }
 
 // Tells why the verb cannot do its work, and gives the status for that.
@@ -126,8 +119,7 @@ public:
     InterruptFlag()
     {
         interrupted = 0;
-        struct sigaction action
-        { };
+        struct sigaction action = {};
         sigemptyset(&action.sa_mask);
         action.sa_flags = SA_RESTART;
         for (std::size_t i = 0; i < std::size(Signals); ++i) {
@@ -168,7 +160,6 @@ public:
             || pass.filesToMove() == 0)
             return;
         m_drawnAt = now;
-        m_drawn = true;
         printError(u"\r%1 of %2 files (%3%)"_s.arg(pass.filesHandled())
                        .arg(pass.filesToMove())
                        .arg(pass.filesHandled() * 100 / pass.filesToMove()));
@@ -177,15 +168,15 @@ public:
 
     void clear()
     {
-        if (m_drawn)
+        if (m_drawnAt >= 0)
             printError(u"\r\x1b[K"_s);
     }
 
 private:
     const bool m_terminal;
     QElapsedTimer m_clock;
+    // Negative until the line is first drawn.
     qint64 m_drawnAt = -ProgressEveryMs;
-    bool m_drawn = false;
 };
 
 } // namespace

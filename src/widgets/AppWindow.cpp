@@ -1,15 +1,21 @@
 #include "widgets/AppWindow.h"
 
+#include "widgets/AppIcon.h"
+
 #include <QCloseEvent>
 #include <QScreen>
 #include <QWindow>
 
 namespace arvelo {
 
-AppWindow::AppWindow(Qt::WindowFlags flags)
+AppWindow::AppWindow(
+    Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon)
     : QWidget(nullptr, flags)
 {
     setAttribute(Qt::WA_DeleteOnClose);
+    setObjectName(name);
+    setWindowTitle(caption);
+    setWindowIcon(bundledIcon(icon));
 }
 
 void AppWindow::unload()
@@ -55,29 +61,22 @@ void AppWindow::showInPlace()
 
 void AppWindow::closeEvent(QCloseEvent *event)
 {
-    if (!m_unloading && !userMayClose()) {
-        event->ignore();
-        return;
-    }
-    if (!m_unloaded) {
-        m_unloaded = true;
-        Form_Unload();
-    }
-    event->accept();
-}
-
-Qt::WindowFlags fixedWindowFlags(bool closeBox)
-{
-    Qt::WindowFlags flags = Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-        | Qt::MSWindowsFixedSizeDialogHint;
-    if (closeBox)
-        flags |= Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
-    return flags;
+    // Once unloaded, a window stays so: m_unloading is never cleared, and each kind of window
+    // either always or never lets the user close it.
+    m_unloaded = m_unloading || userMayClose();
+    event->setAccepted(m_unloaded);
 }
 
 Qt::WindowFlags sizableWithoutControlBoxFlags()
 {
     return Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint;
+}
+
+Qt::WindowFlags fixedWindowFlags(bool closeBox)
+{
+    const Qt::WindowFlags closing = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
+    return sizableWithoutControlBoxFlags() | Qt::MSWindowsFixedSizeDialogHint
+        | (closeBox ? closing : Qt::WindowFlags());
 }
 
 } // namespace arvelo

@@ -17,7 +17,9 @@ class AppWindow : public QWidget
 {
     Q_OBJECT
 public:
-    explicit AppWindow(Qt::WindowFlags flags);
+    // name is the window's object name, icon the stem of its bundled icon (see AppIcon.h).
+    AppWindow(
+        Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon);
 
     bool isUnloaded() const { return m_unloaded; }
     // The program's own unload: closes the window whatever userMayClose says.
@@ -35,8 +37,6 @@ public:
 
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }
-    // Runs once, when the window is unloaded; it cannot cancel the unloading.
-    virtual void Form_Unload() { }
 
 protected:
     // Whether a close request from the user or the window manager (close box, Alt+F4) may

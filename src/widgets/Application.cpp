@@ -22,17 +22,14 @@ Application::Application(int &argc, char **argv)
 
 bool Application::notify(QObject *receiver, QEvent *event)
 {
+    QString what;
     try {
         return QApplication::notify(receiver, event);
     } catch (const std::exception &error) {
-        reportFatalError(QString::fromLocal8Bit(error.what()));
+        what = QString::fromLocal8Bit(error.what());
     } catch (...) {
-        reportFatalError(u"Unknown error"_s);
+        what = u"Unknown error"_s;
     }
-}
-
-void reportFatalError(const QString &what)
-{
     QMessageBox::critical(
         nullptr, programTitle(), u"Run-time error: %1\n\nArvelo has to close."_s.arg(what));
     std::exit(EXIT_FAILURE);

@@ -13,6 +13,4 @@ public:
     bool notify(QObject *receiver, QEvent *event) override;
 };
 
-[[noreturn]] void reportFatalError(const QString &what);
-
 } // namespace arvelo

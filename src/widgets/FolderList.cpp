@@ -154,14 +154,11 @@ void FolderList::showFolder(const QString &wanted, const QString &drive)
               entry->setData(DepthRole, depth);
               addItem(entry);
           };
-    int depth = 0;
-    for (const QString &step : std::as_const(chain)) {
-        add(open, displayName(depth == 0 ? step : lastName(step)), step, depth);
-        ++depth;
-    }
+    for (int depth = 0; depth < chain.size(); ++depth)
+        add(open, displayName(depth == 0 ? drive : lastName(chain[depth])), chain[depth], depth);
     for (const QString &child : std::as_const(names))
         add(closed, displayName(child),
-            folder.endsWith(u'/') ? folder + child : folder + u'/' + child, depth);
+            folder.endsWith(u'/') ? folder + child : folder + u'/' + child, int(chain.size()));
     setCurrentRow(int(chain.size()) - 1);
 
     if (std::exchange(m_path, folder) != folder)

@@ -25,11 +25,9 @@ void FolderWatch::watch(const QString &folder)
     if (const QStringList old = m_watcher->directories(); !old.isEmpty())
         m_watcher->removePaths(old);
     settle();
-    if (folder.isEmpty())
-        return;
     // The watcher takes a path as text and would lose the bytes of a name that is not UTF-8;
     // the folder opened by its own bytes is watched through its descriptor instead, which
-    // also ties the watch to the very folder listed.
+    // also ties the watch to the very folder listed. An empty path opens nothing.
     if (const UniqueFd fd = openChosenFolder(folder); fd.isOpen())
         m_watcher->addPath(u"/proc/self/fd/%1"_s.arg(fd.get()));
 }
@@ -43,22 +41,20 @@ void FolderWatch::hold()
 void FolderWatch::release()
 {
     m_held = false;
-    if (m_pending)
+    if (m_firstUntold.isValid())
         m_quiet->start();
 }
 
 void FolderWatch::settle()
 {
-    m_pending = false;
+    m_firstUntold.invalidate();
     m_quiet->stop();
 }
 
 void FolderWatch::noteChange()
 {
-    if (!m_pending) {
-        m_pending = true;
+    if (!m_firstUntold.isValid())
         m_firstUntold.start();
-    }
     if (m_held)
         return;
     // Each change waits for quiet again, unless the changes have gone on too long already.
@@ -68,7 +64,7 @@ void FolderWatch::noteChange()
 
 void FolderWatch::tell()
 {
-    if (m_held || !m_pending)
+    if (m_held || !m_firstUntold.isValid())
         return;
     settle();
     emit changed();

@@ -37,9 +37,9 @@ private:
 
     QFileSystemWatcher *m_watcher = nullptr;
     QTimer *m_quiet = nullptr;
+    // Since the first change not told yet; invalid when every change has been told.
     QElapsedTimer m_firstUntold;
     bool m_held = false;
-    bool m_pending = false;
 };
 
 } // namespace arvelo

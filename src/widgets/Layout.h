@@ -3,6 +3,8 @@
 #include <QFont>
 #include <QLatin1StringView>
 #include <QRect>
+#include <QString>
+#include <QWidget>
 
 namespace arvelo {
 
@@ -13,6 +15,13 @@ W *place(W *widget, const char *name, const QRect &geometry)
     widget->setObjectName(QLatin1StringView(name));
     widget->setGeometry(geometry);
     return widget;
+}
+
+// The same for a control made from its caption, as buttons, frames and labels are.
+template<typename W>
+W *place(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
+{
+    return place(new W(caption, parent), name, geometry);
 }
 
 // The font the layouts ask for ("MS Sans Serif", regular) at a point size; where that face is

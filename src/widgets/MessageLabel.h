@@ -14,8 +14,6 @@ public:
 
     // The lines as shown, before wrapping.
     QString displayText() const;
-    // The font the message is drawn in: the label's own, or smaller where that would not fit.
-    QFont fittedFont() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;

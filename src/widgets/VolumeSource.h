@@ -23,12 +23,6 @@ public:
     static void setStandard(std::shared_ptr<const VolumeSource> source);
 };
 
-class SystemVolumes final : public VolumeSource
-{
-public:
-    QStringList roots() const override;
-};
-
 // What the user is told when a drive cannot be used.
 QString driveNotAvailableMessage();
 

@@ -6,10 +6,9 @@
 using namespace Qt::StringLiterals;
 
 Caut::Caut()
-    : ProgressWindow(
-        arvelo::fixedWindowFlags(false), u"Search in progres"_s, arvelo::twipsSize(3795, 945))
+    : ProgressWindow(arvelo::fixedWindowFlags(false), u"Caut"_s, u"Search in progres"_s,
+        arvelo::twipsSize(3795, 945))
 {
-    setObjectName(u"Caut"_s);
     setFixedSize(size());
     Label1->setGeometry(arvelo::twipsRect(0, 0, 3855, 975));
     Label1->setFont(arvelo::layoutFont(12));

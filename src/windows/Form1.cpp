@@ -7,7 +7,6 @@
 #include "core/MoveReport.h"
 #include "core/Passes.h"
 #include "core/UndoPass.h"
-#include "widgets/AppIcon.h"
 #include "widgets/FolderWatch.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
@@ -41,20 +40,9 @@ namespace {
 
 constexpr int OperationTickMs = 100;
 
-QGroupBox *frame(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    return place(new QGroupBox(caption, parent), name, geometry);
-}
-
-QPushButton *button(
-    QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
-{
-    return place(new QPushButton(caption, parent), name, geometry);
-}
-
 QCheckBox *option(QWidget *parent, const char *name, const QString &caption, const QRect &geometry)
 {
-    auto *box = place(new QCheckBox(caption, parent), name, geometry);
+    auto *box = place<QCheckBox>(parent, name, caption, geometry);
     box->setChecked(true);
     // Fonts here run wider than the layout's; let the caption show in full, short of the
     // artist frame that starts at 2520 twips.
@@ -91,27 +79,20 @@ void nameAfterFrame(QWidget *control, const QGroupBox *frame)
 std::optional<QString> droppedFolder(const QMimeData *data)
 {
     const QList<QUrl> urls = data->urls();
-    if (urls.size() != 1)
-        return std::nullopt;
-    const QUrl &url = urls.first();
+    const QUrl url = urls.size() == 1 ? urls.first() : QUrl();
     if (!url.isLocalFile() || !(url.host().isEmpty() || url.host() == u"localhost"_s))
         return std::nullopt;
     // The path's own bytes, as the file manager sent them, whether or not they are UTF-8.
     const QString folder = arvelo::absoluteClean(arvelo::decodeName(
         QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1())));
-    if (!arvelo::isReadableFolder(folder))
-        return std::nullopt;
-    return folder;
+    return arvelo::isReadableFolder(folder) ? std::optional(folder) : std::nullopt;
 }
 
 } // namespace
 
 Form1::Form1(const QString &startFolder)
-    : AppWindow(arvelo::fixedWindowFlags(true))
+    : AppWindow(arvelo::fixedWindowFlags(true), u"Form1"_s, u"Arvelo"_s, u"arvelo"_s)
 {
-    setObjectName(u"Form1"_s);
-    setWindowTitle(u"Arvelo"_s);
-    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
     // The layout was drawn for a small 8-point sans serif; the system's own, at that size,
     // keeps every caption inside its control.
     QFont small = font();
@@ -159,36 +140,36 @@ arvelo::KeyOptions Form1::keyOptions() const
 
 void Form1::createControls()
 {
-    Frame1 = frame(this, "Frame1", u"Select folder :"_s, twipsRect(120, 120, 3015, 3015));
+    Frame1
+        = place<QGroupBox>(this, "Frame1", u"Select folder :"_s, twipsRect(120, 120, 3015, 3015));
     Dir1 = place(new arvelo::FolderList(Frame1), "Dir1", twipsRect(120, 240, 2775, 2565));
     Timer2 = operationTimer(Frame1, "Timer2");
 
-    Frame2
-        = frame(this, "Frame2", u"Files in selected folder :"_s, twipsRect(3240, 120, 4815, 3015));
+    Frame2 = place<QGroupBox>(
+        this, "Frame2", u"Files in selected folder :"_s, twipsRect(3240, 120, 4815, 3015));
     File1 = place(new arvelo::FileList(Frame2), "File1", twipsRect(120, 240, 4575, 2625));
 
-    Frame3 = frame(this, "Frame3", u"Select Drive :"_s, twipsRect(120, 3240, 2175, 735));
+    Frame3 = place<QGroupBox>(this, "Frame3", u"Select Drive :"_s, twipsRect(120, 3240, 2175, 735));
     Drive1 = place(new arvelo::DriveList(Frame3), "Drive1", twipsRect(120, 240, 1935, 315));
 
-    Frame4 = frame(this, "Frame4", u"Artists :"_s, twipsRect(2520, 3240, 2415, 2895));
+    Frame4 = place<QGroupBox>(this, "Frame4", u"Artists :"_s, twipsRect(2520, 3240, 2415, 2895));
     List1 = place(new arvelo::SortedListBox(Frame4), "List1", twipsRect(120, 240, 2175, 2595));
 
-    Frame5
-        = frame(this, "Frame5", u"Selected artist's songs :"_s, twipsRect(5040, 3240, 3015, 2895));
+    Frame5 = place<QGroupBox>(
+        this, "Frame5", u"Selected artist's songs :"_s, twipsRect(5040, 3240, 3015, 2895));
     List2 = place(new arvelo::SortedListBox(Frame5), "List2", twipsRect(120, 240, 2775, 2595));
     // The scan's work list: never shown, never focused.
     List3 = place(new arvelo::SortedListBox(Frame5), "List3", twipsRect(1440, 360, 1335, 645));
     List3->setVisible(false);
     List3->setFocusPolicy(Qt::NoFocus);
 
-    Command1 = button(this, "Command1", u"Scan"_s, twipsRect(120, 4080, 1095, 255));
-    Command4 = button(this, "Command4", u"Help"_s, twipsRect(1200, 4080, 1095, 255));
-    Command2
-        = button(this, "Command2", u"Remove artist from list"_s, twipsRect(120, 4320, 2175, 255));
+    Command1 = place<QPushButton>(this, "Command1", u"Scan"_s, twipsRect(120, 4080, 1095, 255));
+    Command4 = place<QPushButton>(this, "Command4", u"Help"_s, twipsRect(1200, 4080, 1095, 255));
+    Command2 = place<QPushButton>(
+        this, "Command2", u"Remove artist from list"_s, twipsRect(120, 4320, 2175, 255));
     // The long caption fits this button only on two lines.
-    Command3
-        = place(new arvelo::WrappingButton(u"Move files to folders named after the artist"_s, this),
-            "Command3", twipsRect(120, 4560, 2175, 495));
+    Command3 = place<arvelo::WrappingButton>(this, "Command3",
+        u"Move files to folders named after the artist"_s, twipsRect(120, 4560, 2175, 495));
 
     Check1 = option(this, "Check1", u"Overlook spaces"_s, twipsRect(240, 5160, 1575, 255));
     Check2 = option(this, "Check2", u"Convert to Upercase"_s, twipsRect(240, 5400, 1815, 255));
@@ -205,11 +186,8 @@ void Form1::createControls()
         Command3, Check1, Check2, Check3, Check4};
     for (qsizetype i = 0; i + 1 < order.size(); ++i)
         setTabOrder(order.at(i), order.at(i + 1));
-    describeControls();
-}
 
-void Form1::describeControls()
-{
+    // What a screen reader says for the lists, and what the options change.
     nameAfterFrame(Dir1, Frame1);
     nameAfterFrame(File1, Frame2);
     // On Linux a drop-down's name is the item it shows, and its label the frame around it;
@@ -341,9 +319,8 @@ void Form1::Timer1_Timer()
     m_runner->ask([this, folder = File1->Path(), listed = File1->folderId(), files = File1->items(),
                       withSubFolders = Check4->isChecked(), options = keyOptions()] {
         const arvelo::ListedFolder opened(folder, listed);
-        return std::function<void()>(
-            [this, outcome = arvelo::scanFolder(opened, files, withSubFolders, options),
-                changed = opened.changed()] { endScan(outcome, changed); });
+        return [this, outcome = arvelo::scanFolder(opened, files, withSubFolders, options),
+                   changed = opened.changed()] { endScan(outcome, changed); };
     });
 }
 
@@ -386,10 +363,10 @@ void Form1::Timer2_Timer()
             order = arvelo::MoveOrder {List1->items(), File1->items(), Check3->isChecked()}] {
             arvelo::ListedFolder opened(folder, listed);
             if (opened.changed())
-                return OperationRunner::Opened {nullptr, arvelo::folderChangedMessage(folder)};
+                return arvelo::OpenedPass {nullptr, arvelo::folderChangedMessage(folder)};
             // A move that could not be taken back is not made.
             if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder()))
-                return OperationRunner::Opened {nullptr, *problem};
+                return arvelo::OpenedPass {nullptr, *problem};
             return arvelo::journaledMove(std::move(opened), order);
         },
         true);
@@ -440,21 +417,20 @@ void Form1::undoLastMove()
     // only the worker waiting. Meanwhile nothing else starts.
     m_busy = true;
     const QString folder = File1->Path();
-    m_runner->ask([this, folder] {
+    m_runner->ask([this, folder]() -> std::function<void()> {
         if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder())) {
-            return std::function<void()>([this, problem = *problem] {
+            return [this, problem = *problem] {
                 m_busy = false;
                 arvelo::showMessage(problem);
-            });
+            };
         }
         const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder, true);
         const arvelo::MoveSummary &back = preview->summary();
-        return std::function<void()>(
-            [this, folder, found = preview->found(), files = back.moved + back.stayed.size(),
-                passedOver = preview->passedOver()] {
-                m_busy = false;
-                askToUndo(folder, found, files, passedOver);
-            });
+        return [this, folder, found = preview->found(), files = back.moved + back.stayed.size(),
+                   passedOver = preview->passedOver()] {
+            m_busy = false;
+            askToUndo(folder, found, files, passedOver);
+        };
     });
 }
 
@@ -478,8 +454,8 @@ void Form1::askToUndo(
                 arvelo::ListedFolder(folder, std::nullopt), false, arvelo::PassTell(),
                 arvelo::journalFolder(), arvelo::MoveSyscalls::system(), passedOver);
             if (undo->busy())
-                return OperationRunner::Opened {nullptr, arvelo::folderBusyMessage(folder)};
-            return OperationRunner::Opened {std::move(undo)};
+                return arvelo::OpenedPass {nullptr, arvelo::folderBusyMessage(folder)};
+            return arvelo::OpenedPass {std::move(undo)};
         },
         false);
 }

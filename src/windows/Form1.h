@@ -79,8 +79,6 @@ protected:
 
 private:
     void createControls();
-    // What a screen reader says for the lists, and what the options change.
-    void describeControls();
     void wireEvents();
     // Shows what is in the folder now, keeping each list's selection by name.
     void rereadLists();

@@ -19,11 +19,10 @@ constexpr int BarHeight = 255;
 } // namespace
 
 Form2::Form2()
-    : ProgressWindow(arvelo::sizableWithoutControlBoxFlags(), u"Moving Files"_s,
+    : ProgressWindow(arvelo::sizableWithoutControlBoxFlags(), u"Form2"_s, u"Moving Files"_s,
         arvelo::twipsSize(ClientWidth, ClientHeight))
     , m_progress(new QProgressBar(this))
 {
-    setObjectName(u"Form2"_s);
     // Kept inside the window's client area so the message is never cut off at the right edge.
     Label1->setGeometry(arvelo::twipsRect(Margin, Margin, ClientWidth - 2 * Margin, 735));
     Label1->setFont(arvelo::layoutFont(13.5));

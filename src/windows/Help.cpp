@@ -1,6 +1,5 @@
 #include "windows/Help.h"
 
-#include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/TextBox.h"
 #include "widgets/Twips.h"
@@ -17,20 +16,16 @@ using arvelo::place;
 using arvelo::twipsRect;
 
 Help::Help()
-    : AppWindow(arvelo::fixedWindowFlags(true))
+    : AppWindow(arvelo::fixedWindowFlags(true), u"Help"_s, u"Help"_s, u"help"_s)
 {
-    setObjectName(u"Help"_s);
-    setWindowTitle(u"Help"_s);
-    setWindowIcon(arvelo::bundledIcon(u"help"_s));
     setFixedSize(arvelo::twipsSize(4680, 5130));
     setFont(arvelo::layoutFont(9.75));
 
     Text1 = place(new arvelo::TextBox(this), "Text1", twipsRect(120, 120, 4455, 4215));
     Text1->setText(helpText());
-    Command1 = place(
-        new QPushButton(u"OK, Ok ,Ok ..."_s, this), "Command1", twipsRect(360, 4560, 1695, 375));
-    Command2
-        = place(new QPushButton(u"About"_s, this), "Command2", twipsRect(2520, 4560, 1695, 375));
+    Command1 = place<QPushButton>(
+        this, "Command1", u"OK, Ok ,Ok ..."_s, twipsRect(360, 4560, 1695, 375));
+    Command2 = place<QPushButton>(this, "Command2", u"About"_s, twipsRect(2520, 4560, 1695, 375));
 
     setTabOrder(Text1, Command1);
     setTabOrder(Command1, Command2);

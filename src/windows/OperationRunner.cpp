@@ -72,13 +72,13 @@ void OperationRunner::runQueued(std::vector<std::function<void()>> &queue)
         call();
 }
 
-void OperationRunner::startPass(std::function<Opened()> open,
+void OperationRunner::startPass(std::function<arvelo::OpenedPass()> open,
     std::function<void(const arvelo::MoveSummary &)> finished,
     std::function<void(const QString &)> refused)
 {
     onWorker([this, open, finished, refused] {
         // The pass ends on the worker too: its journal's last flush, its folders closed.
-        const Opened opened = open();
+        const arvelo::OpenedPass opened = open();
         if (!opened.pass) {
             report([refused, why = opened.refusal] { refused(why); });
             return;

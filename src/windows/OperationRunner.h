@@ -23,10 +23,9 @@ public:
     // Waits for the worker, as stop() does.
     ~OperationRunner() override;
 
-    using Opened = arvelo::OpenedPass;
     // Opens the pass on the worker and runs it there to its end, in steps; passProgress after
     // each step, then finished with what it did, or refused with why it could not start.
-    void startPass(std::function<Opened()> open,
+    void startPass(std::function<arvelo::OpenedPass()> open,
         std::function<void(const arvelo::MoveSummary &)> finished,
         std::function<void(const QString &)> refused);
     // Runs `work` on the worker, then the answer it gives on the windows' thread.

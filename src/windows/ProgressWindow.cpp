@@ -1,18 +1,16 @@
 #include "windows/ProgressWindow.h"
 
-#include "widgets/AppIcon.h"
 #include "windows/Help.h"
 
 #include <QScreen>
 
 using namespace Qt::StringLiterals;
 
-ProgressWindow::ProgressWindow(Qt::WindowFlags flags, const QString &caption, QSize clientSize)
-    : AppWindow(flags)
+ProgressWindow::ProgressWindow(
+    Qt::WindowFlags flags, const QString &name, const QString &caption, QSize clientSize)
+    : AppWindow(flags, name, caption, u"progress"_s)
     , Label1(new arvelo::MessageLabel(this))
 {
-    setWindowTitle(caption);
-    setWindowIcon(arvelo::bundledIcon(u"progress"_s));
     resize(clientSize);
     Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);

@@ -10,7 +10,8 @@ class ProgressWindow : public arvelo::AppWindow
 {
     Q_OBJECT
 public:
-    ProgressWindow(Qt::WindowFlags flags, const QString &caption, QSize clientSize);
+    ProgressWindow(
+        Qt::WindowFlags flags, const QString &name, const QString &caption, QSize clientSize);
 
     arvelo::MessageLabel *Label1 = nullptr;
 

@@ -26,7 +26,7 @@ Qt::WindowFlags aboutWindowFlags()
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
-    auto *widget = place(new QLabel(text, parent), name, geometry);
+    auto *widget = place<QLabel>(parent, name, text, geometry);
     widget->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     return widget;
 }
@@ -47,13 +47,10 @@ void fitCaption(QLabel *caption)
 } // namespace
 
 frmAbout::frmAbout()
-    : AppWindow(aboutWindowFlags())
+    : AppWindow(aboutWindowFlags(), u"frmAbout"_s, u"About MyApp"_s, u"arvelo"_s)
 {
     // A tool window would not keep the program running on its own; this one must.
     setAttribute(Qt::WA_QuitOnClose, true);
-    setObjectName(u"frmAbout"_s);
-    setWindowTitle(u"About MyApp"_s);
-    setWindowIcon(arvelo::bundledIcon(u"arvelo"_s));
 
     const QSize client = arvelo::twipsSize(3510, 1620);
     setFixedSize(client);
@@ -65,10 +62,13 @@ frmAbout::frmAbout()
     picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(arvelo::bundledIcon(u"arvelo"_s).pixmap(32, 32));
 
-    cmdOK = place(new QPushButton(u"OK"_s, this), "cmdOK", twipsRect(240, 960, 540, 420));
+    cmdOK = place<QPushButton>(this, "cmdOK", u"OK"_s, twipsRect(240, 960, 540, 420));
     cmdOK->setDefault(true);
 
-    lblDescription = label(this, "lblDescription", creditText(), twipsRect(1050, 720, 2325, 810));
+    // Author, contact and a request for reports, one a line.
+    lblDescription = label(this, "lblDescription",
+        u"By the Arvelo authors\r\narvelo@example.org\r\nReport bugs and typos!"_s,
+        twipsRect(1050, 720, 2325, 810));
     lblDescription->setWordWrap(true);
     lblDescription->setPalette(blackText(lblDescription->palette()));
 
@@ -83,13 +83,6 @@ frmAbout::frmAbout()
     cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, [] { slot().unload(); });
     Help::openOnF1(this);
-}
-
-QString frmAbout::creditText()
-{
-    return u"By the Arvelo authors\r\n"
-           u"arvelo@example.org\r\n"
-           u"Report bugs and typos!"_s;
 }
 
 void frmAbout::keyPressEvent(QKeyEvent *event)

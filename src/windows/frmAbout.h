@@ -14,9 +14,6 @@ class frmAbout : public arvelo::AppWindow, public arvelo::SingleWindow<frmAbout>
 public:
     frmAbout();
 
-    // Author, contact and a request for reports, one a line.
-    static QString creditText();
-
     QLabel *picIcon = nullptr;
     QPushButton *cmdOK = nullptr;
     QLabel *lblDescription = nullptr;
