@@ -545,6 +545,9 @@ private slots:
         QCOMPARE(::chmod(QFile::encodeName(m_state->path()).constData(), 0755), 0);
         QVERIFY(stateFolderProblem(m_state->path()));
         QVERIFY(!undoPass(selected()).found());
+        QCOMPARE(
+            journaledMove(ListedFolder(selected(), std::nullopt), {}, {}, m_state->path()).refusal,
+            stateFolderProblem(m_state->path()));
         QCOMPARE(moveToZeta(u"sel"_s, {u"Zeta - b"_s}), 0);
         QCOMPARE(QDir(m_state->path()).entryList({u"*.journal"_s}, QDir::Files).size(), 1);
     }

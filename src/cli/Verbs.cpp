@@ -203,16 +203,11 @@ int runMove(const VerbRequest &request)
         return UsageExitCode;
     // The move works in the folder that was listed, or not at all.
     ListedFolder listed(request.folder, scanned->folder);
-    if (listed.changed())
-        return refuse(folderChangedMessage(request.folder));
-    // A move that could not be taken back is not made; a plan changes nothing anyway.
-    if (const auto problem = stateFolderProblem(journalFolder()); problem && !request.dryRun)
-        return refuse(*problem);
     const PassTell tell = request.dryRun || request.verbose ? printing(request.end) : PassTell();
     MoveOrder order {scanned->artists, scanned->files, request.beautifyFolderNames};
     // Written down as it goes, as the window's move is, so that `--undo` can take it back.
     const OpenedPass opened = request.dryRun
-        ? OpenedPass {plannedMove(std::move(listed), std::move(order), tell)}
+        ? plannedMove(std::move(listed), std::move(order), tell)
         : journaledMove(std::move(listed), std::move(order), tell);
     if (!opened.pass)
         return refuse(opened.refusal);

@@ -12,6 +12,10 @@ OpenedPass journaledMove(
     ListedFolder folder, MoveOrder order, PassTell tell, const QString &journalDir)
 {
     const QString path = folder.path();
+    if (folder.changed())
+        return {nullptr, folderChangedMessage(path)};
+    if (const auto problem = stateFolderProblem(journalDir))
+        return {nullptr, *problem};
     std::optional<UniqueFd> lock = lockPasses(journalDir, folder.id());
     if (!lock)
         return {nullptr, folderBusyMessage(path)};
@@ -26,11 +30,14 @@ OpenedPass journaledMove(
         std::move(disk), path, std::move(order), std::move(tell), std::move(journal))};
 }
 
-std::unique_ptr<SteppedPass> plannedMove(ListedFolder folder, MoveOrder order, PassTell tell)
+OpenedPass plannedMove(ListedFolder folder, MoveOrder order, PassTell tell)
 {
     const QString path = folder.path();
+    if (folder.changed())
+        return {nullptr, folderChangedMessage(path)};
     auto planned = std::make_unique<PlannedFolders>(std::move(folder), order.files);
-    return std::make_unique<MovePass>(std::move(planned), path, std::move(order), std::move(tell));
+    return {
+        std::make_unique<MovePass>(std::move(planned), path, std::move(order), std::move(tell))};
 }
 
 bool runSteps(SteppedPass &pass, const std::function<bool()> &goOn)

@@ -18,13 +18,14 @@ struct OpenedPass
     QString refusal = {};
 };
 
-// The move, written to its journal as it goes, so that it can be taken back; refused while
-// another pass is under way in the folder.
+// The move, written to its journal as it goes, so that it can be taken back. Refused when the
+// folder has changed since it was listed, when the journals' folder cannot be trusted (a move
+// that could not be taken back is not made), and while another pass is under way there.
 OpenedPass journaledMove(ListedFolder folder, MoveOrder order, PassTell tell = {},
     const QString &journalDir = journalFolder());
 
 // The move's plan: its own decisions, made against a folder that records instead of acting.
-// Nothing changes, on the disk or among the journals.
-std::unique_ptr<SteppedPass> plannedMove(ListedFolder folder, MoveOrder order, PassTell tell = {});
+// Nothing changes, on the disk or among the journals. Refused when the folder has changed.
+OpenedPass plannedMove(ListedFolder folder, MoveOrder order, PassTell tell = {});
 
 } // namespace arvelo

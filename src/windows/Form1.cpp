@@ -361,13 +361,7 @@ void Form1::Timer2_Timer()
     runPass(
         [folder = File1->Path(), listed = File1->folderId(),
             order = arvelo::MoveOrder {List1->items(), File1->items(), Check3->isChecked()}] {
-            arvelo::ListedFolder opened(folder, listed);
-            if (opened.changed())
-                return arvelo::OpenedPass {nullptr, arvelo::folderChangedMessage(folder)};
-            // A move that could not be taken back is not made.
-            if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder()))
-                return arvelo::OpenedPass {nullptr, *problem};
-            return arvelo::journaledMove(std::move(opened), order);
+            return arvelo::journaledMove(arvelo::ListedFolder(folder, listed), order);
         },
         true);
 }
