@@ -1,19 +1,14 @@
 #include "ByteTree.h"
-#include "MessageBoxes.h"
+#include "MainWindow.h"
 #include "widgets/VolumeSource.h"
-#include "windows/Form1.h"
 
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
 using namespace arvelo;
-
-namespace {
 
 // Drives that are folders of a temporary tree; those in `down` count as unavailable too.
 class FakeVolumes : public VolumeSource
@@ -26,8 +21,6 @@ public:
         return !down.contains(root) && VolumeSource::isAvailable(root);
     }
 };
-
-} // namespace
 
 class TestBrowsing : public QObject
 {
@@ -65,8 +58,7 @@ private slots:
     void cleanup()
     {
         m_volumes->down.clear();
-        Form1::slot().unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadWindows();
     }
     void choosingADrive_data()
     {
