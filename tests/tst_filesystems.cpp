@@ -47,9 +47,8 @@ static QList<QByteArray> makeFixture(const QByteArray &folder)
     for (qsizetype a = 0; a < artists.size(); ++a) {
         const QString &artist = artists.at(a);
         for (int song = 0; song < 9; ++song) {
-            const QString spelt = song % 3 == 1 ? artist.toUpper()
-                : song % 3 == 2                 ? artist.toLower()
-                                                : artist;
+            const QString spelt
+                = QStringList {artist, artist.toUpper(), artist.toLower()}.at(song % 3);
             make(u"%1 - Song %2.mp3"_s.arg(spelt).arg(song));
         }
         make(u"%1 - song 0.mp3"_s.arg(artist.toLower())); // the first song's case twin
