@@ -6,10 +6,12 @@
 #include <QByteArray>
 #include <QByteArrayList>
 #include <QFile>
+#include <QRegularExpression>
 #include <QString>
 
 #include <algorithm>
 #include <cstring>
+#include <map>
 
 #include <fcntl.h>
 #include <ftw.h>
@@ -70,18 +72,12 @@ inline QByteArray contents(const QByteArray &path)
 }
 
 // Spells a name that holds escaped bytes: "<e9>" stands for the escape of byte 0xE9.
-inline QString escaped(const QString &text)
+inline QString escaped(QString text)
 {
-    QString name;
-    for (qsizetype k = 0; k < text.size(); ++k) {
-        if (text.at(k) == u'<' && k + 3 < text.size() && text.at(k + 3) == u'>') {
-            name.append(QChar(char16_t(0xDC00 + text.mid(k + 1, 2).toInt(nullptr, 16))));
-            k += 3;
-        } else {
-            name.append(text.at(k));
-        }
-    }
-    return name;
+    static const QRegularExpression byte(QStringLiteral("<([0-9a-fA-F]{2})>"));
+    for (auto at = byte.match(text); at.hasMatch(); at = byte.match(text, at.capturedStart() + 1))
+        text.replace(at.capturedStart(), 4, QChar(0xDC00 + at.captured(1).toUInt(nullptr, 16)));
+    return text;
 }
 
 // One entry below a root: its path below it, then what it holds: "/" for a folder, "@" and the
@@ -135,6 +131,28 @@ inline QByteArrayList tree(const QByteArray &root, bool withIdentity = false)
     }
     std::sort(lines.begin(), lines.end());
     return lines;
+}
+
+// Every file below root: its path below root -> its first bytes.
+using Files = std::map<QByteArray, QByteArray>;
+
+inline Files files(const QByteArray &root)
+{
+    Files files;
+    for (const Entry &entry : entries(root))
+        if (entry.held.startsWith('='))
+            files[entry.path] = entry.held.sliced(1);
+    return files;
+}
+
+// What the files hold, sorted: the same wherever they moved.
+inline QByteArrayList held(const Files &files)
+{
+    QByteArrayList all;
+    for (const auto &[path, data] : files)
+        all.append(data);
+    std::sort(all.begin(), all.end());
+    return all;
 }
 
 inline void removeTree(const QByteArray &root)

@@ -1,19 +1,14 @@
 #include "ByteTree.h"
-#include "MessageBoxes.h"
+#include "MainWindow.h"
 #include "widgets/VolumeSource.h"
-#include "windows/Form1.h"
 
-#include <QMessageBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
 using namespace arvelo;
-
-namespace {
 
 // Drives that are folders of a temporary tree; those in `down` count as unavailable too.
 class FakeVolumes : public VolumeSource
@@ -26,8 +21,6 @@ public:
         return !down.contains(root) && VolumeSource::isAvailable(root);
     }
 };
-
-} // namespace
 
 class TestBrowsing : public QObject
 {
@@ -65,8 +58,7 @@ private slots:
     void cleanup()
     {
         m_volumes->down.clear();
-        Form1::slot().unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadWindows();
     }
     void choosingADrive_data()
     {
@@ -139,9 +131,9 @@ private slots:
 
     void listsFollowOtherPrograms()
     {
-        for (const char *name : {"gone.mp3", "keep.mp3", "old.mp3"})
-            QVERIFY(
-                QFile(at(u"A/music/alpha/"_s + QLatin1String(name))).open(QIODevice::WriteOnly));
+        QCOMPARE(
+            bytetree::make(at(u"A/music/alpha"_s), {u"gone.mp3"_s, u"keep.mp3"_s, u"old.mp3"_s}),
+            QByteArray());
         Form1 &form = showForm(u"A/music/alpha"_s);
         form.File1->setListIndex(1);
         QProcess other;

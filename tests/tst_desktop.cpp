@@ -1,23 +1,15 @@
 #include "widgets/Application.h"
 #include "widgets/TextBox.h"
-#include "windows/Caut.h"
-#include "windows/Form1.h"
-#include "windows/Form2.h"
-#include "windows/Help.h"
-#include "windows/frmAbout.h"
 
 #include "ByteTree.h"
-#include "MessageBoxes.h"
+#include "MainWindow.h"
 
 #include <QApplication>
 #include <QFile>
-#include <QMessageBox>
 #include <QProcess>
-#include <QPushButton>
 #include <QRegularExpression>
 #include <QScreen>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -29,11 +21,12 @@ class TestDesktop : public QObject
 {
     Q_OBJECT
 
-    // Output of an X tool; empty when it fails.
-    static QString x(const QString &program, const QStringList &arguments)
+    // Output of an X tool, its command line split at blanks; empty when it fails.
+    static QString x(const QString &command)
     {
+        QStringList arguments = command.split(u' ');
         QProcess tool;
-        tool.start(program, arguments);
+        tool.start(arguments.takeFirst(), arguments);
         if (!tool.waitForFinished(5000) || tool.exitCode() != 0)
             return {};
         return QString::fromUtf8(tool.readAllStandardOutput());
@@ -46,7 +39,7 @@ class TestDesktop : public QObject
     {
         QStringList both;
         for (const QString &property : {u"_NET_WM_NAME"_s, u"WM_NAME"_s}) {
-            const QString line = x(u"xprop"_s, {u"-id"_s, id(window), property}).trimmed();
+            const QString line = x(u"xprop -id "_s + id(window) + u' ' + property).trimmed();
             both.append(line.section(u" = "_s, 1).chopped(line.endsWith(u'"') ? 1 : 0).mid(1));
         }
         return both.join(u" | "_s);
@@ -55,14 +48,14 @@ class TestDesktop : public QObject
     // The window the window manager has made active.
     static WId activeWindow()
     {
-        const QString line = x(u"xprop"_s, {u"-root"_s, u"_NET_ACTIVE_WINDOW"_s});
+        const QString line = x(u"xprop -root _NET_ACTIVE_WINDOW"_s);
         return line.section(u"# "_s, 1).trimmed().toULongLong(nullptr, 16);
     }
 
     // Where the window's client area stands on the screen, as the X server has it.
     static QRect placeOf(const QWidget *window)
     {
-        const QString info = x(u"xwininfo"_s, {u"-id"_s, id(window)});
+        const QString info = x(u"xwininfo -id "_s + id(window));
         const auto value = [&](const QString &name) {
             return QRegularExpression(name + u":\\s*(-?\\d+)"_s).match(info).captured(1).toInt();
         };
@@ -73,42 +66,38 @@ class TestDesktop : public QObject
     // The height of the frame above the client area, where the title bar is.
     static int titleBarHeight(const QWidget *window)
     {
-        const QString line = x(u"xprop"_s, {u"-id"_s, id(window), u"_NET_FRAME_EXTENTS"_s});
+        const QString line = x(u"xprop -id %1 _NET_FRAME_EXTENTS"_s.arg(id(window)));
         return line.section(u" = "_s, 1).section(u',', 2, 2).trimmed().toInt();
     }
 
     // Framed and shown by the window manager.
     static bool managed(const QWidget *window)
     {
-        return x(u"xprop"_s, {u"-id"_s, id(window), u"WM_STATE"_s}).contains(u"Normal"_s)
-            && x(u"xprop"_s, {u"-id"_s, id(window), u"_NET_FRAME_EXTENTS"_s}).contains(u" = "_s);
+        return x(u"xprop -id %1 WM_STATE"_s.arg(id(window))).contains(u"Normal"_s)
+            && x(u"xprop -id %1 _NET_FRAME_EXTENTS"_s.arg(id(window))).contains(u" = "_s);
     }
+
+    static QString xy(QPoint at) { return u"%1 %2"_s.arg(at.x()).arg(at.y()); }
 
     // A click of the user's mouse, delivered by the X server.
     static void click(const QWidget *control)
     {
         const QPoint at = control->mapToGlobal(control->rect().center());
-        x(u"xdotool"_s,
-            {u"mousemove"_s, QString::number(at.x()), QString::number(at.y()), u"click"_s, u"1"_s});
+        x(u"xdotool mousemove %1 click 1"_s.arg(xy(at)));
+    }
+
+    // Shown, and framed by the window manager.
+    static void exposed(QWidget &window)
+    {
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTRY_VERIFY(managed(&window));
     }
 
     Form1 &mainWindow()
     {
         Form1 &form = Form1::slot().show(m_folder->path());
-        [&] {
-            QVERIFY(QTest::qWaitForWindowExposed(&form));
-            QTRY_VERIFY(managed(&form));
-        }();
+        exposed(form);
         return form;
-    }
-
-    // Runs a scan and waits until the main window is back.
-    static void scan(Form1 &form)
-    {
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
-        QTRY_VERIFY(!Caut::slot().isOpen() && form.isVisible());
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(managed(&form));
     }
 
     std::optional<QTemporaryDir> m_folder;
@@ -117,7 +106,7 @@ private slots:
     void initTestCase()
     {
         QCOMPARE(QGuiApplication::platformName(), u"xcb"_s);
-        QVERIFY2(!x(u"xprop"_s, {u"-root"_s, u"_NET_SUPPORTING_WM_CHECK"_s}).isEmpty(),
+        QVERIFY2(!x(u"xprop -root _NET_SUPPORTING_WM_CHECK"_s).isEmpty(),
             "no window manager: run through scripts/with-desktop");
     }
 
@@ -129,12 +118,7 @@ private slots:
 
     void cleanup()
     {
-        frmAbout::slot().unload();
-        Help::slot().unload();
-        Caut::slot().unload();
-        Form2::slot().unload();
-        Form1::slot().unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        unloadWindows();
         m_folder.reset();
     }
 
@@ -175,15 +159,19 @@ private slots:
 
     void shownWindowIsActive_data()
     {
-        QTest::addColumn<bool>("about");
-        QTest::newRow("Help") << false;
-        QTest::newRow("About") << true;
+        QTest::addColumn<QString>(
+            "key"); // that closes About, as xdotool names it; none: Help alone
+        QTest::newRow("Help") << QString();
+        QTest::newRow("About, closed by Escape") << u"Escape"_s;
+        QTest::newRow("About, closed by Enter") << u"Return"_s;
+        QTest::newRow("About, closed by keypad Enter") << u"KP_Enter"_s;
     }
 
-    // Opened by the user's own clicks, the new window takes the keyboard from the one clicked.
+    // Opened by the user's own clicks, the new window takes the keyboard from the one clicked;
+    // then a key that closes About reaches About alone.
     void shownWindowIsActive()
     {
-        QFETCH(bool, about);
+        QFETCH(QString, key);
         Form1 &form = mainWindow();
         QTRY_COMPARE(activeWindow(), form.winId());
         click(form.Command4);
@@ -192,7 +180,7 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&help));
         QWidget *window = &help;
         QWidget *control = help.Text1;
-        if (about) {
+        if (!key.isEmpty()) {
             QTRY_VERIFY(managed(&help));
             click(help.Command2);
             QTRY_VERIFY(frmAbout::slot().isOpen());
@@ -202,31 +190,11 @@ private slots:
         QTRY_COMPARE(activeWindow(), window->winId());
         QTRY_COMPARE(QApplication::activeWindow(), window);
         QCOMPARE(QApplication::focusWidget(), control);
-    }
-
-    void aboutClosesOnKey_data()
-    {
-        QTest::addColumn<QString>("key"); // as xdotool names it
-        QTest::newRow("Escape") << u"Escape"_s;
-        QTest::newRow("Enter") << u"Return"_s;
-        QTest::newRow("keypad Enter") << u"KP_Enter"_s;
-    }
-
-    void aboutClosesOnKey()
-    {
-        QFETCH(QString, key);
-        Form1 &form = mainWindow();
-        QTest::mouseClick(form.Command4, Qt::LeftButton);
-        Help &help = *Help::slot().get();
-        QVERIFY(QTest::qWaitForWindowExposed(&help));
-        QTest::mouseClick(help.Command2, Qt::LeftButton);
-        frmAbout &about = *frmAbout::slot().get();
-        QVERIFY(QTest::qWaitForWindowExposed(&about));
-        QTRY_VERIFY(managed(&about));
-        x(u"xdotool"_s, {u"key"_s, key});
+        if (key.isEmpty())
+            return;
+        x(u"xdotool key "_s + key);
         QTRY_VERIFY(!frmAbout::slot().isOpen());
         QVERIFY(Help::slot().isOpen());
-        // The key reached About alone: Help's text is as it was.
         QCOMPARE(help.Text1->Text(), Help::helpText());
     }
 
@@ -243,8 +211,10 @@ private slots:
         QCOMPARE(bytetree::make(m_folder->path(), {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s}),
             QByteArray());
         Form1 &form = mainWindow();
-        if (move)
-            scan(form);
+        if (move) {
+            pressScan(form);
+            exposed(form);
+        }
         // The user drags the window by its title bar somewhere the window manager would not
         // put it, and goes on once it has settled there.
         QTRY_COMPARE(activeWindow(), form.winId());
@@ -252,20 +222,16 @@ private slots:
         const QRect first = placeOf(&form);
         const QPoint grip = first.topLeft() + QPoint(first.width() / 2, -titleBarHeight(&form) / 2);
         const QPoint dropped = grip + QPoint(-131, 97);
-        x(u"xdotool"_s,
-            {u"mousemove"_s, QString::number(grip.x()), QString::number(grip.y()), u"sleep"_s,
-                u"0.1"_s, u"mousedown"_s, u"1"_s, u"sleep"_s, u"0.1"_s, u"mousemove"_s,
-                QString::number(grip.x() - 40), QString::number(grip.y() + 30), u"sleep"_s,
-                u"0.1"_s, u"mousemove"_s, QString::number(dropped.x()),
-                QString::number(dropped.y()), u"sleep"_s, u"0.1"_s, u"mouseup"_s, u"1"_s});
+        x(u"xdotool mousemove %1 sleep 0.1 mousedown 1 sleep 0.1 mousemove %2 sleep 0.1 mousemove "
+          u"%3 "
+          u"sleep 0.1 mouseup 1"_s.arg(xy(grip), xy(grip + QPoint(-40, 30)), xy(dropped)));
         QTRY_COMPARE(placeOf(&form).topLeft(), first.topLeft() + dropped - grip);
         const QRect left = placeOf(&form);
         QTRY_COMPARE(form.geometry(), left);
 
         QTest::mouseClick(move ? form.Command3 : form.Command1, Qt::LeftButton);
         QTRY_VERIFY(!Caut::slot().isOpen() && !Form2::slot().isOpen());
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        QTRY_VERIFY(managed(&form));
+        exposed(form);
         QTRY_COMPARE(placeOf(&form), left);
         // And the keyboard is back with it.
         QTRY_COMPARE(activeWindow(), form.winId());
@@ -298,7 +264,8 @@ private slots:
         QFETCH(QString, report);
         QCOMPARE(bytetree::make(m_folder->path(), QStringList {u"Zeta/"_s} + songs), QByteArray());
         Form1 &form = mainWindow();
-        scan(form);
+        pressScan(form);
+        exposed(form);
         if (!gone.isEmpty())
             QVERIFY(QFile::remove(m_folder->filePath(gone)));
 
@@ -314,7 +281,7 @@ private slots:
             connect(&box, &QDialog::finished, &box, [&seen](int result) {
                 seen.append(result == QMessageBox::Ok ? u"OK pressed"_s : u"not closed"_s);
             });
-            x(u"xdotool"_s, {u"key"_s, u"Return"_s});
+            x(u"xdotool key Return"_s);
             // Should the key go astray, the test fails on that, not on a hang.
             QTimer::singleShot(3000, &box, [&box] { box.done(-1); });
             return true;
@@ -322,13 +289,10 @@ private slots:
         QTest::mouseClick(form.Command3, Qt::LeftButton);
         QTRY_VERIFY(!Form2::slot().isOpen() && form.isVisible());
         QTRY_VERIFY(!QApplication::activeModalWidget());
-        if (report.isEmpty()) {
-            QCOMPARE(seen, QStringList());
-        } else {
-            QCOMPARE(seen,
-                (QStringList {report, u"Arvelo | Arvelo"_s, u"1"_s,
-                    QString::number(int(QMessageBox::NoIcon)), u"OK pressed"_s}));
-        }
+        QCOMPARE(seen,
+            report.isEmpty() ? QStringList()
+                             : (QStringList {report, u"Arvelo | Arvelo"_s, u"1"_s,
+                                 QString::number(int(QMessageBox::NoIcon)), u"OK pressed"_s}));
         // Whatever was said, the main window has the keyboard afterwards.
         QTRY_COMPARE(QApplication::activeWindow(), &form);
     }

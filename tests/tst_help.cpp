@@ -1,15 +1,10 @@
 #include "widgets/TextBox.h"
-#include "windows/Caut.h"
-#include "windows/Form1.h"
-#include "windows/Form2.h"
-#include "windows/Help.h"
-#include "windows/frmAbout.h"
+
+#include "MainWindow.h"
 
 #include <QLabel>
-#include <QPushButton>
 #include <QScrollBar>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
@@ -56,15 +51,7 @@ class TestHelp : public QObject
     QTemporaryDir m_folder;
 
 private slots:
-    void cleanup()
-    {
-        Caut::slot().unload();
-        Form2::slot().unload();
-        frmAbout::slot().unload();
-        Help::slot().unload();
-        Form1::slot().unload();
-        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    }
+    void cleanup() { unloadWindows(); }
 
     void textsAreExact()
     {
@@ -78,23 +65,6 @@ private slots:
                      about.lblVersion->text()}),
             (QStringList {u"Help"_s, u"OK, Ok ,Ok ..."_s, u"About"_s, u"About MyApp"_s, u"OK"_s,
                 u"Arvelo"_s, u"Version 1.0"_s}));
-    }
-
-    void eachWindowOpensOnceBesideTheOthers()
-    {
-        Form1 &form = Form1::slot().show(m_folder.path());
-        QTest::mouseClick(form.Command4, Qt::LeftButton);
-        Help *help = Help::slot().get();
-        QVERIFY(help);
-        QTest::mouseClick(form.Command4, Qt::LeftButton);
-        QTest::mouseClick(help->Command2, Qt::LeftButton);
-        frmAbout *about = frmAbout::slot().get();
-        QTest::mouseClick(help->Command2, Qt::LeftButton);
-        QCOMPARE(Help::slot().get(), help);
-        QCOMPARE(frmAbout::slot().get(), about);
-        // Nothing is modal: the main window, one Help and one About, all shown and usable.
-        QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(), &QWidget::isVisible), 3);
-        QVERIFY(form.isEnabled() && !QApplication::activeModalWidget());
     }
 
     void f1OpensTheOneHelpWindow_data()
@@ -172,23 +142,35 @@ private slots:
         QCOMPARE(again.Text1->textCursor().position(), 0);
     }
 
-    void secondaryWindowsOutliveTheMainWindow_data()
+    void eachWindowOpensOnceAndOutlivesTheMainWindow_data()
     {
         QTest::addColumn<bool>("aboutLast");
         QTest::newRow("Help closed last") << false;
         QTest::newRow("About closed last") << true;
     }
 
-    void secondaryWindowsOutliveTheMainWindow()
+    void eachWindowOpensOnceAndOutlivesTheMainWindow()
     {
         QFETCH(bool, aboutLast);
-        QTest::mouseClick(Form1::slot().show(m_folder.path()).Command4, Qt::LeftButton);
-        QTest::mouseClick(Help::slot().get()->Command2, Qt::LeftButton);
-        arvelo::AppWindow *help = Help::slot().get(), *about = frmAbout::slot().get();
+        Form1 &form = Form1::slot().show(m_folder.path());
+        QTest::mouseClick(form.Command4, Qt::LeftButton);
+        Help *help = Help::slot().get();
+        QVERIFY(help);
+        QTest::mouseClick(form.Command4, Qt::LeftButton);
+        QTest::mouseClick(help->Command2, Qt::LeftButton);
+        frmAbout *about = frmAbout::slot().get();
+        QTest::mouseClick(help->Command2, Qt::LeftButton);
+        QCOMPARE(Help::slot().get(), help);
+        QCOMPARE(frmAbout::slot().get(), about);
+        // Nothing is modal: the main window, one Help and one About, all shown and usable.
+        QCOMPARE(std::ranges::count_if(QApplication::topLevelWidgets(), &QWidget::isVisible), 3);
+        QVERIFY(form.isEnabled() && !QApplication::activeModalWidget());
+
         // Quitting on the last window happens only inside the application's own event loop. A
         // step counts only if its window was still shown; none runs once the loop has ended.
-        const QList<QPointer<arvelo::AppWindow>> order {
-            Form1::slot().get(), aboutLast ? help : about, aboutLast ? about : help};
+        const QList<QPointer<arvelo::AppWindow>> order {&form,
+            aboutLast ? static_cast<arvelo::AppWindow *>(help) : about,
+            aboutLast ? static_cast<arvelo::AppWindow *>(about) : help};
         int closed = 0;
         QObject steps; // takes the pending steps with it, whatever happens
         for (int step = 0; step < order.size(); ++step)

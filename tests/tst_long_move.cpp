@@ -4,28 +4,19 @@
 #include "core/MovePass.h"
 #include "core/MoveReport.h"
 #include "widgets/TextBox.h"
-#include "windows/Caut.h"
-#include "windows/Form1.h"
-#include "windows/Form2.h"
-#include "windows/Help.h"
 
 #include "ByteTree.h"
-#include "MessageBoxes.h"
+#include "MainWindow.h"
 
 #include <QAccessible>
 #include <QDir>
 #include <QFile>
 #include <QProgressBar>
-#include <QPushButton>
-#include <QScopeGuard>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QTest>
 #include <QTimer>
 
 using namespace Qt::StringLiterals;
-
-namespace {
 
 constexpr int Artists = 300;
 constexpr int SongsEach = 10;
@@ -46,13 +37,13 @@ protected:
     }
 };
 
-} // namespace
-
 class TestLongMove : public QObject
 {
     Q_OBJECT
 
 private slots:
+    void cleanup() { unloadWindows(); }
+
     void programAnswersWhileFilesMove()
     {
         QVERIFY2(qEnvironmentVariableIntValue("ARVELO_SLOW_RENAME_US") > 0,
@@ -67,20 +58,17 @@ private slots:
         QCOMPARE(bytetree::make(folder.path(), names + QStringList {u"Taken/Taken - 1.mp3"_s}),
             QByteArray());
 
-        Form1 &form = Form1::slot().show(folder.path());
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
-        QTRY_VERIFY(!Caut::slot().isOpen());
+        Form1 &form = scanned(folder.path());
         QCOMPARE(form.List1->ListCount(), Artists + 1);
 
         MessageBoxAnswerer user;
         QList<int> progress;
         QSet<int> maxima;
         int ticks = 0;
-        bool probed = false, closeRefused = false, secondScanStarted = false;
-        bool helpShown = false;
         // The move's own renames must not make the file list read the folder meanwhile.
         const QStringList listedBefore = form.File1->items();
-        bool listReadDuringMove = false;
+        bool probed = false, closeRefused = false, secondScan = false, helpShown = false,
+             listRead = false;
         PaintCounter painted;
         QTimer sampler;
         connect(&sampler, &QTimer::timeout, this, [&] {
@@ -95,7 +83,7 @@ private slots:
                 progress.append(moving->progressBar()->value());
                 maxima.insert(moving->progressBar()->maximum());
             }
-            listReadDuringMove |= form.File1->items() != listedBefore;
+            listRead |= form.File1->items() != listedBefore;
             // Once the move itself is under way, as its bar shows.
             if (!probed && moving->progressBar()->isVisible()) {
                 probed = true;
@@ -105,7 +93,7 @@ private slots:
                 // Nothing reachable starts a second scan or move (which would report again).
                 form.Command1->click();
                 form.Command3->click();
-                secondScanStarted = Caut::slot().isOpen();
+                secondScan = Caut::slot().isOpen();
             }
             if (ticks == 10) {
                 Help &help = Help::slot().show();
@@ -124,11 +112,8 @@ private slots:
         // The event loop kept turning: ticks, repaints, a usable help window.
         QVERIFY2(ticks >= 20, qPrintable(QString::number(ticks)));
         QVERIFY2(painted.paints >= 10, qPrintable(QString::number(painted.paints)));
-        QVERIFY(probed);
-        QVERIFY(closeRefused);
-        QVERIFY(!secondScanStarted);
-        QVERIFY(helpShown);
-        QVERIFY(!listReadDuringMove);
+        QCOMPARE((QList<bool> {probed, closeRefused, secondScan, helpShown, listRead}),
+            (QList<bool> {true, true, false, true, false}));
         // The bar appeared and went forward.
         QVERIFY2(progress.size() >= 3, qPrintable(QString::number(progress.size())));
         QVERIFY(std::is_sorted(progress.cbegin(), progress.cend()));
@@ -142,7 +127,6 @@ private slots:
         QCOMPARE(form.Dir1->findItems(u"Artist 042"_s, Qt::MatchExactly).size(), 1);
         QCOMPARE(form.List1->ListCount(), Artists + 1);
         QCOMPARE(QDir(folder.filePath(u"Artist 042"_s)).entryList(QDir::Files).size(), SongsEach);
-        Form1::slot().unload();
     }
 
     // One rename hangs for seconds (the shim's stuck file, the first one the pass reaches): only
@@ -157,9 +141,7 @@ private slots:
         QCOMPARE(bytetree::make(folder.path(), names), QByteArray());
         QCOMPARE(bytetree::make(reference.path(), names), QByteArray());
 
-        Form1 &form = Form1::slot().show(folder.path());
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
-        QTRY_VERIFY(!Caut::slot().isOpen());
+        Form1 &form = scanned(folder.path());
         const QStringList artists = form.List1->items();
         QCOMPARE(artists.first(), u"Aaa"_s);
         const QStringList files = form.File1->items();
@@ -203,24 +185,17 @@ private slots:
             arvelo::moveReport(alone.summary()) + u"\n\nPress Ctrl+Z to move them back."_s);
         QCOMPARE(bytetree::tree(QFile::encodeName(folder.path())),
             bytetree::tree(QFile::encodeName(reference.path())));
-        Form1::slot().unload();
     }
 
     // The program ends while the files move: the move stops after the file in hand.
     void quittingStopsTheMove()
     {
-        const auto unload = qScopeGuard([] {
-            Form2::slot().unload();
-            Form1::slot().unload();
-        });
         QTemporaryDir folder;
         QStringList names;
         for (int song = 0; song < Artists * SongsEach; ++song)
             names.append(u"Artist %1 - Song %2.mp3"_s.arg(song % Artists).arg(song));
         QCOMPARE(bytetree::make(folder.path(), names), QByteArray());
-        Form1 &form = Form1::slot().show(folder.path());
-        QTest::mouseClick(form.Command1, Qt::LeftButton);
-        QTRY_VERIFY(!Caut::slot().isOpen());
+        Form1 &form = scanned(folder.path());
 
         QTest::mouseClick(form.Command3, Qt::LeftButton);
         // The program is told to exit once the bar shows files moving.
@@ -231,25 +206,18 @@ private slots:
                 QCoreApplication::exit(0);
         });
         quitter.start(20);
-        QTimer tooLong;
-        connect(&tooLong, &QTimer::timeout, this, [] { QCoreApplication::exit(1); });
-        tooLong.start(60000);
+        QTimer::singleShot(60000, &quitter, [] { QCoreApplication::exit(1); });
         QCOMPARE(QCoreApplication::exec(), 0);
         quitter.stop();
 
-        const auto filesNow = [&] {
-            QByteArrayList files = bytetree::tree(QFile::encodeName(folder.path()));
-            files.removeIf([](const QByteArray &entry) { return entry.endsWith('/'); });
-            return files;
-        };
-        const QByteArrayList stopped = filesNow();
+        const bytetree::Files stopped = bytetree::files(QFile::encodeName(folder.path()));
         QCOMPARE(stopped.size(), names.size());
-        const auto moved = std::ranges::count_if(stopped,
-            [](const QByteArray &entry) { return entry.left(entry.indexOf('=')).contains('/'); });
+        const auto moved = std::ranges::count_if(
+            stopped, [](const auto &file) { return file.first.contains('/'); });
         QVERIFY2(moved > 0 && moved < names.size(), qPrintable(QString::number(moved)));
         // Nothing moves after that.
         QTest::qWait(300);
-        QCOMPARE(filesNow(), stopped);
+        QCOMPARE(bytetree::files(QFile::encodeName(folder.path())), stopped);
     }
 
     void progressBarIsOneForTheScreenReader()
@@ -268,7 +236,6 @@ private slots:
         QVERIFY(bar->valueInterface());
         QCOMPARE(bar->valueInterface()->currentValue().toInt(), 3);
         QCOMPARE(bar->valueInterface()->maximumValue().toInt(), 10);
-        Form2::slot().unload();
     }
 };
 

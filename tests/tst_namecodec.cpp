@@ -63,28 +63,24 @@ private slots:
     void decode_data()
     {
         QTest::addColumn<QByteArray>("bytes");
-        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("name"); // "<e9>" the escape of byte 0xE9
         QTest::addColumn<QString>("shown");
-
-        QTest::newRow("ASCII") << QByteArray("Zeta - a.mp3") << u"Zeta - a.mp3"_s
-                               << u"Zeta - a.mp3"_s;
-        QTest::newRow("UTF-8") << QByteArray("Caf\xc3\xa9") << u"Caf\u00e9"_s << u"Caf\u00e9"_s;
-        QTest::newRow("Latin-1") << QByteArray("Caf\xe9") << escaped(u"Caf<e9>"_s)
-                                 << u"Caf\uFFFD"_s;
-        QTest::newRow("two bytes that are no text")
-            << QByteArray("\xff\xfe") << escaped(u"<ff><fe>"_s) << u"\uFFFD\uFFFD"_s;
+        const auto row
+            = [](const char *tag, const char *bytes, const char16_t *name, const char16_t *shown) {
+                  QTest::newRow(tag) << QByteArray(bytes) << escaped(QString::fromUtf16(name))
+                                     << QString::fromUtf16(shown);
+              };
+        row("ASCII", "Zeta - a.mp3", u"Zeta - a.mp3", u"Zeta - a.mp3");
+        row("UTF-8", "Caf\xc3\xa9", u"Caf\u00e9", u"Caf\u00e9");
+        row("Latin-1", "Caf\xe9", u"Caf<e9>", u"Caf\uFFFD");
+        row("two bytes that are no text", "\xff\xfe", u"<ff><fe>", u"\uFFFD\uFFFD");
         // Its second UTF-16 unit, U+DC80, is also the escape of byte 0x80.
-        QTest::newRow("four-byte character")
-            << QByteArray("\xf0\x9f\x92\x80") << u"\U0001F480"_s << u"\U0001F480"_s;
-        QTest::newRow("surrogate written as UTF-8")
-            << QByteArray("\xed\xb3\xa9") << escaped(u"<ed><b3><a9>"_s) << u"\uFFFD\uFFFD\uFFFD"_s;
-        QTest::newRow("overlong slash")
-            << QByteArray("\xc0\xaf") << escaped(u"<c0><af>"_s) << u"\uFFFD\uFFFD"_s;
-        QTest::newRow("cut short")
-            << QByteArray("a\xe2\x82") << escaped(u"a<e2><82>"_s) << u"a\uFFFD\uFFFD"_s;
-        QTest::newRow("escape after a four-byte character")
-            << QByteArray("\xf0\x9f\x8e\xb5\xe9") << escaped(u"\U0001F3B5<e9>"_s)
-            << u"\U0001F3B5\uFFFD"_s;
+        row("four-byte character", "\xf0\x9f\x92\x80", u"\U0001F480", u"\U0001F480");
+        row("surrogate written as UTF-8", "\xed\xb3\xa9", u"<ed><b3><a9>", u"\uFFFD\uFFFD\uFFFD");
+        row("overlong slash", "\xc0\xaf", u"<c0><af>", u"\uFFFD\uFFFD");
+        row("cut short", "a\xe2\x82", u"a<e2><82>", u"a\uFFFD\uFFFD");
+        row("escape after a four-byte character", "\xf0\x9f\x8e\xb5\xe9", u"\U0001F3B5<e9>",
+            u"\U0001F3B5\uFFFD");
     }
 
     void decode()

@@ -14,11 +14,9 @@ using namespace arvelo;
 
 Q_DECLARE_METATYPE(arvelo::KeyOptions)
 
-namespace {
-
 // The obvious pairwise pass over the work list, with its own test for an artist already
 // listed (beautify each entry, then compare its key with KA). Quadratic: the yardstick only.
-QStringList pairwiseArtists(const QStringList &list3, KeyOptions options)
+static QStringList pairwiseArtists(const QStringList &list3, KeyOptions options)
 {
     QStringList list1;
     for (qsizetype i = 0; i < list3.size() - 1; ++i) {
@@ -37,7 +35,7 @@ QStringList pairwiseArtists(const QStringList &list3, KeyOptions options)
 // where blanks are overlooked but case is kept: there the pass's listed-artist test strays from
 // the keys ("ab cd" is listed as "Ab Cd", whose key "AbCd" is another artist's), so words are
 // written as BeautifyName writes them. No word at all gives an empty artist part.
-QString randomName(QRandomGenerator &random, KeyOptions options)
+static QString randomName(QRandomGenerator &random, KeyOptions options)
 {
     const bool beautified = options.overlookSpaces && !options.convertToUppercase;
     QString name(random.bounded(2), Blank);
@@ -49,8 +47,6 @@ QString randomName(QRandomGenerator &random, KeyOptions options)
     }
     return name + (random.bounded(10) == 0 ? u".mp3"_s : Separator + u" Song"_s);
 }
-
-} // namespace
 
 class TestScan : public QObject
 {

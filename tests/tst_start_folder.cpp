@@ -1,14 +1,11 @@
 #include "cli/CommandLine.h"
-#include "windows/Caut.h"
-#include "windows/Form1.h"
 
 #include "ByteTree.h"
+#include "MainWindow.h"
 
 #include <QDir>
 #include <QFile>
-#include <QPushButton>
 #include <QTemporaryDir>
-#include <QTest>
 
 using namespace Qt::StringLiterals;
 
@@ -23,70 +20,66 @@ class TestStartFolder : public QObject
     QString m_root; // m_base as the system names it, links resolved
 
 private slots:
-    void initTestCase();
     void cleanup() { Form1::slot().unload(); }
-    void startsOnTheFolderGiven_data();
-    void startsOnTheFolderGiven();
+
+    void initTestCase()
+    {
+        m_root = QDir(m_base.path()).canonicalPath();
+        QCOMPARE(bytetree::make(QFile::encodeName(m_root),
+                     {"Unsorted/Zeno Quill/", "Unsorted/Mira Vell - One.mp3",
+                         "Unsorted/mira vell - Two.mp3", "Unsorted/Zeno Quill - Blue Road.mp3",
+                         "Unsorted/Solo - Only.mp3", "Other/Lorin Castu - A.mp3",
+                         "Other/Lorin Castu - B.mp3", "top.mp3"}),
+            QByteArray());
+    }
+
+    void startsOnTheFolderGiven_data()
+    {
+        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QString>("folder"); // relative to the base
+        QTest::addColumn<QStringList>("files");
+        QTest::addColumn<QStringList>("artists");
+
+        const QStringList unsorted {u"Mira Vell - One.mp3"_s, u"mira vell - Two.mp3"_s,
+            u"Solo - Only.mp3"_s, u"Zeno Quill - Blue Road.mp3"_s};
+        const QStringList unsortedArtists {u"Mira Vell"_s, u"Zeno Quill"_s};
+        QTest::newRow("relative") << QStringList {u"Unsorted"_s} << u"Unsorted"_s << unsorted
+                                  << unsortedArtists;
+        QTest::newRow("absolute, through a sibling")
+            << QStringList {u"%1/Other/../Unsorted/"_s} << u"Unsorted"_s << unsorted
+            << unsortedArtists;
+        QTest::newRow("another folder")
+            << QStringList {u"Other"_s} << u"Other"_s
+            << QStringList {u"Lorin Castu - A.mp3"_s, u"Lorin Castu - B.mp3"_s}
+            << QStringList {u"Lorin Castu"_s};
+        QTest::newRow("none: the current folder")
+            << QStringList {} << u""_s << QStringList {u"top.mp3"_s} << QStringList {};
+    }
+
+    void startsOnTheFolderGiven()
+    {
+        QFETCH(QStringList, arguments);
+        QFETCH(QString, folder);
+        QFETCH(QStringList, files);
+        QFETCH(QStringList, artists);
+        for (QString &argument : arguments)
+            argument.replace(u"%1"_s, m_root);
+        const QString expected = QDir::cleanPath(m_root + u'/' + folder);
+
+        const StartUp start = readCommandLine(QStringList {u"arvelo"_s} + arguments, m_root);
+        QVERIFY(start.folder);
+        Form1 &form = Form1::slot().show(*start.folder);
+        QCOMPARE(form.Dir1->Path(), expected);
+        QCOMPARE(form.File1->Path(), expected);
+        QCOMPARE(form.File1->items(), files);
+        QVERIFY(expected.startsWith(form.Drive1->Drive()));
+
+        pressScan(form);
+        QCOMPARE(form.List1->items(), artists);
+        // The scan only reads: the folder the window started on is as it was.
+        QCOMPARE(QDir(expected).entryList(QDir::Files), files);
+    }
 };
-
-void TestStartFolder::initTestCase()
-{
-    m_root = QDir(m_base.path()).canonicalPath();
-    QCOMPARE(
-        bytetree::make(QFile::encodeName(m_root),
-            {"Unsorted/Zeno Quill/", "Unsorted/Mira Vell - One.mp3", "Unsorted/mira vell - Two.mp3",
-                "Unsorted/Zeno Quill - Blue Road.mp3", "Unsorted/Solo - Only.mp3",
-                "Other/Lorin Castu - A.mp3", "Other/Lorin Castu - B.mp3", "top.mp3"}),
-        QByteArray());
-}
-
-void TestStartFolder::startsOnTheFolderGiven_data()
-{
-    QTest::addColumn<QStringList>("arguments");
-    QTest::addColumn<QString>("folder"); // relative to the base
-    QTest::addColumn<QStringList>("files");
-    QTest::addColumn<QStringList>("artists");
-
-    const QStringList unsorted {u"Mira Vell - One.mp3"_s, u"mira vell - Two.mp3"_s,
-        u"Solo - Only.mp3"_s, u"Zeno Quill - Blue Road.mp3"_s};
-    const QStringList unsortedArtists {u"Mira Vell"_s, u"Zeno Quill"_s};
-    QTest::newRow("relative") << QStringList {u"Unsorted"_s} << u"Unsorted"_s << unsorted
-                              << unsortedArtists;
-    QTest::newRow("absolute, through a sibling")
-        << QStringList {u"%1/Other/../Unsorted/"_s} << u"Unsorted"_s << unsorted << unsortedArtists;
-    QTest::newRow("another folder")
-        << QStringList {u"Other"_s} << u"Other"_s
-        << QStringList {u"Lorin Castu - A.mp3"_s, u"Lorin Castu - B.mp3"_s}
-        << QStringList {u"Lorin Castu"_s};
-    QTest::newRow("none: the current folder")
-        << QStringList {} << u""_s << QStringList {u"top.mp3"_s} << QStringList {};
-}
-
-void TestStartFolder::startsOnTheFolderGiven()
-{
-    QFETCH(QStringList, arguments);
-    QFETCH(QString, folder);
-    QFETCH(QStringList, files);
-    QFETCH(QStringList, artists);
-    for (QString &argument : arguments)
-        argument.replace(u"%1"_s, m_root);
-    const QString expected = QDir::cleanPath(m_root + u'/' + folder);
-
-    const StartUp start = readCommandLine(QStringList {u"arvelo"_s} + arguments, m_root);
-    QVERIFY(start.folder);
-    Form1 &form = Form1::slot().show(*start.folder);
-    QCOMPARE(form.Dir1->Path(), expected);
-    QCOMPARE(form.File1->Path(), expected);
-    QCOMPARE(form.File1->items(), files);
-    QVERIFY(expected.startsWith(form.Drive1->Drive()));
-
-    QTest::mouseClick(form.Command1, Qt::LeftButton);
-    QTRY_VERIFY(!Caut::slot().isOpen());
-    QVERIFY(form.isVisible());
-    QCOMPARE(form.List1->items(), artists);
-    // The scan only reads: the folder the window started on is as it was.
-    QCOMPARE(QDir(expected).entryList(QDir::Files), files);
-}
 
 QTEST_MAIN(TestStartFolder)
 #include "tst_start_folder.moc"

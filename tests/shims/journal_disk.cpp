@@ -9,15 +9,11 @@
 #include <dlfcn.h>
 #include <unistd.h>
 
-namespace {
-
-bool fault(const char *name)
+static bool fault(const char *name)
 {
     const char *asked = std::getenv("ARVELO_DISK_FAULT");
     return asked && std::strcmp(asked, name) == 0;
 }
-
-} // namespace
 
 extern "C" int fdatasync(int fd)
 {

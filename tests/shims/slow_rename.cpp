@@ -11,15 +11,11 @@
 #include <stdio.h>
 #include <unistd.h>
 
-namespace {
-
-long microseconds(const char *variable, long otherwise)
+static long microseconds(const char *variable, long otherwise)
 {
     const char *text = std::getenv(variable);
     return text ? std::atol(text) : otherwise;
 }
-
-} // namespace
 
 extern "C" int renameat2(
     int olddirfd, const char *oldpath, int newdirfd, const char *newpath, unsigned int flags)
