@@ -4,9 +4,20 @@
 
 #include <QCloseEvent>
 #include <QScreen>
+#include <QShortcut>
 #include <QWindow>
 
 namespace arvelo {
+
+namespace {
+
+std::function<void()> &helpKey()
+{
+    static std::function<void()> showHelp;
+    return showHelp;
+}
+
+} // namespace
 
 AppWindow::AppWindow(
     Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon)
@@ -16,6 +27,15 @@ AppWindow::AppWindow(
     setObjectName(name);
     setWindowTitle(caption);
     setWindowIcon(bundledIcon(icon));
+    connect(new QShortcut(Qt::Key_F1, this), &QShortcut::activated, this, [] {
+        if (helpKey())
+            helpKey()();
+    });
+}
+
+void AppWindow::setHelpKey(std::function<void()> showHelp)
+{
+    helpKey() = std::move(showHelp);
 }
 
 void AppWindow::unload()

@@ -4,6 +4,7 @@
 #include <QRect>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
 class QCloseEvent;
@@ -34,6 +35,9 @@ public:
     // Shows it again exactly there, same size, same screen, and makes it the active window;
     // left alone, the window manager would place it anew.
     void showInPlace();
+
+    // What F1 does in every window: set once, by the window that gives help.
+    static void setHelpKey(std::function<void()> showHelp);
 
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }

@@ -223,7 +223,6 @@ void Form1::wireEvents()
     // Delete strikes the selected artist, as "Remove artist from list" does.
     auto *remove = new QShortcut(Qt::Key_Delete, List1, nullptr, nullptr, Qt::WidgetShortcut);
     connect(remove, &QShortcut::activated, this, &Form1::Command2_Click);
-    Help::openOnF1(this);
     connect(
         new QShortcut(QKeySequence::Undo, this), &QShortcut::activated, this, &Form1::undoLastMove);
 }

@@ -7,13 +7,22 @@
 
 #include <QFile>
 #include <QPushButton>
-#include <QShortcut>
 
 #include <stdexcept>
 
 using namespace Qt::StringLiterals;
 using arvelo::place;
 using arvelo::twipsRect;
+
+namespace {
+
+// F1 in any window opens this one help window, as the main window's "Help" does.
+[[maybe_unused]] const bool HelpOnF1 = [] {
+    arvelo::AppWindow::setHelpKey([] { Help::slot().show(); });
+    return true;
+}();
+
+} // namespace
 
 Help::Help()
     : AppWindow(arvelo::fixedWindowFlags(true), u"Help"_s, u"Help"_s, u"help"_s)
@@ -33,13 +42,6 @@ Help::Help()
 
     connect(Command1, &QPushButton::clicked, this, [] { slot().unload(); });
     connect(Command2, &QPushButton::clicked, this, [] { frmAbout::slot().show(); });
-    openOnF1(this);
-}
-
-void Help::openOnF1(QWidget *window)
-{
-    auto *key = new QShortcut(Qt::Key_F1, window);
-    connect(key, &QShortcut::activated, window, [] { slot().show(); });
 }
 
 QString Help::helpText()

@@ -18,8 +18,6 @@ public:
 
     // The fixed help text, lines broken by CR LF.
     static QString helpText();
-    // F1 anywhere in window opens this one help window, as the main window's "Help" does.
-    static void openOnF1(QWidget *window);
 
     arvelo::TextBox *Text1 = nullptr;
     QPushButton *Command1 = nullptr;

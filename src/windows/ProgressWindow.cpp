@@ -1,7 +1,5 @@
 #include "windows/ProgressWindow.h"
 
-#include "windows/Help.h"
-
 #include <QScreen>
 
 using namespace Qt::StringLiterals;
@@ -15,7 +13,6 @@ ProgressWindow::ProgressWindow(
     Label1->setObjectName(u"Label1"_s);
     Label1->setWordWrap(true);
     Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    Help::openOnF1(this);
 }
 
 void ProgressWindow::showEvent(QShowEvent *event)

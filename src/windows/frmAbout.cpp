@@ -3,7 +3,6 @@
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 #include "widgets/Twips.h"
-#include "windows/Help.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -82,7 +81,6 @@ frmAbout::frmAbout()
 
     cmdOK->setFocus();
     connect(cmdOK, &QPushButton::clicked, this, [] { slot().unload(); });
-    Help::openOnF1(this);
 }
 
 void frmAbout::keyPressEvent(QKeyEvent *event)
