@@ -159,8 +159,8 @@ private slots:
 
     void shownWindowIsActive_data()
     {
-        QTest::addColumn<QString>(
-            "key"); // that closes About, as xdotool names it; none: Help alone
+        // The key that closes About, as xdotool names it; none: Help alone.
+        QTest::addColumn<QString>("key");
         QTest::newRow("Help") << QString();
         QTest::newRow("About, closed by Escape") << u"Escape"_s;
         QTest::newRow("About, closed by Enter") << u"Return"_s;
@@ -222,9 +222,9 @@ private slots:
         const QRect first = placeOf(&form);
         const QPoint grip = first.topLeft() + QPoint(first.width() / 2, -titleBarHeight(&form) / 2);
         const QPoint dropped = grip + QPoint(-131, 97);
-        x(u"xdotool mousemove %1 sleep 0.1 mousedown 1 sleep 0.1 mousemove %2 sleep 0.1 mousemove "
-          u"%3 "
-          u"sleep 0.1 mouseup 1"_s.arg(xy(grip), xy(grip + QPoint(-40, 30)), xy(dropped)));
+        x(u"xdotool mousemove %1 sleep 0.1 mousedown 1 sleep 0.1 mousemove %2 sleep 0.1 "
+          u"mousemove %3 sleep 0.1 mouseup 1"_s.arg(
+              xy(grip), xy(grip + QPoint(-40, 30)), xy(dropped)));
         QTRY_COMPARE(placeOf(&form).topLeft(), first.topLeft() + dropped - grip);
         const QRect left = placeOf(&form);
         QTRY_COMPARE(form.geometry(), left);

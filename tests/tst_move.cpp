@@ -62,11 +62,11 @@ class TestMove : public QObject
                 folder, ListedFolder(folder, std::nullopt).id(), m_state->path())
                     : nullptr);
     }
-    MoveSummary moveAll(const QString &folder, const QStringList &entries, const QStringList &files,
-        bool beautify = true, bool journal = false, const QString &refused = {},
-        const QString &refusedMove = {})
+    // The same move, made in one go.
+    MoveSummary moveAll(
+        const QString &folder, const QStringList &entries, const QStringList &files, auto... rest)
     {
-        MovePass pass = movePass(folder, entries, files, beautify, journal, refused, refusedMove);
+        MovePass pass = movePass(folder, entries, files, rest...);
         pass.step();
         return pass.summary();
     }
