@@ -92,21 +92,18 @@ private slots:
 
     void unreadableStartFolder_data()
     {
-        QTest::addColumn<QByteArray>("start"); // below the temporary folder
-        QTest::addColumn<QByteArray>("shown"); // the folder the lists start on
+        // Below the temporary folder; the lists start on "music" each time.
+        QTest::addColumn<QByteArray>("start");
         QTest::addColumn<bool>("told");
-
-        QTest::newRow("readable") << QByteArray("music") << QByteArray("music") << false;
-        QTest::newRow("missing") << QByteArray("music/gone/deeper") << QByteArray("music") << true;
-        QTest::newRow("a file") << QByteArray("music/song.mp3") << QByteArray("music") << true;
-        QTest::newRow("missing, named in Latin-1")
-            << QByteArray("music/Caf\xe9") << QByteArray("music") << true;
+        QTest::newRow("readable") << QByteArray("music") << false;
+        QTest::newRow("missing") << QByteArray("music/gone/deeper") << true;
+        QTest::newRow("a file") << QByteArray("music/song.mp3") << true;
+        QTest::newRow("missing, named in Latin-1") << QByteArray("music/Caf\xe9") << true;
     }
 
     void unreadableStartFolder()
     {
         QFETCH(QByteArray, start);
-        QFETCH(QByteArray, shown);
         QFETCH(bool, told);
         QCOMPARE(make(m_root, {"music/song.mp3"}), QByteArray());
 
@@ -120,8 +117,8 @@ private slots:
         const QString path = decodeName(m_root + '/' + start);
         Form1 &form = Form1::slot().show(path);
         m_user->answer = nullptr;
-        QCOMPARE(encodeName(form.Dir1->Path()), m_root + '/' + shown);
-        QCOMPARE(encodeName(form.File1->Path()), m_root + '/' + shown);
+        QCOMPARE(encodeName(form.Dir1->Path()), m_root + "/music");
+        QCOMPARE(encodeName(form.File1->Path()), m_root + "/music");
         QStringList expected;
         if (told)
             expected.append(u"The folder \"%1\" could not be read."_s.arg(displayName(path)));
