@@ -66,7 +66,8 @@ private slots:
         QTest::addColumn<QStringList>("expected");
         const KeyOptions both {true, true}, blanksCount {false, true}, caseCounts {true, false};
         // The worked example under three sets of options is tst_scan_window's workedExample,
-        // which scans the same names through the window and checks the work list as well.
+        // which scans the same names through the window and also checks the work list's length
+        // and first entry.
         QTest::newRow("names beginning with a hyphen give an empty entry")
             << QStringList {u"- Intro.mp3"_s, u"  -Outro.mp3"_s} << both << QStringList {QString()};
         QTest::newRow("named after the earliest candidate") << QStringList {u"ZenoQuill - a.mp3"_s,
