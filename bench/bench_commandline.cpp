@@ -199,8 +199,8 @@ int coreMove(const char *folderName)
         = arvelo::scanFolder(open, listed->names, true, {});
     if (!scan)
         return 2;
-    arvelo::MovePass pass(std::make_unique<arvelo::DiskFolders>(std::move(open), listed->names),
-        folder, {scan->artists, listed->names});
+    arvelo::MovePass pass(std::make_unique<arvelo::DiskFolders>(std::move(open)), folder,
+        {scan->artists, listed->names});
     pass.step();
     return pass.summary().stayed.isEmpty() ? 0 : 1;
 }

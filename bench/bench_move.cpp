@@ -81,8 +81,8 @@ std::unique_ptr<arvelo::MovePass> bareMove(
     const QString &folder, const QStringList &entries, const QStringList &names)
 {
     return std::make_unique<arvelo::MovePass>(
-        std::make_unique<arvelo::DiskFolders>(arvelo::ListedFolder(folder, std::nullopt), names),
-        folder, arvelo::MoveOrder {entries, names});
+        std::make_unique<arvelo::DiskFolders>(arvelo::ListedFolder(folder, std::nullopt)), folder,
+        arvelo::MoveOrder {entries, names});
 }
 
 arvelo::MoveSummary moveAll(

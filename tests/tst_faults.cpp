@@ -319,7 +319,7 @@ private slots:
         // file per step, so the folders can change between two of them.
         ListedFolder folder(selected, listed->folder);
         const bool changed = folder.changed();
-        MovePass pass(std::make_unique<DiskFolders>(std::move(folder), files, calls), selected,
+        MovePass pass(std::make_unique<DiskFolders>(std::move(folder), calls), selected,
             {changed ? QStringList() : entries, files});
         while (!pass.step(QDeadlineTimer(QDeadlineTimer::Forever), 1)) {
             if (pass.filesHandled() != 1 || meddle == Meddle::None)

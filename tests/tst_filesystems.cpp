@@ -160,8 +160,7 @@ private slots:
                 = scanFolder(ListedFolder(folder, listed.folder), listed.names, true, {})
                       .value_or(ScanOutcome())
                       .artists;
-            MovePass pass(
-                std::make_unique<DiskFolders>(ListedFolder(folder, listed.folder), listed.names),
+            MovePass pass(std::make_unique<DiskFolders>(ListedFolder(folder, listed.folder)),
                 folder, {entries, listed.names});
             pass.step();
             return std::pair(entries, pass.summary());

@@ -178,7 +178,7 @@ private slots:
         QVERIFY(unchanged);
 
         arvelo::MovePass alone(std::make_unique<arvelo::DiskFolders>(
-                                   arvelo::ListedFolder(reference.path(), std::nullopt), files),
+                                   arvelo::ListedFolder(reference.path(), std::nullopt)),
             reference.path(), {artists, files});
         alone.step();
         QCOMPARE(user.texts.first(),

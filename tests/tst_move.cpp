@@ -55,9 +55,8 @@ class TestMove : public QObject
         MoveSyscalls calls = MoveSyscalls::system();
         calls.mkdir = refusing(calls.mkdir, refused);
         calls.renameNoReplace = refusing(calls.renameNoReplace, refusedMove);
-        return MovePass(
-            std::make_unique<DiskFolders>(ListedFolder(folder, std::nullopt), files, calls), folder,
-            {entries, files, beautify}, {},
+        return MovePass(std::make_unique<DiskFolders>(ListedFolder(folder, std::nullopt), calls),
+            folder, {entries, files, beautify}, {},
             journal ? std::make_unique<Journal>(
                 folder, ListedFolder(folder, std::nullopt).id(), m_state->path())
                     : nullptr);

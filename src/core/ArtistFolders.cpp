@@ -3,13 +3,10 @@
 #include "core/ArtistName.h"
 #include "core/NameCodec.h"
 
-#include <QVarLengthArray>
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <limits>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -50,75 +47,24 @@ QString foldedName(const QString &name)
     return name.normalized(QString::NormalizationForm_C).toCaseFolded();
 }
 
-namespace {
-
-// The hash of a name's folded form; names of plain ASCII, most of them, are folded in line.
-// Names with equal hashes are told apart by their folded forms.
-quint32 foldedHash(QByteArrayView name)
-{
-    QVarLengthArray<char, 256> lower(name.size());
-    for (qsizetype i = 0; i < name.size(); ++i) {
-        const char c = name.at(i);
-        if (static_cast<unsigned char>(c) >= 0x80)
-            return quint32(qHash(QByteArrayView(encodeName(foldedName(decodeName(name))))));
-        lower[i] = c >= 'A' && c <= 'Z' ? char(c + ('a' - 'A')) : c;
-    }
-    return quint32(qHash(QByteArrayView(lower.constData(), lower.size())));
-}
-
-} // namespace
-
-void EntryIndex::reserve(qsizetype entries, qsizetype bytes)
-{
-    // A folder holds more than the files listed: its sub-folders, and what came since.
-    m_byHash.reserve(size_t(entries + entries / 8 + 16));
-    m_names.reserve(bytes + bytes / 8 + 4096);
-}
-
 void EntryIndex::add(QByteArrayView name)
 {
-    // Offsets have 32 bits: a folder whose names come to more than 4 GB is indexed in part,
-    // and lookups go by the exact name beyond that.
-    if (name.startsWith('.') || name.contains(Separator.toLatin1())
-        || m_names.size() + name.size() >= qsizetype(std::numeric_limits<quint32>::max()))
-        return;
-    m_byHash.emplace_back(foldedHash(name), quint32(m_names.size()));
-    m_names.append(name);
-    m_names.append('\0');
-}
-
-void EntryIndex::finish()
-{
-    // Not shrunk: that would copy the index, and for a moment hold it twice.
-    std::sort(m_byHash.begin(), m_byHash.end());
-    m_finished = true;
+    if (!name.startsWith('.') && !name.contains(Separator.toLatin1()))
+        add(decodeName(name));
 }
 
 void EntryIndex::add(const QString &name)
 {
-    if (!m_finished) {
-        add(QByteArrayView(encodeName(name)));
-        return;
-    }
     if (name.startsWith(u'.'))
         return;
-    QStringList &same = m_made[foldedName(name)];
+    QStringList &same = m_byFolded[foldedName(name)];
     if (!same.contains(name))
         same.append(name);
 }
 
 QStringList EntryIndex::foldMatches(const QString &name) const
 {
-    const QString folded = foldedName(name);
-    QStringList found = m_made.value(folded);
-    const quint32 hash = foldedHash(encodeName(name));
-    auto at = std::lower_bound(m_byHash.cbegin(), m_byHash.cend(), std::pair(hash, quint32(0)));
-    for (; at != m_byHash.cend() && at->first == hash; ++at) {
-        // Equal hashes are checked name by name.
-        const QString candidate = decodeName(QByteArrayView(m_names.constData() + at->second));
-        if (foldedName(candidate) == folded && !found.contains(candidate))
-            found.append(candidate);
-    }
+    QStringList found = m_byFolded.value(foldedName(name));
     found.sort();
     return found;
 }
@@ -134,15 +80,13 @@ int ArtistFolder::open(int dir, const QString &name)
     return m_fd.get();
 }
 
-DiskFolders::DiskFolders(
-    ListedFolder folder, QStringList files, const MoveSyscalls &calls, Reserved reserved)
+DiskFolders::DiskFolders(ListedFolder folder, const MoveSyscalls &calls, Reserved reserved)
     : m_calls(!reserved
             ? calls
             : calls.tellingCreates([this, reserved](const struct stat &info, const char *name) {
                   reserved(info, m_sub.name(), name);
               }))
     , m_folder(std::move(folder))
-    , m_files(std::move(files))
 { }
 
 std::optional<bool> DiskFolders::isFolderAt(const QString &name)
@@ -223,18 +167,7 @@ bool DiskFolders::prepare(QDeadlineTimer deadline)
     if (m_index && !m_listing)
         return true;
     if (!m_index) {
-        // The index keeps only names without the artist separator. Names are mostly ASCII:
-        // about a byte a letter, and the NUL after each.
-        qsizetype entries = 0;
-        qsizetype bytes = 0;
-        for (const QString &file : std::as_const(m_files)) {
-            if (!file.contains(Separator)) {
-                bytes += file.size() + 1;
-                ++entries;
-            }
-        }
         m_index.emplace();
-        m_index->reserve(entries, bytes);
         m_listing = openListing(folderFd());
     }
     // Looking at the clock costs more than indexing a name.
@@ -245,7 +178,6 @@ bool DiskFolders::prepare(QDeadlineTimer deadline)
             // The end, or a folder that could not be read (in full): lookups go by what was
             // read, and by the exact name, which never needs the index.
             m_listing.reset();
-            m_index->finish();
             return true;
         }
         // Read whole: some file systems give names longer than d_name's declared size.

@@ -29,31 +29,20 @@ bool isUsableFolderName(const QString &name);
 // The form in which a folder name is compared when no entry has exactly that name.
 QString foldedName(const QString &name);
 
-// Names of a folder's visible entries, reachable by their folded form. Compact, for folders of
-// a million entries: the names as the folder gives them, one after another, and a table of
-// their folded forms' hashes, sorted once the folder has been read. Only names that an artist
-// folder could have are kept: none with the artist separator, which folding neither adds nor
-// removes, so the songs themselves, nearly all of a folder, are left out.
+// Names of a folder's visible entries, by their folded form. Only names that an artist folder
+// could have are kept: none with the artist separator, which folding neither adds nor removes,
+// so the songs themselves, nearly all of a folder, are not even decoded.
 class EntryIndex
 {
 public:
-    // Room for about this many names of about this many bytes in all, so that reading a large
-    // folder neither grows nor shrinks the index by copying it.
-    void reserve(qsizetype entries, qsizetype bytes);
     // A name read from the folder, as bytes.
     void add(QByteArrayView name);
-    // The folder has been read; names added from now on are those the pass made.
-    void finish();
     void add(const QString &name);
     // Every indexed name that folds to the same form as `name`, in code-unit order.
     QStringList foldMatches(const QString &name) const;
 
 private:
-    QByteArray m_names; // each followed by a NUL
-    // Folded form's hash and offset in m_names: 8 bytes a name, as a million of them are kept.
-    std::vector<std::pair<quint32, quint32>> m_byHash;
-    bool m_finished = false;
-    QHash<QString, QStringList> m_made;
+    QHash<QString, QStringList> m_byFolded;
 };
 
 // A file of the selected folder as looked at once before its move, so that what is written down
@@ -125,10 +114,8 @@ public:
     // happens to it.
     using Reserved = std::function<void(const struct stat &, const QString &, QByteArrayView)>;
 
-    // `files` are the folder's files as listed: they size the index of its names, if one is
-    // needed.
-    DiskFolders(ListedFolder folder, QStringList files,
-        const MoveSyscalls &calls = MoveSyscalls::system(), Reserved reserved = {});
+    explicit DiskFolders(ListedFolder folder, const MoveSyscalls &calls = MoveSyscalls::system(),
+        Reserved reserved = {});
     DiskFolders(const DiskFolders &) = delete;
     DiskFolders &operator=(const DiskFolders &) = delete;
 
@@ -153,7 +140,6 @@ private:
 
     MoveSyscalls m_calls;
     ListedFolder m_folder;
-    QStringList m_files;
     std::optional<EntryIndex> m_index;
     // The folder being read into the index, across slices.
     Listing m_listing;

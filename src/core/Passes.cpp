@@ -24,8 +24,8 @@ OpenedPass journaledMove(
     if (!stableIdentities(folder.fd()))
         removeLeftReservations(folder, journalDir);
     auto journal = std::make_unique<Journal>(path, folder.id(), journalDir, std::move(*lock));
-    auto disk = std::make_unique<DiskFolders>(std::move(folder), order.files,
-        MoveSyscalls::system(), std::bind_front(&Journal::reserved, journal.get()));
+    auto disk = std::make_unique<DiskFolders>(std::move(folder), MoveSyscalls::system(),
+        std::bind_front(&Journal::reserved, journal.get()));
     return {std::make_unique<MovePass>(
         std::move(disk), path, std::move(order), std::move(tell), std::move(journal))};
 }
@@ -35,7 +35,7 @@ OpenedPass plannedMove(ListedFolder folder, MoveOrder order, PassTell tell)
     const QString path = folder.path();
     if (folder.changed())
         return {nullptr, folderChangedMessage(path)};
-    auto planned = std::make_unique<PlannedFolders>(std::move(folder), order.files);
+    auto planned = std::make_unique<PlannedFolders>(std::move(folder));
     return {
         std::make_unique<MovePass>(std::move(planned), path, std::move(order), std::move(tell))};
 }
