@@ -61,6 +61,21 @@ char *roomAtEnd(QByteArray &text, qsizetype bytes)
     return text.data() + at;
 }
 
+// Writes all of `bytes` at `at`, again after an interruption; how many were written.
+qint64 writeAt(int fd, QByteArrayView bytes, qint64 at)
+{
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const ssize_t n = ::pwrite(fd, bytes.data() + done, size_t(bytes.size() - done), at + done);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            break;
+        done += n;
+    }
+    return done;
+}
+
 } // namespace
 
 Journal::Journal(QString folder, FileId identity, QString journalDir, UniqueFd lock)
@@ -131,17 +146,8 @@ void Journal::moving(const struct stat &file, const QString &subFolder, QByteArr
 void Journal::reserved(const struct stat &file, const QString &subFolder, QByteArrayView name)
 {
     // Not waited for on the disk: lost to a power cut, a reservation is only an empty file left.
-    const QByteArray record = reservationRecord(file, subFolder, name);
-    if (!m_fd.isOpen() || m_failed)
-        return;
-    makeRoom(m_written, m_written + record.size());
-    if (::pwrite(m_fd.get(), record.constData(), size_t(record.size()), m_written) != record.size())
-        return;
-    {
-        const std::lock_guard lock(m_lock);
-        m_written += record.size();
-    }
-    m_wake.notify_all();
+    if (m_fd.isOpen() && !m_failed)
+        append(reservationRecord(file, subFolder, name));
 }
 
 bool Journal::write()
@@ -163,25 +169,11 @@ bool Journal::write()
             return false;
         }
     }
-    makeRoom(m_written, m_written + text.size());
-    qint64 done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::pwrite(
-            m_fd.get(), text.constData() + done, size_t(text.size() - done), m_written + done);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0) {
-            // Whatever part was written ends in a broken line, which reading leaves out.
-            m_failed = true;
-            return false;
-        }
-        done += n;
+    // Whatever part was written ends in a broken line, which reading leaves out.
+    if (!append(text)) {
+        m_failed = true;
+        return false;
     }
-    {
-        const std::lock_guard lock(m_lock);
-        m_written += done;
-    }
-    m_wake.notify_all();
     // The next batch is gathered in the same buffer: a new one, grown a record at a time, was
     // copied over a dozen times a batch.
     m_pending = std::move(text);
@@ -199,13 +191,28 @@ void Journal::finish(bool changedSomething)
         removeJournal(m_dir, m_name);
 }
 
-void Journal::makeRoom(qint64 recordsEnd, qint64 end)
+bool Journal::append(QByteArrayView text)
+{
+    // The helper makes room after a flush while the pass may be writing a reservation.
+    const std::lock_guard room(m_roomLock);
+    makeRoom(m_written + text.size());
+    if (writeAt(m_fd.get(), text, m_written) != text.size())
+        return false;
+    {
+        const std::lock_guard lock(m_lock);
+        m_written += text.size();
+    }
+    m_wake.notify_all();
+    return true;
+}
+
+void Journal::makeRoom(qint64 end)
 {
     // Without room the records make the file longer themselves, which costs only time. A fill
     // cut short by a full disk may have stopped behind records written since: zeros never go
     // over a record.
     static constexpr std::array<char, 65536> zeros {};
-    m_room = std::max(m_room, recordsEnd);
+    m_room = std::max(m_room, m_written);
     if (end <= m_room)
         return;
     // Each growth doubles the room, by at most LargestGrowth: a pass of a million files
@@ -214,13 +221,11 @@ void Journal::makeRoom(qint64 recordsEnd, qint64 end)
     while (room <= end)
         room += std::min(room, LargestGrowth);
     while (m_room < room) {
-        const ssize_t n = ::pwrite(m_fd.get(), zeros.data(),
-            size_t(std::min(qint64(zeros.size()), room - m_room)), m_room);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            return;
+        const qint64 chunk = std::min(qint64(zeros.size()), room - m_room);
+        const qint64 n = writeAt(m_fd.get(), QByteArrayView(zeros.data(), chunk), m_room);
         m_room += n;
+        if (n < chunk)
+            return;
     }
 }
 
@@ -247,8 +252,11 @@ void Journal::flushInTurn()
         const bool synced = ::fdatasync(m_fd.get()) == 0;
         // The room for the records to come is made here rather than by the pass, which writes
         // again only once this flush is over.
-        if (!last && m_room - upTo < RoomChunk)
-            makeRoom(upTo, std::max(m_room, upTo) + 1);
+        if (!last) {
+            const std::lock_guard room(m_roomLock);
+            if (m_room - m_written < RoomChunk)
+                makeRoom(m_room + 1);
+        }
         lock.lock();
         m_flushFailed = m_flushFailed || !synced;
         m_flushed = upTo;

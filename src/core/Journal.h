@@ -44,9 +44,11 @@ public:
 private:
     // Makes the file, and puts its first lines before the first records, to go in their write.
     bool start(QByteArray &records);
-    // Zeros from the end of the records (recordsEnd) or of the room made before, whichever is
-    // further, to past `end`.
-    void makeRoom(qint64 recordsEnd, qint64 end);
+    // Writes text after the records, once there is room for it; false when not all of it was.
+    bool append(QByteArrayView text);
+    // Zeros from the end of the records or of the room made before, whichever is further, to
+    // past `end`; m_roomLock is held.
+    void makeRoom(qint64 end);
     void flushInTurn();
 
     const QString m_folder;
@@ -56,6 +58,7 @@ private:
     QString m_name;
     const UniqueFd m_passLock;
     QByteArray m_pending;
+    std::mutex m_roomLock;
     qint64 m_room = 0; // the file's length: the records, then zeros
     QString m_lastFolder;
     QByteArray m_lastFolderField;
