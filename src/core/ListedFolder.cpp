@@ -26,10 +26,7 @@ ListedFolder::ListedFolder(const QString &path, std::optional<FileId> listed)
 
 UniqueFd openChosenFolder(const QString &path)
 {
-    if (path.isEmpty()) {
-        errno = ENOENT;
-        return {};
-    }
+    // An empty path opens nothing, with ENOENT.
     return openFolder(AT_FDCWD, encodeName(path).constData(), true);
 }
 
