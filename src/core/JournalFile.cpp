@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <array>
+#include <charconv>
 
 namespace arvelo {
 
@@ -16,15 +17,13 @@ std::optional<QString> nameFrom(QByteArrayView text)
     return decodeName(QByteArray::fromPercentEncoding(text.toByteArray()));
 }
 
-std::optional<quint64> numberFrom(QByteArrayView text)
+// Digits only, and a "-" before them for a signed number: no "+", no blanks, no base prefix.
+template<typename Number>
+std::optional<Number> numberFrom(QByteArrayView text)
 {
-    // Digits only: no sign, no blanks, no base prefix.
-    if (text.isEmpty() || text.size() > 20
-        || !std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; }))
-        return std::nullopt;
-    bool ok = false;
-    const quint64 value = text.toULongLong(&ok);
-    return ok ? std::optional(value) : std::nullopt;
+    Number value = 0;
+    const auto [end, error] = std::from_chars(text.begin(), text.end(), value);
+    return error == std::errc() && end == text.end() ? std::optional(value) : std::nullopt;
 }
 
 } // namespace
@@ -72,20 +71,17 @@ std::optional<JournalRecord> parseRecord(QByteArrayView line)
     const bool stamped = count == 7;
     if (!((kind == "move" && (stamped || count == 5)) || (kind == "reserved" && stamped)))
         return std::nullopt;
-    const auto fileDevice = numberFrom(fields[1]);
-    const auto fileInode = numberFrom(fields[2]);
-    const auto size = stamped ? numberFrom(fields[3]) : std::optional<quint64>(-1);
+    const auto fileDevice = numberFrom<quint64>(fields[1]);
+    const auto fileInode = numberFrom<quint64>(fields[2]);
+    const auto size = stamped ? numberFrom<quint64>(fields[3]) : std::optional<quint64>(-1);
     // A time before 1970 is negative.
-    const bool before = stamped && fields[4].startsWith('-');
-    auto mtime = stamped ? numberFrom(fields[4].sliced(before)) : std::optional<quint64>(-1);
-    if (mtime && before)
-        mtime = -*mtime;
+    const auto mtime = stamped ? numberFrom<qint64>(fields[4]) : std::optional<qint64>(-1);
     const auto folder = nameFrom(fields[stamped ? 5 : 3]);
     const auto file = nameFrom(fields[stamped ? 6 : 4]);
     if (!fileDevice || !fileInode || !size || !mtime || !folder || !file)
         return std::nullopt;
-    return JournalRecord {false, *folder, *file, {*fileDevice, *fileInode}, qint64(*size),
-        qint64(*mtime), kind == "reserved"};
+    return JournalRecord {false, *folder, *file, {*fileDevice, *fileInode}, qint64(*size), *mtime,
+        kind == "reserved"};
 }
 
 std::optional<JournalHead> parseHead(QByteArrayView text, qsizetype *recordsStart)
@@ -98,8 +94,8 @@ std::optional<JournalHead> parseHead(QByteArrayView text, qsizetype *recordsStar
         = text.sliced(first + 1, second - first - 1).toByteArray().split(' ');
     if (head.size() != 4 || head.at(0) != "folder")
         return std::nullopt;
-    const auto device = numberFrom(head.at(1));
-    const auto inode = numberFrom(head.at(2));
+    const auto device = numberFrom<quint64>(head.at(1));
+    const auto inode = numberFrom<quint64>(head.at(2));
     const auto path = nameFrom(head.at(3));
     if (!device || !inode || !path)
         return std::nullopt;
