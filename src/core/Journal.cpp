@@ -5,10 +5,8 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <charconv>
 #include <fcntl.h>
 #include <sched.h>
-#include <string_view>
 #include <unistd.h>
 #include <utility>
 
@@ -22,44 +20,6 @@ namespace {
 // disk does not, and costs the move far less.
 constexpr qint64 RoomChunk = qint64(1) << 20;
 constexpr qint64 LargestGrowth = qint64(16) << 20;
-
-// Writes the bytes with every one but letters, digits and "-._~" as %XX, as
-// QByteArray::toPercentEncoding does, to `out`, which has room for three times as many; returns
-// the end. It runs for every file moved, so it makes no copy of its own.
-char *percentEncoded(char *out, QByteArrayView bytes)
-{
-    static constexpr auto Plain = [] {
-        std::array<bool, 256> plain {};
-        for (const unsigned char c : std::string_view("abcdefghijklmnopqrstuvwxyz"
-                                                      "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~"))
-            plain[c] = true;
-        return plain;
-    }();
-    constexpr char Hex[] = "0123456789ABCDEF";
-    for (const char c : bytes) {
-        const auto byte = static_cast<unsigned char>(c);
-        if (Plain[byte]) {
-            *out++ = c;
-        } else {
-            *out++ = '%';
-            *out++ = Hex[byte >> 4];
-            *out++ = Hex[byte & 15];
-        }
-    }
-    return out;
-}
-
-// Room for `bytes` more at the end of text, where the returned pointer writes; the caller cuts
-// text back to where it stopped writing.
-char *roomAtEnd(QByteArray &text, qsizetype bytes)
-{
-    const qsizetype at = text.size();
-    // Grown by half again when full, so that a batch of records is not copied record by record.
-    if (text.capacity() < at + bytes)
-        text.reserve((at + bytes) * 3 / 2);
-    text.resize(at + bytes);
-    return text.data() + at;
-}
 
 // Writes all of `bytes` at `at`, again after an interruption; how many were written.
 qint64 writeAt(int fd, QByteArrayView bytes, qint64 at)
@@ -124,23 +84,7 @@ void Journal::moving(const struct stat &file, const QString &subFolder, QByteArr
         m_lastFolder = subFolder;
         m_lastFolderField = encodeName(subFolder).toPercentEncoding();
     }
-    // "move ", four numbers of at most 20 characters and the folder, each with a blank after it.
-    char *out = roomAtEnd(m_pending, 90 + m_lastFolderField.size() + 3 * name.size() + 1);
-    out = std::copy_n("move ", 5, out);
-    const FileId id = FileId::of(file);
-    for (const quint64 number : {id.device, id.inode}) {
-        out = std::to_chars(out, out + 20, number).ptr;
-        *out++ = ' ';
-    }
-    for (const qint64 number : {qint64(file.st_size), modifiedNs(file)}) {
-        out = std::to_chars(out, out + 20, number).ptr;
-        *out++ = ' ';
-    }
-    out = std::copy(m_lastFolderField.cbegin(), m_lastFolderField.cend(), out);
-    *out++ = ' ';
-    out = percentEncoded(out, name);
-    *out++ = '\n';
-    m_pending.truncate(out - m_pending.constData());
+    writeRecord(m_pending, "move", file, m_lastFolderField, name);
 }
 
 void Journal::reserved(const struct stat &file, const QString &subFolder, QByteArrayView name)

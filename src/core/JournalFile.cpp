@@ -5,10 +5,49 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <string_view>
 
 namespace arvelo {
 
 namespace {
+
+// Writes the bytes with every one but letters, digits and "-._~" as %XX, as
+// QByteArray::toPercentEncoding does, to `out`, which has room for three times as many; returns
+// the end. It runs for every file moved, so it makes no copy of its own.
+char *percentEncoded(char *out, QByteArrayView bytes)
+{
+    static constexpr auto Plain = [] {
+        std::array<bool, 256> plain {};
+        for (const unsigned char c : std::string_view("abcdefghijklmnopqrstuvwxyz"
+                                                      "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789-._~"))
+            plain[c] = true;
+        return plain;
+    }();
+    constexpr char Hex[] = "0123456789ABCDEF";
+    for (const char c : bytes) {
+        const auto byte = static_cast<unsigned char>(c);
+        if (Plain[byte]) {
+            *out++ = c;
+        } else {
+            *out++ = '%';
+            *out++ = Hex[byte >> 4];
+            *out++ = Hex[byte & 15];
+        }
+    }
+    return out;
+}
+
+// Room for `bytes` more at the end of text, where the returned pointer writes; the caller cuts
+// text back to where it stopped writing.
+char *roomAtEnd(QByteArray &text, qsizetype bytes)
+{
+    const qsizetype at = text.size();
+    // Grown by half again when full, so that a batch of records is not copied record by record.
+    if (text.capacity() < at + bytes)
+        text.reserve((at + bytes) * 3 / 2);
+    text.resize(at + bytes);
+    return text.data() + at;
+}
 
 std::optional<QString> nameFrom(QByteArrayView text)
 {
@@ -40,13 +79,35 @@ bool JournalRecord::isFile(const struct stat &info, bool stableIds) const
     return info.st_size == size && modifiedNs(info) == mtime;
 }
 
+void writeRecord(QByteArray &text, QByteArrayView kind, const struct stat &file,
+    QByteArrayView folderField, QByteArrayView name)
+{
+    // The kind, four numbers of at most 20 characters, the folder and the name, each with a
+    // blank or the line's end after it.
+    char *out
+        = roomAtEnd(text, kind.size() + 1 + 4 * 21 + folderField.size() + 1 + 3 * name.size() + 1);
+    out = std::copy(kind.begin(), kind.end(), out);
+    *out++ = ' ';
+    const auto number = [&out](auto value) {
+        out = std::to_chars(out, out + 20, value).ptr;
+        *out++ = ' ';
+    };
+    number(quint64(file.st_dev));
+    number(quint64(file.st_ino));
+    number(qint64(file.st_size));
+    number(modifiedNs(file));
+    out = std::copy(folderField.begin(), folderField.end(), out);
+    *out++ = ' ';
+    out = percentEncoded(out, name);
+    *out++ = '\n';
+    text.truncate(out - text.constData());
+}
+
 QByteArray reservationRecord(const struct stat &file, const QString &folder, QByteArrayView name)
 {
-    const FileId id = FileId::of(file);
-    return "reserved " + QByteArray::number(id.device) + ' ' + QByteArray::number(id.inode) + ' '
-        + QByteArray::number(qint64(file.st_size)) + ' ' + QByteArray::number(modifiedNs(file))
-        + ' ' + encodeName(folder).toPercentEncoding() + ' '
-        + name.toByteArray().toPercentEncoding() + '\n';
+    QByteArray record;
+    writeRecord(record, "reserved", file, encodeName(folder).toPercentEncoding(), name);
+    return record;
 }
 
 std::optional<JournalRecord> parseRecord(QByteArrayView line)

@@ -61,6 +61,11 @@ QList<JournalRecord> reservationsIn(QByteArrayView text, qsizetype at, qsizetype
 // A file's modification time in nanoseconds, as records keep it.
 qint64 modifiedNs(const struct stat &info);
 
+// Appends to text the record of `kind` ("move" or "reserved") of the file `name` (its bytes) in
+// the folder whose name is folderField, percent-encoded already. Without a copy of its own:
+// this runs for every file moved.
+void writeRecord(QByteArray &text, QByteArrayView kind, const struct stat &file,
+    QByteArrayView folderField, QByteArrayView name);
 // The line that records the empty file `name`, just made in `folder` to reserve its name.
 QByteArray reservationRecord(const struct stat &file, const QString &folder, QByteArrayView name);
 
