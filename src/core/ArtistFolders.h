@@ -12,7 +12,6 @@
 #include <cerrno>
 #include <optional>
 #include <sys/stat.h>
-#include <vector>
 
 namespace arvelo {
 

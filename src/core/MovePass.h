@@ -7,14 +7,12 @@
 
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 
 #include <limits>
 #include <memory>
-#include <optional>
 
 namespace arvelo {
 

@@ -3,8 +3,6 @@
 #include "core/ArtistFolders.h"
 #include "core/NameCodec.h"
 
-#include <QSet>
-
 #include <algorithm>
 #include <cerrno>
 #include <fcntl.h>
