@@ -7,7 +7,6 @@
 #include <functional>
 #include <optional>
 
-class QCloseEvent;
 class QScreen;
 
 namespace arvelo {

@@ -3,7 +3,6 @@
 #include "widgets/AppWindow.h"
 #include "widgets/WindowSlot.h"
 
-class QKeyEvent;
 class QLabel;
 class QPushButton;
 
