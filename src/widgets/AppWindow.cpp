@@ -9,16 +9,6 @@
 
 namespace arvelo {
 
-namespace {
-
-std::function<void()> &helpKey()
-{
-    static std::function<void()> showHelp;
-    return showHelp;
-}
-
-} // namespace
-
 AppWindow::AppWindow(
     Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon)
     : QWidget(nullptr, flags)
@@ -33,9 +23,11 @@ AppWindow::AppWindow(
     });
 }
 
-void AppWindow::setHelpKey(std::function<void()> showHelp)
+std::function<void()> &AppWindow::helpKey()
 {
-    helpKey() = std::move(showHelp);
+    // Made on first use, so it is there whenever the window that gives help sets it.
+    static std::function<void()> showHelp;
+    return showHelp;
 }
 
 void AppWindow::unload()

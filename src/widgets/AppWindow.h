@@ -36,7 +36,7 @@ public:
     void showInPlace();
 
     // What F1 does in every window: set once, by the window that gives help.
-    static void setHelpKey(std::function<void()> showHelp);
+    static std::function<void()> &helpKey();
 
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }

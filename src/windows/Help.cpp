@@ -18,7 +18,7 @@ namespace {
 
 // F1 in any window opens this one help window, as the main window's "Help" does.
 [[maybe_unused]] const bool HelpOnF1 = [] {
-    arvelo::AppWindow::setHelpKey([] { Help::slot().show(); });
+    arvelo::AppWindow::helpKey() = [] { Help::slot().show(); };
     return true;
 }();
 
