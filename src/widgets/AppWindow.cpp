@@ -32,7 +32,7 @@ std::function<void()> &AppWindow::helpKey()
 
 void AppWindow::unload()
 {
-    m_unloading = true;
+    m_unloaded = true;
     close();
 }
 
@@ -73,9 +73,9 @@ void AppWindow::showInPlace()
 
 void AppWindow::closeEvent(QCloseEvent *event)
 {
-    // Once unloaded, a window stays so: m_unloading is never cleared, and each kind of window
-    // either always or never lets the user close it.
-    m_unloaded = m_unloading || userMayClose();
+    // Once unloaded, a window stays so: the program's unload is never taken back, and each kind
+    // of window either always or never lets the user close it.
+    m_unloaded = m_unloaded || userMayClose();
     event->setAccepted(m_unloaded);
 }
 

@@ -49,7 +49,6 @@ protected:
 
 private:
     bool m_unloaded = false;
-    bool m_unloading = false;
     std::optional<QRect> m_place;
     QPointer<QScreen> m_screen;
 };
