@@ -58,14 +58,14 @@ frmAbout::frmAbout()
     const QPoint corner = screen ? screen->geometry().topLeft() : QPoint();
     setGeometry(QRect(corner + QPoint(twips(2340), twips(1935)), client));
 
-    picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
+    QLabel *picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(arvelo::bundledIcon(u"arvelo"_s).pixmap(32, 32));
 
     cmdOK = place<QPushButton>(this, "cmdOK", u"OK"_s, twipsRect(240, 960, 540, 420));
     cmdOK->setDefault(true);
 
     // Author, contact and a request for reports, one a line.
-    lblDescription = label(this, "lblDescription",
+    QLabel *lblDescription = label(this, "lblDescription",
         u"By the Arvelo authors\r\narvelo@example.org\r\nReport bugs and typos!"_s,
         twipsRect(1050, 720, 2325, 810));
     lblDescription->setWordWrap(true);
