@@ -17,12 +17,6 @@ using arvelo::twipsRect;
 
 namespace {
 
-// Kept out of the task bar, like a dialog box, with the close box and no other button.
-Qt::WindowFlags aboutWindowFlags()
-{
-    return (arvelo::fixedWindowFlags(true) & ~Qt::WindowType_Mask) | Qt::Tool;
-}
-
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
     auto *widget = place<QLabel>(parent, name, text, geometry);
@@ -45,8 +39,10 @@ void fitCaption(QLabel *caption)
 
 } // namespace
 
+// Kept out of the task bar, like a dialog box, with the close box and no other button.
 frmAbout::frmAbout()
-    : AppWindow(aboutWindowFlags(), u"frmAbout"_s, u"About MyApp"_s, u"arvelo"_s)
+    : AppWindow((arvelo::fixedWindowFlags(true) & ~Qt::WindowType_Mask) | Qt::Tool, u"frmAbout"_s,
+        u"About MyApp"_s, u"arvelo"_s)
 {
     // A tool window would not keep the program running on its own; this one must.
     setAttribute(Qt::WA_QuitOnClose, true);
