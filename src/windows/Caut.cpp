@@ -1,7 +1,6 @@
 #include "windows/Caut.h"
 
 #include "widgets/Layout.h"
-#include "widgets/Twips.h"
 
 using namespace Qt::StringLiterals;
 

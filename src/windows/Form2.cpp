@@ -1,7 +1,6 @@
 #include "windows/Form2.h"
 
 #include "widgets/Layout.h"
-#include "widgets/Twips.h"
 #include "widgets/WindowThread.h"
 
 #include <QProgressBar>

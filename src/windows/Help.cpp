@@ -2,7 +2,6 @@
 
 #include "widgets/Layout.h"
 #include "widgets/TextBox.h"
-#include "widgets/Twips.h"
 #include "windows/frmAbout.h"
 
 #include <QFile>

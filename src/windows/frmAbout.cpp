@@ -2,7 +2,6 @@
 
 #include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
-#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
