@@ -1,11 +1,11 @@
 #include "widgets/AppWindow.h"
 
-#include "widgets/AppIcon.h"
-
 #include <QCloseEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
+
+using namespace Qt::StringLiterals;
 
 namespace arvelo {
 
@@ -89,6 +89,14 @@ Qt::WindowFlags fixedWindowFlags(bool closeBox)
     const Qt::WindowFlags closing = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     return sizableWithoutControlBoxFlags() | Qt::MSWindowsFixedSizeDialogHint
         | (closeBox ? closing : Qt::WindowFlags());
+}
+
+QIcon bundledIcon(const QString &stem)
+{
+    QIcon icon;
+    for (const int size : {16, 32})
+        icon.addFile(u":/%1-%2.png"_s.arg(stem).arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace arvelo

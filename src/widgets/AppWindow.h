@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -17,7 +18,7 @@ class AppWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // name is the window's object name, icon the stem of its bundled icon (see AppIcon.h).
+    // name is the window's object name, icon the stem of its bundled icon (see bundledIcon).
     AppWindow(
         Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon);
 
@@ -56,5 +57,10 @@ private:
 // Window flags for the border styles the program uses.
 Qt::WindowFlags fixedWindowFlags(bool closeBox);
 Qt::WindowFlags sizableWithoutControlBoxFlags();
+
+// One of the program's icons, drawn at 16 and 32 pixels and bundled as resources: "arvelo" for
+// the main window, the About box and the desktop entry, "progress" for the scan and move
+// windows, "help" for the help window.
+QIcon bundledIcon(const QString &stem);
 
 } // namespace arvelo

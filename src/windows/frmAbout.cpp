@@ -1,6 +1,5 @@
 #include "windows/frmAbout.h"
 
-#include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
 
 #include <QGuiApplication>
