@@ -1,5 +1,5 @@
 #include "core/ListOrder.h"
-#include "widgets/Twips.h"
+#include "widgets/Layout.h"
 #include "windows/Form1.h"
 
 #include <QAccessible>

@@ -245,8 +245,6 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
 
     // The verb runs instead of the window, on that folder.
     const auto isOn = [&isSet](Setting setting) { return isSet(nameOf(setting)); };
-    const auto valuesOf
-        = [&parser](const char16_t *name) { return parser.values(QString::fromUtf16(name)); };
     return {.verb = verb->run,
         .request = {.folder = *start.folder,
             // Empty for a verb without a value; the last one given otherwise.
@@ -255,8 +253,8 @@ StartUp readCommandLine(const QStringList &arguments, const QString &currentFold
             = {.overlookSpaces = !isOn(KeepSpaces), .convertToUppercase = !isOn(KeepCase)},
             .beautifyFolderNames = !isOn(AsWritten),
             .withSubFolders = !isOn(FilesOnly),
-            .except = valuesOf(nameOf(Except)),
-            .only = valuesOf(nameOf(Only)),
+            .except = parser.values(QString::fromUtf16(nameOf(Except))),
+            .only = parser.values(QString::fromUtf16(nameOf(Only))),
             .dryRun = isOn(DryRun),
             .verbose = isOn(Verbose),
             .end = isOn(Null) ? '\0' : '\n'}};

@@ -1,23 +1,13 @@
 #include "widgets/AppWindow.h"
 
-#include "widgets/AppIcon.h"
-
 #include <QCloseEvent>
 #include <QScreen>
 #include <QShortcut>
 #include <QWindow>
 
+using namespace Qt::StringLiterals;
+
 namespace arvelo {
-
-namespace {
-
-std::function<void()> &helpKey()
-{
-    static std::function<void()> showHelp;
-    return showHelp;
-}
-
-} // namespace
 
 AppWindow::AppWindow(
     Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon)
@@ -33,14 +23,16 @@ AppWindow::AppWindow(
     });
 }
 
-void AppWindow::setHelpKey(std::function<void()> showHelp)
+std::function<void()> &AppWindow::helpKey()
 {
-    helpKey() = std::move(showHelp);
+    // Made on first use, so it is there whenever the window that gives help sets it.
+    static std::function<void()> showHelp;
+    return showHelp;
 }
 
 void AppWindow::unload()
 {
-    m_unloading = true;
+    m_unloaded = true;
     close();
 }
 
@@ -81,9 +73,9 @@ void AppWindow::showInPlace()
 
 void AppWindow::closeEvent(QCloseEvent *event)
 {
-    // Once unloaded, a window stays so: m_unloading is never cleared, and each kind of window
-    // either always or never lets the user close it.
-    m_unloaded = m_unloading || userMayClose();
+    // Once unloaded, a window stays so: the program's unload is never taken back, and each kind
+    // of window either always or never lets the user close it.
+    m_unloaded = m_unloaded || userMayClose();
     event->setAccepted(m_unloaded);
 }
 
@@ -97,6 +89,14 @@ Qt::WindowFlags fixedWindowFlags(bool closeBox)
     const Qt::WindowFlags closing = Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint;
     return sizableWithoutControlBoxFlags() | Qt::MSWindowsFixedSizeDialogHint
         | (closeBox ? closing : Qt::WindowFlags());
+}
+
+QIcon bundledIcon(const QString &stem)
+{
+    QIcon icon;
+    for (const int size : {16, 32})
+        icon.addFile(u":/%1-%2.png"_s.arg(stem).arg(size), QSize(size, size));
+    return icon;
 }
 
 } // namespace arvelo

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QIcon>
 #include <QPointer>
 #include <QRect>
 #include <QWidget>
@@ -7,7 +8,6 @@
 #include <functional>
 #include <optional>
 
-class QCloseEvent;
 class QScreen;
 
 namespace arvelo {
@@ -18,7 +18,7 @@ class AppWindow : public QWidget
 {
     Q_OBJECT
 public:
-    // name is the window's object name, icon the stem of its bundled icon (see AppIcon.h).
+    // name is the window's object name, icon the stem of its bundled icon (see bundledIcon).
     AppWindow(
         Qt::WindowFlags flags, const QString &name, const QString &caption, const QString &icon);
 
@@ -37,7 +37,7 @@ public:
     void showInPlace();
 
     // What F1 does in every window: set once, by the window that gives help.
-    static void setHelpKey(std::function<void()> showHelp);
+    static std::function<void()> &helpKey();
 
     // Runs once, after construction and before the window first becomes visible.
     virtual void Form_Load() { }
@@ -50,7 +50,6 @@ protected:
 
 private:
     bool m_unloaded = false;
-    bool m_unloading = false;
     std::optional<QRect> m_place;
     QPointer<QScreen> m_screen;
 };
@@ -58,5 +57,10 @@ private:
 // Window flags for the border styles the program uses.
 Qt::WindowFlags fixedWindowFlags(bool closeBox);
 Qt::WindowFlags sizableWithoutControlBoxFlags();
+
+// One of the program's icons, drawn at 16 and 32 pixels and bundled as resources: "arvelo" for
+// the main window, the About box and the desktop entry, "progress" for the scan and move
+// windows, "help" for the help window.
+QIcon bundledIcon(const QString &stem);
 
 } // namespace arvelo

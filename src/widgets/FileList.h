@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/FolderListing.h"
-#include "core/ListedFolder.h"
 #include "widgets/SortedListBox.h"
 
 namespace arvelo {

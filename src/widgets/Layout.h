@@ -3,10 +3,17 @@
 #include <QFont>
 #include <QLatin1StringView>
 #include <QRect>
+#include <QSize>
 #include <QString>
 #include <QWidget>
 
 namespace arvelo {
+
+// Geometry is written in twips (1/1440 inch) as the layouts give it; this turns it into
+// device-independent pixels (15 twips a pixel at 96 dpi).
+int twips(int value);
+QRect twipsRect(int left, int top, int width, int height);
+QSize twipsSize(int width, int height);
 
 // Names a control and puts it where the layout says; returns it for further set-up.
 template<typename W>

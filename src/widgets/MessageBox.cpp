@@ -14,7 +14,6 @@ QString programTitle()
 void showMessage(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Ok);
-    box.setWindowModality(Qt::ApplicationModal);
     box.exec();
 }
 
@@ -22,7 +21,6 @@ bool askYesNo(const QString &text)
 {
     QMessageBox box(QMessageBox::NoIcon, programTitle(), text, QMessageBox::Yes | QMessageBox::No);
     box.setDefaultButton(QMessageBox::No);
-    box.setWindowModality(Qt::ApplicationModal);
     return box.exec() == QMessageBox::Yes;
 }
 

@@ -23,7 +23,7 @@ public:
         const QVariant item = QStringListModel::data(index, role);
         return role == Qt::DisplayRole && item.isValid() ? displayName(item.toString()) : item;
     }
-    // A plain list: nothing to edit, drag or drop.
+    // A plain list: nothing to edit (so no edit trigger of the view applies), drag or drop.
     Qt::ItemFlags flags(const QModelIndex &index) const override
     {
         return QAbstractListModel::flags(index);
@@ -38,7 +38,6 @@ SortedListBox::SortedListBox(QWidget *parent)
 {
     setModel(m_model);
     setSelectionMode(QAbstractItemView::SingleSelection);
-    setEditTriggers(QAbstractItemView::NoEditTriggers);
     setUniformItemSizes(true);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
         [this](const QItemSelection &selected) {

@@ -10,9 +10,8 @@ TextBox::TextBox(QWidget *parent)
     : QPlainTextEdit(parent)
 {
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    // Lines wrap at the box's width, at blanks where they can: the editor's own defaults.
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    setLineWrapMode(QPlainTextEdit::WidgetWidth);
-    setWordWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     // Tab moves on to the next control rather than into the text, as in a standard text box.
     setTabChangesFocus(true);
 }

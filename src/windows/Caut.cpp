@@ -1,7 +1,6 @@
 #include "windows/Caut.h"
 
 #include "widgets/Layout.h"
-#include "widgets/Twips.h"
 
 using namespace Qt::StringLiterals;
 
@@ -12,13 +11,8 @@ Caut::Caut()
     setFixedSize(size());
     Label1->setGeometry(arvelo::twipsRect(0, 0, 3855, 975));
     Label1->setFont(arvelo::layoutFont(12));
-    Label1->setText(message());
-}
-
-QString Caut::message()
-{
     // The runs of blanks are what end the lines when the label wraps.
-    return u"The program is scaning fo songs"_s + QString(13, u' ')
+    Label1->setText(u"The program is scaning fo songs"_s + QString(13, u' ')
         + u"that have the same artist."_s + QString(27, u' ') + u"Please be patient "_s
-        + QString(14, u'.');
+        + QString(14, u'.'));
 }

@@ -9,5 +9,4 @@ class Caut : public ProgressWindow, public arvelo::SingleWindow<Caut>
     Q_OBJECT
 public:
     Caut();
-    static QString message();
 };

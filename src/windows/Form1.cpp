@@ -10,7 +10,6 @@
 #include "widgets/FolderWatch.h"
 #include "widgets/Layout.h"
 #include "widgets/MessageBox.h"
-#include "widgets/Twips.h"
 #include "widgets/VolumeSource.h"
 #include "widgets/WrappingButton.h"
 #include "windows/Caut.h"

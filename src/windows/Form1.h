@@ -24,8 +24,6 @@ struct OpenedPass;
 
 class OperationRunner;
 class QCheckBox;
-class QDragEnterEvent;
-class QDropEvent;
 class QGroupBox;
 class QPushButton;
 class QTimer;

@@ -1,7 +1,6 @@
 #include "windows/Form2.h"
 
 #include "widgets/Layout.h"
-#include "widgets/Twips.h"
 #include "widgets/WindowThread.h"
 
 #include <QProgressBar>
@@ -21,16 +20,15 @@ constexpr int BarHeight = 255;
 Form2::Form2()
     : ProgressWindow(arvelo::sizableWithoutControlBoxFlags(), u"Form2"_s, u"Moving Files"_s,
         arvelo::twipsSize(ClientWidth, ClientHeight))
-    , m_progress(new QProgressBar(this))
+    , m_progress(arvelo::place(new QProgressBar(this), "progressBar",
+          arvelo::twipsRect(Margin, BarTop, ClientWidth - 2 * Margin, BarHeight)))
 {
     // Kept inside the window's client area so the message is never cut off at the right edge.
     Label1->setGeometry(arvelo::twipsRect(Margin, Margin, ClientWidth - 2 * Margin, 735));
     Label1->setFont(arvelo::layoutFont(13.5));
     Label1->setText(u"Please be patient while the program is moving files."_s);
 
-    m_progress->setObjectName(u"progressBar"_s);
     m_progress->setAccessibleName(u"Files moved"_s);
-    m_progress->setGeometry(arvelo::twipsRect(Margin, BarTop, ClientWidth - 2 * Margin, BarHeight));
     m_progress->hide();
 }
 

@@ -2,7 +2,6 @@
 
 #include "widgets/Layout.h"
 #include "widgets/TextBox.h"
-#include "widgets/Twips.h"
 #include "windows/frmAbout.h"
 
 #include <QFile>
@@ -18,7 +17,7 @@ namespace {
 
 // F1 in any window opens this one help window, as the main window's "Help" does.
 [[maybe_unused]] const bool HelpOnF1 = [] {
-    arvelo::AppWindow::setHelpKey([] { Help::slot().show(); });
+    arvelo::AppWindow::helpKey() = [] { Help::slot().show(); };
     return true;
 }();
 

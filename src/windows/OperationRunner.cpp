@@ -6,15 +6,16 @@
 
 OperationRunner::OperationRunner(QObject *parent)
     : QObject(parent)
-    , m_worker(new QObject)
 {
+    // Lives on the worker thread, and goes when the thread ends.
+    auto *worker = new QObject;
     m_thread.setObjectName(QStringLiteral("arvelo worker"));
-    m_worker->moveToThread(&m_thread);
-    connect(&m_thread, &QThread::finished, m_worker, &QObject::deleteLater);
+    worker->moveToThread(&m_thread);
+    connect(&m_thread, &QThread::finished, worker, &QObject::deleteLater);
     // The work runs on the worker; the reports, announced from there, on this thread, and not at
     // all once this object is gone.
     m_toWorker = connect(
-        this, &OperationRunner::workWaiting, m_worker, [this] { runQueued(m_work); },
+        this, &OperationRunner::workWaiting, worker, [this] { runQueued(m_work); },
         Qt::QueuedConnection);
     connect(
         this, &OperationRunner::reportsWaiting, this, [this] { runQueued(m_reports); },

@@ -52,7 +52,6 @@ private:
     void runQueued(std::vector<std::function<void()>> &queue);
 
     QThread m_thread;
-    QObject *m_worker = nullptr;
     QMetaObject::Connection m_toWorker;
     std::atomic_bool m_stopping = false;
     // The calls handed from one thread to the other wait here, and each is taken out by the

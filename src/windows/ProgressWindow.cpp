@@ -10,9 +10,8 @@ ProgressWindow::ProgressWindow(
     , Label1(new arvelo::MessageLabel(this))
 {
     resize(clientSize);
+    // MessageLabel draws its text itself, from the top left and wrapped.
     Label1->setObjectName(u"Label1"_s);
-    Label1->setWordWrap(true);
-    Label1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
 }
 
 void ProgressWindow::showEvent(QShowEvent *event)

@@ -1,8 +1,6 @@
 #include "windows/frmAbout.h"
 
-#include "widgets/AppIcon.h"
 #include "widgets/Layout.h"
-#include "widgets/Twips.h"
 
 #include <QGuiApplication>
 #include <QKeyEvent>
@@ -16,12 +14,6 @@ using arvelo::twips;
 using arvelo::twipsRect;
 
 namespace {
-
-// Kept out of the task bar, like a dialog box, with the close box and no other button.
-Qt::WindowFlags aboutWindowFlags()
-{
-    return (arvelo::fixedWindowFlags(true) & ~Qt::WindowType_Mask) | Qt::Tool;
-}
 
 QLabel *label(QWidget *parent, const char *name, const QString &text, const QRect &geometry)
 {
@@ -45,8 +37,10 @@ void fitCaption(QLabel *caption)
 
 } // namespace
 
+// Kept out of the task bar, like a dialog box, with the close box and no other button.
 frmAbout::frmAbout()
-    : AppWindow(aboutWindowFlags(), u"frmAbout"_s, u"About MyApp"_s, u"arvelo"_s)
+    : AppWindow((arvelo::fixedWindowFlags(true) & ~Qt::WindowType_Mask) | Qt::Tool, u"frmAbout"_s,
+        u"About MyApp"_s, u"arvelo"_s)
 {
     // A tool window would not keep the program running on its own; this one must.
     setAttribute(Qt::WA_QuitOnClose, true);
@@ -58,14 +52,14 @@ frmAbout::frmAbout()
     const QPoint corner = screen ? screen->geometry().topLeft() : QPoint();
     setGeometry(QRect(corner + QPoint(twips(2340), twips(1935)), client));
 
-    picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
+    QLabel *picIcon = label(this, "picIcon", QString(), twipsRect(240, 240, 540, 540));
     picIcon->setPixmap(arvelo::bundledIcon(u"arvelo"_s).pixmap(32, 32));
 
     cmdOK = place<QPushButton>(this, "cmdOK", u"OK"_s, twipsRect(240, 960, 540, 420));
     cmdOK->setDefault(true);
 
     // Author, contact and a request for reports, one a line.
-    lblDescription = label(this, "lblDescription",
+    QLabel *lblDescription = label(this, "lblDescription",
         u"By the Arvelo authors\r\narvelo@example.org\r\nReport bugs and typos!"_s,
         twipsRect(1050, 720, 2325, 810));
     lblDescription->setWordWrap(true);

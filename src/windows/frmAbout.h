@@ -3,7 +3,6 @@
 #include "widgets/AppWindow.h"
 #include "widgets/WindowSlot.h"
 
-class QKeyEvent;
 class QLabel;
 class QPushButton;
 
@@ -14,9 +13,8 @@ class frmAbout : public arvelo::AppWindow, public arvelo::SingleWindow<frmAbout>
 public:
     frmAbout();
 
-    QLabel *picIcon = nullptr;
+    // picIcon and lblDescription, set once, are the constructor's own.
     QPushButton *cmdOK = nullptr;
-    QLabel *lblDescription = nullptr;
     QLabel *lblTitle = nullptr;
     QLabel *lblVersion = nullptr;
 
