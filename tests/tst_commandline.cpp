@@ -70,73 +70,36 @@ private slots:
             at(u"locked"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
     }
 
+    // The folder the window opens on; every answer that ends the program is the built
+    // program's, below.
     void readsTheArguments_data()
     {
         QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("folder"); // relative to the base; null when the program ends
-        QTest::addColumn<int>("exitCode");
-        QTest::addColumn<QString>("error"); // all of standard error, or its first line before usage
-        QTest::addColumn<bool>("usage"); // the usage message follows the error
-
-        // Opens a folder, or ends with status 2 and says why (then how to use it, where asked).
-        const auto opens
-            = [](const char *tag, const QStringList &arguments, const QString &folder) {
-                  QTest::newRow(tag) << arguments << folder << 0 << QString() << false;
-              };
-        const auto ends = [](const char *tag, const QStringList &arguments, const QString &error,
-                              bool usage = false) {
-            QTest::newRow(tag) << arguments << QString() << 2 << error << usage;
-        };
-        opens("no folder", {}, u"."_s);
-        opens("relative", {u"music"_s}, u"music"_s);
-        opens(
-            "dots and a trailing slash", {u"./music/../music/Mira Vell/"_s}, u"music/Mira Vell"_s);
+        QTest::addColumn<QString>("folder"); // relative to the base
+        QTest::newRow("no folder") << QStringList() << u"."_s;
+        QTest::newRow("relative") << QStringList {u"music"_s} << u"music"_s;
+        QTest::newRow("dots and a trailing slash")
+            << QStringList {u"./music/../music/Mira Vell/"_s} << u"music/Mira Vell"_s;
         // ".." after a link is the parent of where the link leads, as `ls` has it.
-        opens("dots after a link", {u"link/../Mira Vell"_s}, u"music/Mira Vell"_s);
-        opens("absolute", {at(u"music"_s)}, u"music"_s);
-        opens("after --, a name like an option", {u"--"_s, u"-dash folder"_s}, u"-dash folder"_s);
-        opens("Qt's own options pass", {u"-platform"_s, u"offscreen"_s, u"-reverse"_s, u"music"_s},
-            u"music"_s);
-
-        ends("missing", {u"nowhere"_s}, cannotOpen("nowhere", ENOENT));
-        ends("a file", {u"song.mp3"_s}, cannotOpen("song.mp3", ENOTDIR));
-        ends("empty", {u""_s}, cannotOpen("", ENOENT));
-        ends("unreadable", {u"locked"_s}, cannotOpen("locked", EACCES));
-        ends("two folders", {u"music"_s, u"music"_s},
-            u"arvelo: only one folder can be opened, 2 were given"_s, true);
-        ends("unknown long option", {u"--sort-everything"_s, u"music"_s},
-            u"arvelo: Unknown option 'sort-everything'."_s, true);
-        ends("unknown short option", {u"-x"_s}, u"arvelo: Unknown option 'x'."_s, true);
-        ends("Qt option without its value", {u"-style"_s},
-            u"arvelo: Missing value after '-style'."_s, true);
+        QTest::newRow("dots after a link")
+            << QStringList {u"link/../Mira Vell"_s} << u"music/Mira Vell"_s;
+        QTest::newRow("absolute") << QStringList {at(u"music"_s)} << u"music"_s;
+        QTest::newRow("after --, a name like an option")
+            << QStringList {u"--"_s, u"-dash folder"_s} << u"-dash folder"_s;
+        QTest::newRow("Qt's own options pass") << QStringList {u"-platform"_s, u"offscreen"_s,
+            u"-reverse"_s, u"music"_s} << u"music"_s;
     }
 
     void readsTheArguments()
     {
         QFETCH(QStringList, arguments);
         QFETCH(QString, folder);
-        QFETCH(int, exitCode);
-        QFETCH(QString, error);
-        QFETCH(bool, usage);
-        if (QByteArrayView(QTest::currentDataTag()) == "unreadable" && ::geteuid() == 0)
-            QSKIP("root reads every folder");
-
         const StartUp start = readCommandLine(QStringList {u"arvelo"_s} + arguments, m_base.path());
-        QCOMPARE(start.exitCode, exitCode);
+        QCOMPARE(start.exitCode, 0);
         QCOMPARE(start.standardOutput, QString());
-        if (folder.isNull()) {
-            QVERIFY(!start.folder);
-            if (usage) {
-                QCOMPARE(start.standardError.section(u'\n', 0, 0), error);
-                QVERIFY(start.standardError.contains(u"\nUsage: arvelo [options] [FOLDER]\n"_s));
-            } else {
-                QCOMPARE(start.standardError, error);
-            }
-        } else {
-            QVERIFY(start.folder);
-            QCOMPARE(*start.folder, QDir::cleanPath(m_base.path() + u'/' + folder));
-            QCOMPARE(start.standardError, QString());
-        }
+        QCOMPARE(start.standardError, QString());
+        QVERIFY(start.folder);
+        QCOMPARE(*start.folder, QDir::cleanPath(m_base.path() + u'/' + folder));
     }
 
     // With no display at all: had the program built its application object, Qt would abort.
@@ -163,9 +126,15 @@ private slots:
         row("missing folder", {"nowhere"}, 2, {}, cannotOpen("nowhere", ENOENT).toUtf8());
         row("listed, not entered", {"listed only"}, 2, {},
             cannotOpen("listed only", EACCES).toUtf8());
-        row("two folders", {"music", "music/Mira Vell"}, 2, {}, "arvelo: only one folder");
+        row("empty folder name", {""}, 2, {}, cannotOpen("", ENOENT).toUtf8());
+        const QByteArray usage = "\nUsage: arvelo [options] [FOLDER]\n";
+        row("two folders", {"music", "music/Mira Vell"}, 2, {},
+            "arvelo: only one folder can be opened, 2 were given" + usage);
         row("unknown option", {"--frobnicate"}, 2, {},
-            "arvelo: Unknown option 'frobnicate'.\nUsage: arvelo [options] [FOLDER]\n");
+            "arvelo: Unknown option 'frobnicate'." + usage);
+        row("unknown short option", {"-x"}, 2, {}, "arvelo: Unknown option 'x'." + usage);
+        row("Qt option without its value", {"-style"}, 2, {},
+            "arvelo: Missing value after '-style'." + usage);
 
         // Printed names are the names' bytes; arguments reach the program as bytes too.
         row("scan, NUL-ended", {"--scan", "-0", "songs"}, 0, QByteArray("Caf\xe9\0Zeta\0", 10));
