@@ -238,36 +238,19 @@ private slots:
         QTRY_COMPARE(QApplication::activeWindow(), &form);
     }
 
-    void moveReport_data()
-    {
-        QTest::addColumn<QStringList>("songs");
-        QTest::addColumn<QString>("gone"); // removed after the scan, before the move
-        QTest::addColumn<QString>("report"); // empty: no message at all
-
-        QTest::newRow("every file moved") << QStringList {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s,
-            u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}
-                                          << QString() << QString();
-        QTest::newRow("some stayed")
-            << QStringList {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s, u"Zeta/Zeta - one.mp3"_s,
-                   u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}
-            << u"Mira - 1.mp3"_s
-            << u"2 files stayed where they were.\n\n"
-               u"A file of that name is already in the artist's folder: 1\n"
-               u"The file was no longer there: 1\n\n"
-               u"Mira - 1.mp3\nZeta - one.mp3\n\nPress Ctrl+Z to move them back."_s;
-    }
-
+    // What the user is told when some files stay, read as the window manager shows it. A move
+    // with nothing to tell shows no box: mainWindowStaysPut's move would not get the keyboard
+    // back if it did.
     void moveReport()
     {
-        QFETCH(QStringList, songs);
-        QFETCH(QString, gone);
-        QFETCH(QString, report);
-        QCOMPARE(bytetree::make(m_folder->path(), QStringList {u"Zeta/"_s} + songs), QByteArray());
+        QCOMPARE(bytetree::make(m_folder->path(),
+                     {u"Zeta/"_s, u"Zeta/Zeta - one.mp3"_s, u"Zeta - one.mp3"_s,
+                         u"zeta - two.mp3"_s, u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}),
+            QByteArray());
         Form1 &form = mainWindow();
         pressScan(form);
         exposed(form);
-        if (!gone.isEmpty())
-            QVERIFY(QFile::remove(m_folder->filePath(gone)));
+        QVERIFY(QFile::remove(m_folder->filePath(u"Mira - 1.mp3"_s)));
 
         // The message box is modal: read it from inside its own loop, then press Enter on it.
         QStringList seen;
@@ -290,9 +273,12 @@ private slots:
         QTRY_VERIFY(!Form2::slot().isOpen() && form.isVisible());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(seen,
-            report.isEmpty() ? QStringList()
-                             : (QStringList {report, u"Arvelo | Arvelo"_s, u"1"_s,
-                                 QString::number(int(QMessageBox::NoIcon)), u"OK pressed"_s}));
+            (QStringList {u"2 files stayed where they were.\n\n"
+                          u"A file of that name is already in the artist's folder: 1\n"
+                          u"The file was no longer there: 1\n\n"
+                          u"Mira - 1.mp3\nZeta - one.mp3\n\nPress Ctrl+Z to move them back."_s,
+                u"Arvelo | Arvelo"_s, u"1"_s, QString::number(int(QMessageBox::NoIcon)),
+                u"OK pressed"_s}));
         // Whatever was said, the main window has the keyboard afterwards.
         QTRY_COMPARE(QApplication::activeWindow(), &form);
     }
