@@ -35,7 +35,8 @@ const QStringList slowDisk {
 
 } // namespace
 
-// The command line read as a function, and the built program run as a user runs it.
+// The built program run as a user runs it; the folder it opens the window on is
+// tst_start_folder's.
 class TestCommandLine : public QObject
 {
     Q_OBJECT
@@ -51,8 +52,7 @@ private slots:
     {
         QVERIFY(m_base.isValid());
         QCOMPARE(bytetree::make(m_base.path(),
-                     {u"music/Mira Vell/"_s, u"-dash folder/"_s, u"locked/"_s, u"listed only/"_s,
-                         u"song.mp3"_s, u"link@"_s + at(u"music/Mira Vell"_s)}),
+                     {u"music/Mira Vell/"_s, u"locked/"_s, u"listed only/"_s, u"song.mp3"_s}),
             QByteArray());
         QVERIFY(QFile::setPermissions(at(u"locked"_s), {}));
         QVERIFY(QFile::setPermissions(at(u"listed only"_s), QFile::ReadOwner));
@@ -68,38 +68,6 @@ private slots:
         bytetree::removeTree(songs()); // Qt would not see the names that are not UTF-8
         QVERIFY(QFile::setPermissions(
             at(u"locked"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
-    }
-
-    // The folder the window opens on; every answer that ends the program is the built
-    // program's, below.
-    void readsTheArguments_data()
-    {
-        QTest::addColumn<QStringList>("arguments");
-        QTest::addColumn<QString>("folder"); // relative to the base
-        QTest::newRow("no folder") << QStringList() << u"."_s;
-        QTest::newRow("relative") << QStringList {u"music"_s} << u"music"_s;
-        QTest::newRow("dots and a trailing slash")
-            << QStringList {u"./music/../music/Mira Vell/"_s} << u"music/Mira Vell"_s;
-        // ".." after a link is the parent of where the link leads, as `ls` has it.
-        QTest::newRow("dots after a link")
-            << QStringList {u"link/../Mira Vell"_s} << u"music/Mira Vell"_s;
-        QTest::newRow("absolute") << QStringList {at(u"music"_s)} << u"music"_s;
-        QTest::newRow("after --, a name like an option")
-            << QStringList {u"--"_s, u"-dash folder"_s} << u"-dash folder"_s;
-        QTest::newRow("Qt's own options pass") << QStringList {u"-platform"_s, u"offscreen"_s,
-            u"-reverse"_s, u"music"_s} << u"music"_s;
-    }
-
-    void readsTheArguments()
-    {
-        QFETCH(QStringList, arguments);
-        QFETCH(QString, folder);
-        const StartUp start = readCommandLine(QStringList {u"arvelo"_s} + arguments, m_base.path());
-        QCOMPARE(start.exitCode, 0);
-        QCOMPARE(start.standardOutput, QString());
-        QCOMPARE(start.standardError, QString());
-        QVERIFY(start.folder);
-        QCOMPARE(*start.folder, QDir::cleanPath(m_base.path() + u'/' + folder));
     }
 
     // With no display at all: had the program built its application object, Qt would abort.
