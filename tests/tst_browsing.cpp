@@ -2,6 +2,7 @@
 #include "MainWindow.h"
 #include "widgets/VolumeSource.h"
 
+#include <QCheckBox>
 #include <QMimeData>
 #include <QProcess>
 #include <QTemporaryDir>
@@ -187,14 +188,17 @@ private slots:
         QCOMPARE(form.File1->Path(), folder);
     }
 
-    void tabReachesTheChoosers()
+    // The Tab key goes through the controls in the order they are laid out, past the items of
+    // the choosers, and from the last back to the first.
+    void tabOrderFollowsTheLayout()
     {
         Form1 &form = showForm(u"A/music"_s);
         form.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         form.List2->setFocus();
-        for (QWidget *next :
-            std::initializer_list<QWidget *> {form.Dir1, form.File1, form.Drive1}) {
+        for (QWidget *next : std::initializer_list<QWidget *> {form.Dir1, form.File1, form.Drive1,
+                 form.List1, form.Command1, form.Command4, form.Command2, form.Command3,
+                 form.Check1, form.Check2, form.Check3, form.Check4, form.List2}) {
             QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
             QCOMPARE(QApplication::focusWidget(), next);
         }

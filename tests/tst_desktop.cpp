@@ -146,10 +146,9 @@ private slots:
             : window == u"Form2"_s            ? &Form2::slot().show()
             : window == u"Help"_s             ? static_cast<QWidget *>(&Help::slot().show())
                                               : &frmAbout::slot().show();
-        QVERIFY(QTest::qWaitForWindowExposed(shown));
+        exposed(*shown);
         QTRY_COMPARE(title(shown), caption + u" | "_s + caption);
         if (window == u"Caut"_s || window == u"Form2"_s) {
-            QTRY_VERIFY(managed(shown));
             const QPoint off
                 = placeOf(shown).center() - shown->screen()->availableGeometry().center();
             QVERIFY2(std::abs(off.x()) <= 2 && std::abs(off.y()) <= titleBarHeight(shown),
@@ -159,12 +158,13 @@ private slots:
 
     void shownWindowIsActive_data()
     {
-        // The key that closes About, as xdotool names it; none: Help alone.
+        // The key that closes About, as xdotool names it; none: Help alone. Gone astray, Escape
+        // would close Help and Enter would reach Help's text; the keypad's Enter is About's
+        // like the other (tst_help).
         QTest::addColumn<QString>("key");
         QTest::newRow("Help") << QString();
         QTest::newRow("About, closed by Escape") << u"Escape"_s;
         QTest::newRow("About, closed by Enter") << u"Return"_s;
-        QTest::newRow("About, closed by keypad Enter") << u"KP_Enter"_s;
     }
 
     // Opened by the user's own clicks, the new window takes the keyboard from the one clicked;
@@ -177,11 +177,10 @@ private slots:
         click(form.Command4);
         QTRY_VERIFY(Help::slot().isOpen());
         Help &help = *Help::slot().get();
-        QVERIFY(QTest::qWaitForWindowExposed(&help));
+        exposed(help);
         QWidget *window = &help;
         QWidget *control = help.Text1;
         if (!key.isEmpty()) {
-            QTRY_VERIFY(managed(&help));
             click(help.Command2);
             QTRY_VERIFY(frmAbout::slot().isOpen());
             window = frmAbout::slot().get();
@@ -238,36 +237,19 @@ private slots:
         QTRY_COMPARE(QApplication::activeWindow(), &form);
     }
 
-    void moveReport_data()
-    {
-        QTest::addColumn<QStringList>("songs");
-        QTest::addColumn<QString>("gone"); // removed after the scan, before the move
-        QTest::addColumn<QString>("report"); // empty: no message at all
-
-        QTest::newRow("every file moved") << QStringList {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s,
-            u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}
-                                          << QString() << QString();
-        QTest::newRow("some stayed")
-            << QStringList {u"Zeta - one.mp3"_s, u"zeta - two.mp3"_s, u"Zeta/Zeta - one.mp3"_s,
-                   u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}
-            << u"Mira - 1.mp3"_s
-            << u"2 files stayed where they were.\n\n"
-               u"A file of that name is already in the artist's folder: 1\n"
-               u"The file was no longer there: 1\n\n"
-               u"Mira - 1.mp3\nZeta - one.mp3\n\nPress Ctrl+Z to move them back."_s;
-    }
-
+    // What the user is told when some files stay, read as the window manager shows it. A move
+    // with nothing to tell shows no box: mainWindowStaysPut's move would not get the keyboard
+    // back if it did.
     void moveReport()
     {
-        QFETCH(QStringList, songs);
-        QFETCH(QString, gone);
-        QFETCH(QString, report);
-        QCOMPARE(bytetree::make(m_folder->path(), QStringList {u"Zeta/"_s} + songs), QByteArray());
+        QCOMPARE(bytetree::make(m_folder->path(),
+                     {u"Zeta/"_s, u"Zeta/Zeta - one.mp3"_s, u"Zeta - one.mp3"_s,
+                         u"zeta - two.mp3"_s, u"Mira - 1.mp3"_s, u"mira - 2.mp3"_s}),
+            QByteArray());
         Form1 &form = mainWindow();
         pressScan(form);
         exposed(form);
-        if (!gone.isEmpty())
-            QVERIFY(QFile::remove(m_folder->filePath(gone)));
+        QVERIFY(QFile::remove(m_folder->filePath(u"Mira - 1.mp3"_s)));
 
         // The message box is modal: read it from inside its own loop, then press Enter on it.
         QStringList seen;
@@ -290,9 +272,12 @@ private slots:
         QTRY_VERIFY(!Form2::slot().isOpen() && form.isVisible());
         QTRY_VERIFY(!QApplication::activeModalWidget());
         QCOMPARE(seen,
-            report.isEmpty() ? QStringList()
-                             : (QStringList {report, u"Arvelo | Arvelo"_s, u"1"_s,
-                                 QString::number(int(QMessageBox::NoIcon)), u"OK pressed"_s}));
+            (QStringList {u"2 files stayed where they were.\n\n"
+                          u"A file of that name is already in the artist's folder: 1\n"
+                          u"The file was no longer there: 1\n\n"
+                          u"Mira - 1.mp3\nZeta - one.mp3\n\nPress Ctrl+Z to move them back."_s,
+                u"Arvelo | Arvelo"_s, u"1"_s, QString::number(int(QMessageBox::NoIcon)),
+                u"OK pressed"_s}));
         // Whatever was said, the main window has the keyboard afterwards.
         QTRY_COMPARE(QApplication::activeWindow(), &form);
     }

@@ -292,8 +292,7 @@ private slots:
             const bool longer = name.startsWith("Ann");
             const QByteArray path = name.left(name.indexOf(' ')) + '/' + name;
             const QByteArray other = longer ? "longer than the song" : "Bo - song 0099";
-            struct stat song
-            { };
+            struct stat song = {};
             QCOMPARE(::lstat(folder + '/' + path, &song), 0);
             QVERIFY(makeFile(folder + "/.new", other));
             QCOMPARE(::rename(folder + "/.new", folder + '/' + path), 0);

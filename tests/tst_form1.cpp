@@ -64,21 +64,6 @@ private slots:
             !(form.windowFlags() & (Qt::WindowMinimizeButtonHint | Qt::WindowMaximizeButtonHint)));
     }
 
-    void tabOrderFollowsTheLayout()
-    {
-        Form1 &form = Form1::slot().show(m_folder.path());
-        const QList<QWidget *> expected {form.List2, form.Dir1, form.File1, form.Drive1, form.List1,
-            form.Command1, form.Command4, form.Command2, form.Command3, form.Check1, form.Check2,
-            form.Check3, form.Check4};
-        QWidget *widget = form.List2;
-        for (qsizetype i = 1; i < expected.size(); ++i) {
-            do
-                widget = widget->nextInFocusChain();
-            while (!(widget->focusPolicy() & Qt::TabFocus) || !widget->isVisibleTo(&form));
-            QCOMPARE(widget, expected.at(i));
-        }
-    }
-
     void screenReadersNameTheListsAfterTheirFrames()
     {
         Form1 &form = Form1::slot().show(m_folder.path());

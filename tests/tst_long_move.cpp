@@ -121,11 +121,9 @@ private slots:
         // Out of every file but the single song, from the first showing on.
         QCOMPARE(maxima, QSet<int> {int(names.size()) - 1});
         QVERIFY(user.texts.first().contains(u"Taken - 1.mp3"_s));
-        // Afterwards the lists show the folder as it now is.
+        // The window is back and the files moved. (The lists read the folder again as after any
+        // move, which tst_move_window checks.)
         QVERIFY(form.isVisible());
-        QCOMPARE(form.File1->items(), (QStringList {u"Solo - x.mp3"_s, u"Taken - 1.mp3"_s}));
-        QCOMPARE(form.Dir1->findItems(u"Artist 042"_s, Qt::MatchExactly).size(), 1);
-        QCOMPARE(form.List1->ListCount(), Artists + 1);
         QCOMPARE(QDir(folder.filePath(u"Artist 042"_s)).entryList(QDir::Files).size(), SongsEach);
     }
 

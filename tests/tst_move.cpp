@@ -40,6 +40,14 @@ class TestMove : public QObject
         return all;
     }
 
+    // A system call that the system refuses for the entry named, and makes for any other.
+    static auto refusing(const auto &real, const QString &refusedName)
+    {
+        return [real, name = refusedName.toUtf8()](int dir, const char *entry, auto... rest) {
+            return name == entry ? (errno = EACCES, -1) : real(dir, entry, rest...);
+        };
+    }
+
     // A move of files in folder, as the window makes it, on the real file system except that one
     // folder cannot be created (as on a read-only medium) and the system may refuse to move one
     // file; with a journal when asked.
@@ -47,11 +55,6 @@ class TestMove : public QObject
         bool beautify = true, bool journal = false, const QString &refused = {},
         const QString &refusedMove = {})
     {
-        const auto refusing = [](const auto &real, const QString &refusedName) {
-            return [real, name = refusedName.toUtf8()](int dir, const char *entry, auto... rest) {
-                return name == entry ? (errno = EACCES, -1) : real(dir, entry, rest...);
-            };
-        };
         MoveSyscalls calls = MoveSyscalls::system();
         calls.mkdir = refusing(calls.mkdir, refused);
         calls.renameNoReplace = refusing(calls.renameNoReplace, refusedMove);
@@ -487,12 +490,7 @@ private slots:
     {
         QCOMPARE(moveToZeta(u"sel"_s, {u"Zeta - a"_s, u"Zeta - b"_s}), 2);
         MoveSyscalls failing = MoveSyscalls::system();
-        failing.renameNoReplace = [](int fromDir, const char *from, int toDir, const char *to) {
-            errno = EIO;
-            return QByteArrayView(from) == "Zeta - a"
-                ? -1
-                : MoveSyscalls::system().renameNoReplace(fromDir, from, toDir, to);
-        };
+        failing.renameNoReplace = refusing(failing.renameNoReplace, u"Zeta - a"_s);
         {
             UndoPass first(
                 ListedFolder(selected(), std::nullopt), false, {}, m_state->path(), failing);

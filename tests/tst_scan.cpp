@@ -65,7 +65,7 @@ private slots:
         QTest::addColumn<KeyOptions>("options");
         QTest::addColumn<QStringList>("expected");
         const KeyOptions both {true, true}, blanksCount {false, true}, caseCounts {true, false};
-        // The worked example under three sets of options is tst_scan_window's workedExample,
+        // The worked example under four sets of options is tst_scan_window's workedExample,
         // which scans the same names through the window and also checks the work list's length
         // and first entry.
         QTest::newRow("names beginning with a hyphen give an empty entry")

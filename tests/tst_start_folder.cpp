@@ -25,17 +25,19 @@ private slots:
     void initTestCase()
     {
         m_root = QDir(m_base.path()).canonicalPath();
-        QCOMPARE(bytetree::make(QFile::encodeName(m_root),
-                     {"Unsorted/Zeno Quill/", "Unsorted/Mira Vell - One.mp3",
-                         "Unsorted/mira vell - Two.mp3", "Unsorted/Zeno Quill - Blue Road.mp3",
-                         "Unsorted/Solo - Only.mp3", "Other/Lorin Castu - A.mp3",
-                         "Other/Lorin Castu - B.mp3", "top.mp3"}),
+        QCOMPARE(
+            bytetree::make(m_root,
+                {u"Unsorted/Zeno Quill/"_s, u"Unsorted/Mira Vell - One.mp3"_s,
+                    u"Unsorted/mira vell - Two.mp3"_s, u"Unsorted/Zeno Quill - Blue Road.mp3"_s,
+                    u"Unsorted/Solo - Only.mp3"_s, u"Other/Lorin Castu - A.mp3"_s,
+                    u"Other/Lorin Castu - B.mp3"_s, u"top.mp3"_s, u"-dash folder/"_s,
+                    u"link@"_s + m_root + u"/Unsorted/Zeno Quill"_s}),
             QByteArray());
     }
 
     void startsOnTheFolderGiven_data()
     {
-        QTest::addColumn<QStringList>("arguments");
+        QTest::addColumn<QStringList>("arguments"); // "%1" stands for the base
         QTest::addColumn<QString>("folder"); // relative to the base
         QTest::addColumn<QStringList>("files");
         QTest::addColumn<QStringList>("artists");
@@ -43,15 +45,23 @@ private slots:
         const QStringList unsorted {u"Mira Vell - One.mp3"_s, u"mira vell - Two.mp3"_s,
             u"Solo - Only.mp3"_s, u"Zeno Quill - Blue Road.mp3"_s};
         const QStringList unsortedArtists {u"Mira Vell"_s, u"Zeno Quill"_s};
+        const QStringList other {u"Lorin Castu - A.mp3"_s, u"Lorin Castu - B.mp3"_s};
+        const QStringList otherArtists {u"Lorin Castu"_s};
         QTest::newRow("relative") << QStringList {u"Unsorted"_s} << u"Unsorted"_s << unsorted
                                   << unsortedArtists;
-        QTest::newRow("absolute, through a sibling")
-            << QStringList {u"%1/Other/../Unsorted/"_s} << u"Unsorted"_s << unsorted
-            << unsortedArtists;
-        QTest::newRow("another folder")
-            << QStringList {u"Other"_s} << u"Other"_s
-            << QStringList {u"Lorin Castu - A.mp3"_s, u"Lorin Castu - B.mp3"_s}
-            << QStringList {u"Lorin Castu"_s};
+        QTest::newRow("dots and a trailing slash") << QStringList {u"./Other/../Unsorted/"_s}
+                                                   << u"Unsorted"_s << unsorted << unsortedArtists;
+        QTest::newRow("absolute") << QStringList {u"%1/Other"_s} << u"Other"_s << other
+                                  << otherArtists;
+        // ".." after a link is the parent of where the link leads, as `ls` has it.
+        QTest::newRow("dots after a link")
+            << QStringList {u"link/.."_s} << u"Unsorted"_s << unsorted << unsortedArtists;
+        QTest::newRow("after --, a name like an option")
+            << QStringList {u"--"_s, u"-dash folder"_s} << u"-dash folder"_s << QStringList {}
+            << QStringList {};
+        QTest::newRow("Qt's own options pass")
+            << QStringList {u"-platform"_s, u"offscreen"_s, u"-reverse"_s, u"Other"_s} << u"Other"_s
+            << other << otherArtists;
         QTest::newRow("none: the current folder")
             << QStringList {} << u""_s << QStringList {u"top.mp3"_s} << QStringList {};
     }
@@ -67,7 +77,11 @@ private slots:
         const QString expected = QDir::cleanPath(m_root + u'/' + folder);
 
         const StartUp start = readCommandLine(QStringList {u"arvelo"_s} + arguments, m_root);
+        QCOMPARE(start.exitCode, 0);
+        QCOMPARE(start.standardOutput, QString());
+        QCOMPARE(start.standardError, QString());
         QVERIFY(start.folder);
+        QCOMPARE(*start.folder, expected);
         Form1 &form = Form1::slot().show(*start.folder);
         QCOMPARE(form.Dir1->Path(), expected);
         QCOMPARE(form.File1->Path(), expected);
