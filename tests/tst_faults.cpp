@@ -385,6 +385,7 @@ private slots:
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
             if (file.reason == StayReason::LeftUnderTwoNames) {
                 QVERIFY(::lstat(encodeName(file.alsoAt).constData(), &info) == 0);
+                QVERIFY(::lstat(selectedNow + '/' + encodeName(file.file), &info) == 0);
                 // The user is told how many, and both names.
                 const QString report = moveReport(summary);
                 QVERIFY(report.contains(u"The move could not be finished nor undone, so the file "

@@ -35,13 +35,12 @@ constexpr qsizetype LargestBatch = 1024;
 
 MovePass::MovePass(std::unique_ptr<FolderAccess> folders, QString folder, const MoveOrder &order,
     PassTell tell, std::unique_ptr<Journal> journal)
-    : m_folders(std::move(folders))
-    , m_folder(std::move(folder))
+    : SteppedPass(std::move(folder), std::move(tell))
+    , m_folders(std::move(folders))
     , m_files(order.files)
-    , m_tell(std::move(tell))
     , m_journal(std::move(journal))
     // Without a folder to work in there is nothing to do at all.
-    , m_plan(*m_folders, m_journal.get(), m_folder.isEmpty() ? MoveOrder() : order)
+    , m_plan(*m_folders, m_journal.get(), m_base.isEmpty() ? MoveOrder() : order)
 { }
 
 MovePass::~MovePass()
@@ -100,7 +99,7 @@ qsizetype MovePass::nextBatch(
 
 void MovePass::carryOut(const PlannedFile &planned)
 {
-    const qsizetype file = planned.file;
+    const QString &file = m_files.at(planned.file);
     if (planned.folder < 0) {
         stay(file, planned.why);
         return;
@@ -127,32 +126,13 @@ void MovePass::carryOut(const PlannedFile &planned)
             m_tell.folderMade(*target.name);
     }
     // Without a journal the file is looked at only now, right before it moves.
-    const LookedFile looked = m_journal ? planned.looked : m_folders->look(m_files.at(file));
+    const LookedFile looked = m_journal ? planned.looked : m_folders->look(file);
     if (looked.relativeLink) {
         stay(file, StayReason::LinkWouldBreak);
         return;
     }
     const MoveResult result = m_folders->move(looked, *target.name);
-    // Paths are composed only for what is reported: this runs for every file moved.
-    const QString keptAs = QString::fromStdString(result.keptAs);
-    if (result.moved()) {
-        ++m_summary.moved;
-        if (m_tell.fileMoved)
-            m_tell.fileMoved(m_files.at(file), joinPath(*target.name, m_files.at(file)));
-        if (!keptAs.isEmpty())
-            stay(file, StayReason::KeptAside, joinPath(m_folder, keptAs));
-    } else if (result.twoNames) {
-        m_summary.stayed.append(
-            {keptAs.isEmpty() ? m_files.at(file) : keptAs, StayReason::LeftUnderTwoNames,
-                joinPath(joinPath(m_folder, *target.name), m_files.at(file))});
-    } else {
-        stay(file, reasonFor(result));
-    }
-}
-
-void MovePass::stay(qsizetype file, StayReason reason, const QString &alsoAt)
-{
-    m_summary.stayed.append({m_files.at(file), reason, alsoAt});
+    settle(result, {}, *target.name, file, reasonFor(result));
 }
 
 } // namespace arvelo

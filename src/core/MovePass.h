@@ -38,18 +38,14 @@ public:
     qsizetype filesToMove() const override { return m_plan.filesToMove(); }
     // Files moved or left so far.
     qsizetype filesHandled() const override { return m_summary.moved + m_summary.stayed.size(); }
-    const MoveSummary &summary() const override { return m_summary; }
 
 private:
     qsizetype nextBatch(
         QDeadlineTimer deadline, const QElapsedTimer &clock, qsizetype carried) const;
     void carryOut(const PlannedFile &planned);
-    void stay(qsizetype file, StayReason reason, const QString &alsoAt = {});
 
     const std::unique_ptr<FolderAccess> m_folders;
-    const QString m_folder;
     const QStringList m_files;
-    const PassTell m_tell;
     // Declared after the folders: the journal's last flush ends before they close.
     const std::unique_ptr<Journal> m_journal;
     MovePlan m_plan;
@@ -60,8 +56,6 @@ private:
     qsizetype m_carried = 0;
     qsizetype m_batchSize = 64;
     bool m_writtenDown = true;
-
-    MoveSummary m_summary;
 };
 
 } // namespace arvelo

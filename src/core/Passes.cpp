@@ -40,13 +40,4 @@ OpenedPass plannedMove(ListedFolder folder, MoveOrder order, PassTell tell)
         std::make_unique<MovePass>(std::move(planned), path, std::move(order), std::move(tell))};
 }
 
-bool runSteps(SteppedPass &pass, const std::function<bool()> &goOn)
-{
-    while (!pass.step(QDeadlineTimer(StepMs), std::numeric_limits<qsizetype>::max())) {
-        if (!goOn())
-            return false;
-    }
-    return true;
-}
-
 } // namespace arvelo

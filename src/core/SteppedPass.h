@@ -8,6 +8,8 @@
 
 namespace arvelo {
 
+struct MoveResult;
+
 // Why a file of a listed artist stayed where it was.
 enum class StayReason {
     NameTaken, // a file of that name already stands in the artist folder
@@ -74,7 +76,22 @@ public:
     virtual qsizetype filesToMove() const = 0;
     // Files moved or left so far.
     virtual qsizetype filesHandled() const = 0;
-    virtual const MoveSummary &summary() const = 0;
+    const MoveSummary &summary() const { return m_summary; }
+
+protected:
+    // base is the selected folder's path; below, `from` and `to` are folders inside it, empty
+    // for the selected folder itself.
+    SteppedPass(QString base, PassTell tell);
+    // The file `name` stays in `from`.
+    void stay(const QString &name, StayReason reason, const QString &from = {});
+    // Counts and tells how moving `name` from `from` into `to` ended, as the disk shows it; a
+    // refused move stays for `refused`.
+    void settle(const MoveResult &result, const QString &from, const QString &to,
+        const QString &name, StayReason refused);
+
+    const QString m_base;
+    const PassTell m_tell;
+    MoveSummary m_summary;
 };
 
 // A step is short enough for a stop to be seen right after the file in hand and for the

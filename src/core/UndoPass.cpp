@@ -13,9 +13,9 @@ namespace arvelo {
 
 UndoPass::UndoPass(ListedFolder folder, bool dryRun, PassTell tell, QString journalDir,
     const MoveSyscalls &calls, const QStringList &passedOver)
-    : m_folder(std::move(folder))
+    : SteppedPass(folder.path(), std::move(tell))
+    , m_folder(std::move(folder))
     , m_dryRun(dryRun)
-    , m_tell(std::move(tell))
     , m_journalDir(std::move(journalDir))
     // A name reserved in the folder to take a file back is written down, as the move does.
     , m_calls(calls.tellingCreates([this](const struct stat &info, const char *name) {
@@ -99,7 +99,7 @@ void UndoPass::handle(const JournalRecord &record)
     // The journal is input like any other: only a plain name inside a visible folder of the
     // selected folder is used.
     if (!isPlainEntryName(record.file) || !isUsableFolderName(record.folder)) {
-        stay(record, StayReason::UnusableName);
+        stay(record.file, StayReason::UnusableName, record.folder);
         return;
     }
     const QByteArray name = encodeName(record.file);
@@ -117,53 +117,31 @@ void UndoPass::handle(const JournalRecord &record)
     if (sub < 0 || m_calls.lstat(sub, name.constData(), &there) != 0) {
         // A file the journal could not identify, and that is not there, never moved.
         if (isBack() != true && record.identity.known())
-            stay(record, StayReason::NotInArtistFolder);
+            stay(record.file, StayReason::NotInArtistFolder, record.folder);
         return;
     }
     if (!record.isFile(there, m_stableIds)) {
         if (isBack() != true)
-            stay(record, StayReason::OtherFileNow);
+            stay(record.file, StayReason::OtherFileNow, record.folder);
         return;
     }
     if (m_dryRun) {
         if (const std::optional<bool> back = isBack(); !back)
-            movedBack(record);
+            settle({}, record.folder, {}, record.file, StayReason::Refused);
         else if (!*back)
-            stay(record, StayReason::TakenInFolder);
+            stay(record.file, StayReason::TakenInFolder, record.folder);
         return;
     }
     const MoveResult result
         = moveNoReplaceAt(sub, name.constData(), m_folder.fd(), name.constData(), there, m_calls);
-    const QString keptAs = QString::fromStdString(result.keptAs);
-    if (result.moved()) {
-        movedBack(record);
-        if (!keptAs.isEmpty())
-            stay(record, StayReason::KeptAside,
-                joinPath(joinPath(m_folder.path(), record.folder), keptAs));
-    } else if (result.error == EEXIST && isBack() == true) {
+    // Back already, from an undo cut short.
+    if (result.error == EEXIST && isBack() == true)
         return;
-    } else if (result.twoNames) {
-        m_summary.stayed.append({joinPath(record.folder, keptAs.isEmpty() ? record.file : keptAs),
-            StayReason::LeftUnderTwoNames, joinPath(m_folder.path(), record.file)});
-    } else if (result.error == EEXIST || result.error == ENOTEMPTY) {
-        stay(record, StayReason::TakenInFolder);
-    } else if (result.error == ENOENT) {
-        stay(record, StayReason::NotInArtistFolder);
-    } else {
-        stay(record, StayReason::Refused);
-    }
-}
-
-void UndoPass::movedBack(const JournalRecord &record)
-{
-    ++m_summary.moved;
-    if (m_tell.fileMoved)
-        m_tell.fileMoved(joinPath(record.folder, record.file), record.file);
-}
-
-void UndoPass::stay(const JournalRecord &record, StayReason reason, const QString &alsoAt)
-{
-    m_summary.stayed.append({joinPath(record.folder, record.file), reason, alsoAt});
+    const StayReason refused = result.error == EEXIST || result.error == ENOTEMPTY
+        ? StayReason::TakenInFolder
+        : result.error == ENOENT ? StayReason::NotInArtistFolder
+                                 : StayReason::Refused;
+    settle(result, record.folder, {}, record.file, refused);
 }
 
 void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &records)

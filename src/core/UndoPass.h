@@ -47,18 +47,14 @@ public:
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
     // The files the journal names.
     qsizetype filesToMove() const override { return m_count; }
-    qsizetype filesHandled() const override { return m_next; }
     // Files that went back (or would, in a dry run) are counted as moved.
-    const MoveSummary &summary() const override { return m_summary; }
+    qsizetype filesHandled() const override { return m_next; }
 
 private:
     void handle(const JournalRecord &record);
-    void movedBack(const JournalRecord &record);
-    void stay(const JournalRecord &record, StayReason reason, const QString &alsoAt = {});
 
     const ListedFolder m_folder;
     const bool m_dryRun;
-    const PassTell m_tell;
     const QString m_journalDir;
     MoveSyscalls m_calls;
     const QStringList m_passedOver;
@@ -77,7 +73,6 @@ private:
     qsizetype m_next = 0;
     bool m_finished = false;
     ArtistFolder m_sub;
-    MoveSummary m_summary;
 };
 
 // Removes the empty files that a pass made to reserve names and that a crash left behind (its
