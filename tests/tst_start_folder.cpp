@@ -47,8 +47,8 @@ private slots:
         const QStringList unsortedArtists {u"Mira Vell"_s, u"Zeno Quill"_s};
         const QStringList other {u"Lorin Castu - A.mp3"_s, u"Lorin Castu - B.mp3"_s};
         const QStringList otherArtists {u"Lorin Castu"_s};
-        QTest::newRow("relative") << QStringList {u"Unsorted"_s} << u"Unsorted"_s << unsorted
-                                  << unsortedArtists;
+        QTest::newRow("relative, a dot, a trailing slash")
+            << QStringList {u"./Unsorted/"_s} << u"Unsorted"_s << unsorted << unsortedArtists;
         QTest::newRow("dots and a trailing slash") << QStringList {u"./Other/../Unsorted/"_s}
                                                    << u"Unsorted"_s << unsorted << unsortedArtists;
         QTest::newRow("absolute") << QStringList {u"%1/Other"_s} << u"Other"_s << other
