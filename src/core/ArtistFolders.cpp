@@ -204,18 +204,9 @@ int notWritable(int dir)
 
 } // namespace
 
-FolderAccess::Found PlannedFolders::findEntry(const QString &name, QDeadlineTimer deadline)
+std::optional<bool> PlannedFolders::isFolderAt(const QString &name)
 {
-    // The folders created by the move would be among the entries it finds, as on the disk:
-    // exactly that name first, then a folder of the same folded name in code-unit order.
-    const QStringList planned = m_planned.value(foldedName(name));
-    if (planned.contains(name))
-        return {true, FolderEntry {name, true}};
-    Found found = DiskFolders::findEntry(name, deadline);
-    if (!found.ready || (found.entry && found.entry->name == name) || planned.isEmpty()
-        || (found.entry && found.entry->isFolder && found.entry->name < planned.first()))
-        return found;
-    return {true, FolderEntry {planned.first(), true}};
+    return m_planned.contains(name) ? std::optional(true) : DiskFolders::isFolderAt(name);
 }
 
 int PlannedFolders::makeFolder(const QString &name)
@@ -224,9 +215,8 @@ int PlannedFolders::makeFolder(const QString &name)
         return EINVAL;
     if (const int error = folderFd() < 0 ? EBADF : notWritable(folderFd()))
         return error;
-    QStringList &same = m_planned[foldedName(name)];
-    same.append(name);
-    same.sort();
+    m_planned.insert(name);
+    index().add(name);
     return 0;
 }
 
@@ -238,7 +228,7 @@ MoveResult PlannedFolders::move(const LookedFile &file, const QString &subFolder
         return {file.error};
     if (const int error = notWritable(folderFd()))
         return {error};
-    if (m_planned.value(foldedName(subFolder)).contains(subFolder))
+    if (m_planned.contains(subFolder))
         return {};
     const int sub = m_sub.open(folderFd(), subFolder);
     if (sub < 0)

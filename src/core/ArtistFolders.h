@@ -4,6 +4,7 @@
 #include "core/MoveNoReplace.h"
 
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <QStringList>
 
@@ -130,12 +131,13 @@ protected:
     EntryIndex &index();
     // The artist folder in use.
     ArtistFolder m_sub;
+    // Whether a folder or something else stands at name in the selected folder, without
+    // following a link; nothing when nothing does.
+    virtual std::optional<bool> isFolderAt(const QString &name);
 
 private:
     // Reads the folder's names into the index, in slices: true once done.
     bool prepare(QDeadlineTimer deadline);
-    // What stands at name in the selected folder, without following a link.
-    std::optional<bool> isFolderAt(const QString &name);
 
     MoveSyscalls m_calls;
     ListedFolder m_folder;
@@ -145,20 +147,22 @@ private:
 };
 
 // The move as it would go now, made on nothing: artist folders are found as the disk has them,
-// the ones the move would create are only noted, and a file would move when its name is free in
-// its artist folder and both folders can be written. A MovePass run on it is the move's plan.
+// the ones the move would create are only noted, and then found as if they stood there, and a
+// file would move when its name is free in its artist folder and both folders can be written.
+// A MovePass run on it is the move's plan.
 class PlannedFolders final : public DiskFolders
 {
 public:
     using DiskFolders::DiskFolders;
 
-    Found findEntry(const QString &name, QDeadlineTimer deadline) override;
     int makeFolder(const QString &name) override;
     MoveResult move(const LookedFile &file, const QString &subFolder) override;
 
 private:
-    // The folders the move would create, by folded name.
-    QHash<QString, QStringList> m_planned;
+    std::optional<bool> isFolderAt(const QString &name) override;
+
+    // The folders the move would create.
+    QSet<QString> m_planned;
 };
 
 } // namespace arvelo
