@@ -147,14 +147,14 @@ void UndoPass::handle(const JournalRecord &record)
 void removeReservations(const ListedFolder &folder, const QList<JournalRecord> &records)
 {
     const bool stableIds = stableIdentities(folder.fd());
+    // A pass reserves an artist's names one after another: each folder is opened once for them.
+    ArtistFolder sub;
     for (const JournalRecord &record : records) {
         const bool here = record.folder == QLatin1StringView(".");
         if (!record.reserved || !isPlainEntryName(record.file)
             || (!here && !isUsableFolderName(record.folder)))
             continue;
-        const UniqueFd sub
-            = here ? UniqueFd() : openFolder(folder.fd(), encodeName(record.folder).constData());
-        const int dir = here ? folder.fd() : sub.get();
+        const int dir = here ? folder.fd() : sub.open(folder.fd(), record.folder);
         const QByteArray name = encodeName(record.file);
         struct stat info = {};
         // Without hard links, one look is all these volumes allow before the removal.
