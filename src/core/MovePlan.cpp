@@ -78,7 +78,6 @@ void MovePlan::nextEntry()
 const QList<PlannedFile> &MovePlan::decide(qsizetype batch, QDeadlineTimer deadline)
 {
     m_batch.clear();
-    m_deadline = deadline;
     // Folders of the last batch have been made or not by now; the entry under way keeps its
     // own.
     const std::optional<PlannedFolder> current
@@ -93,13 +92,13 @@ const QList<PlannedFile> &MovePlan::decide(qsizetype batch, QDeadlineTimer deadl
     while (m_entry < m_entries.size() && m_batch.size() < batch && !m_waiting) {
         if (m_entry < 0 || m_next == m_mine.size())
             nextEntry();
-        else if (decideFile(m_mine.at(m_next)))
+        else if (decideFile(m_mine.at(m_next), deadline))
             ++m_next;
     }
     return m_batch;
 }
 
-bool MovePlan::decideFile(qsizetype j)
+bool MovePlan::decideFile(qsizetype j, QDeadlineTimer deadline)
 {
     const QString &file = m_files.at(j);
     if (!isPlainEntryName(file)) {
@@ -110,7 +109,7 @@ bool MovePlan::decideFile(qsizetype j)
         // A file that gives no name leaves the naming to the artist's next file.
         const QString name = folderNameFrom(file, m_beautify);
         if (!name.isEmpty()) {
-            const std::optional<qsizetype> folder = folderFor(name);
+            const std::optional<qsizetype> folder = folderFor(name, deadline);
             if (!folder)
                 return false;
             m_named = true;
@@ -132,14 +131,14 @@ bool MovePlan::decideFile(qsizetype j)
     return true;
 }
 
-std::optional<qsizetype> MovePlan::folderFor(const QString &name)
+std::optional<qsizetype> MovePlan::folderFor(const QString &name, QDeadlineTimer deadline)
 {
     PlannedFolder folder;
     // No file system here takes a longer name; nor may one of another case stand in for it.
     if (isUsableFolderName(name) && encodeName(name).size() > MaxNameBytes) {
         folder.why = StayReason::FolderNotMade;
     } else if (isUsableFolderName(name)) {
-        const FolderAccess::Found found = m_access.findEntry(name, m_deadline);
+        const FolderAccess::Found found = m_access.findEntry(name, deadline);
         if (!found.ready) {
             m_waiting = true;
             return std::nullopt;

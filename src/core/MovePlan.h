@@ -68,8 +68,8 @@ public:
 private:
     void nextEntry();
     // False when the file's folder can only be found once the folder's names are read.
-    bool decideFile(qsizetype file);
-    std::optional<qsizetype> folderFor(const QString &name);
+    bool decideFile(qsizetype file, QDeadlineTimer deadline);
+    std::optional<qsizetype> folderFor(const QString &name, QDeadlineTimer deadline);
 
     FolderAccess &m_access;
     Journal *const m_journal;
@@ -91,7 +91,6 @@ private:
     qsizetype m_next = 0;
     bool m_named = false;
     qsizetype m_folder = -1;
-    QDeadlineTimer m_deadline;
     bool m_waiting = false;
 
     // The batch: its files and folders, and the folders it will make, by folded name.
