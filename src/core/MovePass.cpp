@@ -37,7 +37,6 @@ MovePass::MovePass(std::unique_ptr<FolderAccess> folders, QString folder, const 
     PassTell tell, std::unique_ptr<Journal> journal)
     : SteppedPass(std::move(folder), std::move(tell))
     , m_folders(std::move(folders))
-    , m_files(order.files)
     , m_journal(std::move(journal))
     // Without a folder to work in there is nothing to do at all.
     , m_plan(*m_folders, m_journal.get(), m_base.isEmpty() ? MoveOrder() : order)
@@ -99,7 +98,7 @@ qsizetype MovePass::nextBatch(
 
 void MovePass::carryOut(const PlannedFile &planned)
 {
-    const QString &file = m_files.at(planned.file);
+    const QString &file = m_plan.file(planned.file);
     if (planned.folder < 0) {
         stay(file, planned.why);
         return;

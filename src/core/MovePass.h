@@ -9,7 +9,6 @@
 #include <QElapsedTimer>
 #include <QList>
 #include <QString>
-#include <QStringList>
 
 #include <limits>
 #include <memory>
@@ -45,7 +44,6 @@ private:
     void carryOut(const PlannedFile &planned);
 
     const std::unique_ptr<FolderAccess> m_folders;
-    const QStringList m_files;
     // Declared after the folders: the journal's last flush ends before they close.
     const std::unique_ptr<Journal> m_journal;
     MovePlan m_plan;

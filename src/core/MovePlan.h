@@ -57,6 +57,8 @@ public:
     bool group(QDeadlineTimer deadline, qsizetype &units);
     // Files that belong to a listed entry; known once all are grouped.
     qsizetype filesToMove() const { return m_toMove; }
+    // The file at place k of the file list.
+    const QString &file(qsizetype k) const { return m_files.at(k); }
 
     // Decides the next batch of files. Fewer come, perhaps none, when a folder's lookup had to
     // read the folder's names and the deadline passed first; none once everything is decided.
