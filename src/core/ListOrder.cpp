@@ -46,12 +46,12 @@ ListOrder::ListOrder(const QLocale &locale)
     m_collator.setCaseSensitivity(Qt::CaseInsensitive);
 }
 
-int ListOrder::compare(const QString &a, const QString &b) const
+bool ListOrder::lessThan(const QString &a, const QString &b) const
 {
     int result = m_plainLocale ? compareFolded(a, b) : m_collator.compare(a, b);
     if (result == 0)
         result = QString::compare(a, b, Qt::CaseSensitive);
-    return result;
+    return result < 0;
 }
 
 void ListOrder::sort(QStringList &items) const

@@ -13,8 +13,7 @@ class ListOrder
 public:
     explicit ListOrder(const QLocale &locale = QLocale());
 
-    int compare(const QString &a, const QString &b) const;
-    bool lessThan(const QString &a, const QString &b) const { return compare(a, b) < 0; }
+    bool lessThan(const QString &a, const QString &b) const;
     // Sorts many items at once, computing each item's collation key a single time.
     void sort(QStringList &items) const;
     // `inOrder` (already in this order) and `others` (in any order) as one list in this order;
