@@ -55,8 +55,6 @@ void EntryIndex::add(QByteArrayView name)
 
 void EntryIndex::add(const QString &name)
 {
-    if (name.startsWith(u'.'))
-        return;
     QStringList &same = m_byFolded[foldedName(name)];
     if (!same.contains(name))
         same.append(name);

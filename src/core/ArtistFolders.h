@@ -35,8 +35,9 @@ QString foldedName(const QString &name);
 class EntryIndex
 {
 public:
-    // A name read from the folder, as bytes.
+    // A name read from the folder, as bytes; hidden names are left out here.
     void add(QByteArrayView name);
+    // A visible name, such as that of a folder the pass made.
     void add(const QString &name);
     // Every indexed name that folds to the same form as `name`, in code-unit order.
     QStringList foldMatches(const QString &name) const;
