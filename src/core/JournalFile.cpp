@@ -65,12 +65,13 @@ std::optional<Number> numberFrom(QByteArrayView text)
     return error == std::errc() && end == text.end() ? std::optional(value) : std::nullopt;
 }
 
-} // namespace
-
+// A file's modification time in nanoseconds, as records keep it.
 qint64 modifiedNs(const struct stat &info)
 {
     return qint64(info.st_mtim.tv_sec) * 1'000'000'000 + info.st_mtim.tv_nsec;
 }
+
+} // namespace
 
 bool JournalRecord::isFile(const struct stat &info, bool stableIds) const
 {

@@ -58,9 +58,6 @@ std::optional<JournalRecord> parseRecord(QByteArrayView line);
 // lines it has. Lines that cannot be read, and a last line without its end, are left out.
 QList<JournalRecord> reservationsIn(QByteArrayView text, qsizetype at, qsizetype *moves = nullptr);
 
-// A file's modification time in nanoseconds, as records keep it.
-qint64 modifiedNs(const struct stat &info);
-
 // Appends to text the record of `kind` ("move" or "reserved") of the file `name` (its bytes) in
 // the folder whose name is folderField, percent-encoded already. Without a copy of its own:
 // this runs for every file moved.
