@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
-#include <fcntl.h>
 #include <sched.h>
 #include <unistd.h>
 #include <utility>
