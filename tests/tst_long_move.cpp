@@ -79,13 +79,13 @@ private slots:
                 moving->installEventFilter(&painted);
             // As when another window has uncovered it.
             moving->update();
-            if (moving->progressBar()->isVisible()) {
-                progress.append(moving->progressBar()->value());
-                maxima.insert(moving->progressBar()->maximum());
+            if (moving->progressBar->isVisible()) {
+                progress.append(moving->progressBar->value());
+                maxima.insert(moving->progressBar->maximum());
             }
             listRead |= form.File1->items() != listedBefore;
             // Once the move itself is under way, as its bar shows.
-            if (!probed && moving->progressBar()->isVisible()) {
+            if (!probed && moving->progressBar->isVisible()) {
                 probed = true;
                 // Alt+F4 or the window manager's close: refused while the files move.
                 moving->close();
@@ -200,7 +200,7 @@ private slots:
         QTimer quitter;
         connect(&quitter, &QTimer::timeout, this, [] {
             const Form2 *moving = Form2::slot().get();
-            if (!moving || moving->progressBar()->isVisible())
+            if (!moving || moving->progressBar->isVisible())
                 QCoreApplication::exit(0);
         });
         quitter.start(20);
@@ -221,14 +221,14 @@ private slots:
     void progressBarIsOneForTheScreenReader()
     {
         Form2 &moving = Form2::slot().show();
-        QVERIFY(moving.progressBar()->isHidden());
+        QVERIFY(moving.progressBar->isHidden());
         const QSize before = moving.size();
         moving.showProgress(3, 10);
-        QVERIFY(moving.progressBar()->isVisible());
+        QVERIFY(moving.progressBar->isVisible());
         QVERIFY(moving.height() > before.height());
         // The message stays where it was, above the bar.
-        QVERIFY(moving.Label1->geometry().bottom() < moving.progressBar()->geometry().top());
-        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(moving.progressBar());
+        QVERIFY(moving.Label1->geometry().bottom() < moving.progressBar->geometry().top());
+        QAccessibleInterface *bar = QAccessible::queryAccessibleInterface(moving.progressBar);
         QVERIFY(bar);
         QCOMPARE(bar->role(), QAccessible::ProgressBar);
         QVERIFY(bar->valueInterface());

@@ -58,16 +58,16 @@ void AppWindow::showInPlace()
 {
     // The place lies on the screen it was on; if that screen has gone meanwhile, the window
     // manager chooses.
-    if (m_place && m_screen) {
-        resize(m_place->size());
+    if (m_screen) {
+        resize(m_place.size());
         // Set on the native window even when Qt thinks it is there already, so the window
         // manager is told the place instead of choosing one.
         if (QWindow *native = windowHandle())
-            native->setPosition(m_place->topLeft());
+            native->setPosition(m_place.topLeft());
         else
-            move(m_place->topLeft());
+            move(m_place.topLeft());
     }
-    m_place.reset();
+    m_screen.clear();
     bringToFront();
 }
 

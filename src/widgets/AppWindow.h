@@ -6,7 +6,6 @@
 #include <QWidget>
 
 #include <functional>
-#include <optional>
 
 class QScreen;
 
@@ -50,7 +49,8 @@ protected:
 
 private:
     bool m_unloaded = false;
-    std::optional<QRect> m_place;
+    // Where hideInPlace left the window, and on which screen; no screen, no place to go back to.
+    QRect m_place;
     QPointer<QScreen> m_screen;
 };
 

@@ -7,22 +7,12 @@ using namespace Qt::StringLiterals;
 
 namespace arvelo {
 
-namespace {
-
-constexpr double TwipsPerInch = 1440.0;
-
-double logicalDpi()
-{
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        return screen->logicalDotsPerInchY();
-    return 96.0;
-}
-
-} // namespace
-
 int twips(int value)
 {
-    return qRound(value * logicalDpi() / TwipsPerInch);
+    constexpr double TwipsPerInch = 1440.0;
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    const double dpi = screen ? screen->logicalDotsPerInchY() : 96.0;
+    return qRound(value * dpi / TwipsPerInch);
 }
 
 QRect twipsRect(int left, int top, int width, int height)

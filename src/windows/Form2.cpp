@@ -20,7 +20,7 @@ constexpr int BarHeight = 255;
 Form2::Form2()
     : ProgressWindow(arvelo::sizableWithoutControlBoxFlags(), u"Form2"_s, u"Moving Files"_s,
         arvelo::twipsSize(ClientWidth, ClientHeight))
-    , m_progress(arvelo::place(new QProgressBar(this), "progressBar",
+    , progressBar(arvelo::place(new QProgressBar(this), "progressBar",
           arvelo::twipsRect(Margin, BarTop, ClientWidth - 2 * Margin, BarHeight)))
 {
     // Kept inside the window's client area so the message is never cut off at the right edge.
@@ -28,18 +28,18 @@ Form2::Form2()
     Label1->setFont(arvelo::layoutFont(13.5));
     Label1->setText(u"Please be patient while the program is moving files."_s);
 
-    m_progress->setAccessibleName(u"Files moved"_s);
-    m_progress->hide();
+    progressBar->setAccessibleName(u"Files moved"_s);
+    progressBar->hide();
 }
 
 void Form2::showProgress(qsizetype done, qsizetype total)
 {
     arvelo::requireWindowThread(this);
-    if (m_progress->isHidden()) {
+    if (progressBar->isHidden()) {
         // Room for the bar below the message; the message itself stays where it was.
         resize(width(), arvelo::twips(BarTop + BarHeight + Margin));
-        m_progress->show();
+        progressBar->show();
     }
-    m_progress->setRange(0, int(total));
-    m_progress->setValue(int(std::min(done, total)));
+    progressBar->setRange(0, int(total));
+    progressBar->setValue(int(std::min(done, total)));
 }

@@ -16,8 +16,5 @@ public:
     // the first call.
     void showProgress(qsizetype done, qsizetype total);
 
-    QProgressBar *progressBar() const { return m_progress; }
-
-private:
-    QProgressBar *m_progress = nullptr;
+    QProgressBar *progressBar = nullptr;
 };

@@ -29,14 +29,13 @@ Help::Help()
     setFixedSize(arvelo::twipsSize(4680, 5130));
     setFont(arvelo::layoutFont(9.75));
 
+    // Made in the order Tab goes through them, which is Qt's tab order by default.
     Text1 = place(new arvelo::TextBox(this), "Text1", twipsRect(120, 120, 4455, 4215));
     Text1->setText(helpText());
     Command1 = place<QPushButton>(
         this, "Command1", u"OK, Ok ,Ok ..."_s, twipsRect(360, 4560, 1695, 375));
     Command2 = place<QPushButton>(this, "Command2", u"About"_s, twipsRect(2520, 4560, 1695, 375));
 
-    setTabOrder(Text1, Command1);
-    setTabOrder(Command1, Command2);
     Text1->setFocus();
 
     connect(Command1, &QPushButton::clicked, this, [] { slot().unload(); });

@@ -20,9 +20,9 @@ OperationRunner::OperationRunner(QObject *parent)
     connect(
         this, &OperationRunner::reportsWaiting, this, [this] { runQueued(m_reports); },
         Qt::QueuedConnection);
-    // A program that ends while a pass runs still lets the file at hand finish.
-    if (QCoreApplication *application = QCoreApplication::instance())
-        connect(application, &QCoreApplication::aboutToQuit, this, &OperationRunner::stop);
+    // A program that ends while a pass runs still lets the file at hand finish. The runner
+    // serves a window, so the application is there.
+    connect(qApp, &QCoreApplication::aboutToQuit, this, &OperationRunner::stop);
     m_thread.start();
 }
 
