@@ -216,6 +216,12 @@ private slots:
             QVERIFY(m_form->Dir1->findItems(u"Kelo"_s, Qt::MatchExactly).isEmpty());
             QCOMPARE(pressCtrlZ(QMessageBox::Yes),
                 QStringList {u"There is no move to undo in \"%1\"."_s.arg(folder)});
+            // A folder gone from its path is said to be so, not to have no move.
+            const QByteArray gone = QFile::encodeName(folder + u".gone"_s);
+            QCOMPARE(::rename(QFile::encodeName(folder), gone), 0);
+            QCOMPARE(pressCtrlZ(QMessageBox::Yes),
+                QStringList {u"The folder \"%1\" could not be read."_s.arg(folder)});
+            QCOMPARE(::rename(gone, QFile::encodeName(folder)), 0);
         }
     }
 

@@ -410,13 +410,17 @@ void Form1::undoLastMove()
     m_busy = true;
     const QString folder = File1->Path();
     m_runner->ask([this, folder]() -> std::function<void()> {
-        if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder())) {
-            return [this, problem = *problem] {
+        const auto refuse = [this](const QString &why) -> std::function<void()> {
+            return [this, why] {
                 m_busy = false;
-                arvelo::showMessage(problem);
+                arvelo::showMessage(why);
             };
-        }
+        };
+        if (const auto problem = arvelo::stateFolderProblem(arvelo::journalFolder()))
+            return refuse(*problem);
         const std::unique_ptr<arvelo::UndoPass> preview = arvelo::nextUndo(folder, true);
+        if (preview->folderError() != 0)
+            return refuse(unreadableFolderMessage(folder));
         const arvelo::MoveSummary &back = preview->summary();
         return [this, folder, found = preview->found(), files = back.moved + back.stayed.size(),
                    passedOver = preview->passedOver()] {
