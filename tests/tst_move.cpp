@@ -111,6 +111,13 @@ class TestMove : public QObject
             lines.append(stayed.file + u' ' + QString::number(int(stayed.reason)));
         return lines;
     }
+    // The counts, then the stays.
+    static QStringList outcome(const MoveSummary &summary)
+    {
+        return QStringList {
+                   u"moved %1, created %2"_s.arg(summary.moved).arg(summary.foldersCreated)}
+        + stays(summary);
+    }
 
     // What a row names: "sel/..." entries are only made; every other name is a file handed to
     // the pass, made in "sel" when plain, unless it ends in "!" (listed, gone before the move).
@@ -243,18 +250,14 @@ private slots:
             selected(), {entries, files, beautify});
         plan.step();
         bool planned = refused.isEmpty();
-        const auto counted = [](const MoveSummary &summary) {
-            return QList<qsizetype>({summary.moved, summary.stayed.size(), summary.foldersCreated});
-        };
         // Pressed again with the listing now stale: nothing changes and every file still counts.
         for (const QList<qsizetype> &expected : {counts, {0, counts[0] + counts[1], 0}}) {
             const MoveSummary done = moveAll(selected(), entries, files, beautify, false, refused);
             QCOMPARE(listing(selected()).join(u", "_s), after);
-            QCOMPARE(counted(done), expected);
-            if (std::exchange(planned, false)) {
-                QCOMPARE(counted(plan.summary()), expected);
-                QCOMPARE(stays(plan.summary()), stays(done));
-            }
+            QCOMPARE(
+                QList<qsizetype>({done.moved, done.stayed.size(), done.foldersCreated}), expected);
+            if (std::exchange(planned, false))
+                QCOMPARE(outcome(plan.summary()), outcome(done));
         }
     }
 
@@ -323,12 +326,7 @@ private slots:
             ++steps;
         QVERIFY(slice == 0 ? steps == 1 : steps >= files.size() / slice);
 
-        const auto report = [](const MoveSummary &summary) {
-            return QStringList {
-                       u"moved %1, created %2"_s.arg(summary.moved).arg(summary.foldersCreated)}
-            + stays(summary);
-        };
-        QCOMPARE(report(pass.summary()), report(once));
+        QCOMPARE(outcome(pass.summary()), outcome(once));
         QCOMPARE(pass.filesToMove(), once.moved + once.stayed.size());
         QCOMPARE(pass.filesHandled(), pass.filesToMove());
         // Each way to stay was met, and the files of the unlisted artist were left out.
