@@ -3,6 +3,9 @@
 #include "core/ArtistFolders.h"
 #include "core/MoveNoReplace.h"
 
+#include <limits>
+#include <utility>
+
 namespace arvelo {
 
 namespace {

@@ -126,8 +126,9 @@ void UndoPass::handle(const JournalRecord &record)
         return;
     }
     if (m_dryRun) {
+        // Nothing stands at its old name: it would go back, as a move that succeeds.
         if (const std::optional<bool> back = isBack(); !back)
-            settle({}, record.folder, {}, record.file, StayReason::Refused);
+            settle(MoveResult(), record.folder, {}, record.file, StayReason::Refused);
         else if (!*back)
             stay(record.file, StayReason::TakenInFolder, record.folder);
         return;

@@ -47,7 +47,8 @@ public:
         qsizetype units = std::numeric_limits<qsizetype>::max()) override;
     // The files the journal names.
     qsizetype filesToMove() const override { return m_count; }
-    // Files that went back (or would, in a dry run) are counted as moved.
+    // The files taken back or left so far; in summary(), those that went back (or would, in a
+    // dry run) count as moved.
     qsizetype filesHandled() const override { return m_next; }
 
 private:
